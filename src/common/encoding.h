@@ -1,0 +1,33 @@
+// Conversions between the program's UTF-16 strings and the byte encodings it
+// meets: Windows-1252 for document bytes, UTF-8 for files the program writes
+// and reads back itself and for file names.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quor {
+
+// The character a document byte stands for, through Windows-1252. The five
+// undefined bytes 0x81 0x8D 0x8F 0x90 0x9D map to U+0081 ... U+009D.
+char16_t AnsiChar(std::uint8_t byte);
+
+// The Windows-1252 byte of a character; characters outside the code page give
+// the byte of "?" (63), except U+0080...U+009F without a Windows-1252 meaning,
+// which give their own low byte.
+std::uint8_t AnsiCode(char16_t ch);
+
+// Each byte becomes one character through AnsiChar.
+std::u16string AnsiToText(std::string_view bytes);
+// Each character becomes one byte through AnsiCode.
+std::string TextToAnsi(std::u16string_view text);
+
+// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates).
+bool IsValidUtf8(std::string_view bytes);
+// UTF-8 to UTF-16; malformed sequences become U+FFFD.
+std::u16string Utf8ToText(std::string_view utf8);
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string TextToUtf8(std::u16string_view text);
+
+}  // namespace quor

@@ -1,0 +1,55 @@
+// The record form of the program's own text files (index text, settings
+// files): strings in double quotes, numbers bare, fields separated by commas,
+// records ended by CR LF. A quoted string may hold CR LF; a double quote inside
+// a string cannot be written (it would end the string when read back).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quor {
+
+// Builds record text in memory, UTF-8. Write("a"); Write(3); EndRecord() gives
+// "\"a\",3\r\n".
+class RecordWriter {
+ public:
+  void WriteString(std::u16string_view value);
+  void WriteNumber(std::int64_t value);
+  // Ends the record with CR LF.
+  void EndRecord();
+  // A whole record of one string.
+  void WriteStringRecord(std::u16string_view value);
+
+  const std::string& Utf8() const { return text_; }
+  std::string Take() { return std::move(text_); }
+
+ private:
+  void Separate();
+  std::string text_;
+  bool fieldsInRecord_ = false;
+};
+
+// Reads fields back in order from UTF-8 record text, as the "input" statement
+// does: leading spaces skipped; a quoted field runs to the next double quote
+// (CR LF included) and anything up to the next comma or line end after it is
+// dropped; an unquoted field runs to the next comma or line end and is trimmed.
+class RecordReader {
+ public:
+  explicit RecordReader(std::string_view utf8) : text_(utf8) {}
+
+  // The next field, or false at the end of the input ("Input past end of
+  // file" is the description a caller shows).
+  [[nodiscard]] bool Next(std::u16string& field);
+  // The next field as a number; false at the end or when it is not a number.
+  [[nodiscard]] bool NextNumber(std::int64_t& value);
+  bool AtEnd() const;
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+inline constexpr std::u16string_view kInputPastEndOfFile = u"Input past end of file";
+
+}  // namespace quor

@@ -1,0 +1,102 @@
+// Everything a window needs from outside itself: message boxes, dialogs, the
+// folder browser, event processing, clipboard, screen, shell, paths, clock and
+// drive queries. QtPlatform serves the GUI, ConsolePlatform the command line,
+// ScriptedPlatform the tests.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quor::ui {
+
+class Form;
+
+enum class MsgButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+// Values as the classic message-box function returns them.
+enum class MsgResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+struct MessageBoxRequest {
+  std::u16string text;
+  std::u16string title;
+  MsgButtons buttons = MsgButtons::Ok;
+  MsgIcon icon = MsgIcon::None;
+  int defaultButton = 1;  // 1-based
+};
+
+struct FileDialogRequest {
+  std::u16string title;
+  std::u16string filter;         // "Settings file (*.usri) | *.usri"
+  std::u16string initialFolder;  // empty: the platform's choice
+  std::u16string fileName;       // initial file name
+  bool mustExist = false;        // open: file and path must exist
+  bool multiSelect = false;
+};
+
+// Folders the program uses, each without a trailing separator.
+struct PathsProvider {
+  virtual ~PathsProvider() = default;
+  // Per-user application data ($XDG_DATA_HOME, else ~/.local/share).
+  virtual std::u16string AppDataFolder() const = 0;
+  // The folder holding the program's data files (quor.dat, cwds.txt).
+  virtual std::u16string ProgramFolder() const = 0;
+  // The system temporary folder.
+  virtual std::u16string TempFolder() const = 0;
+};
+
+class Platform : public PathsProvider {
+ public:
+  // A modal message box; returns the button pressed.
+  virtual MsgResult MessageBox(const MessageBoxRequest& request) = 0;
+  MsgResult MsgBox(std::u16string text, MsgButtons buttons, MsgIcon icon, std::u16string title,
+                   int defaultButton = 1) {
+    return MessageBox({std::move(text), std::move(title), buttons, icon, defaultButton});
+  }
+
+  // File dialogs: the chosen path(s); empty on cancel.
+  virtual std::vector<std::u16string> ShowOpenDialog(const FileDialogRequest& request) = 0;
+  virtual std::u16string ShowSaveDialog(const FileDialogRequest& request) = 0;
+  // The folder browser: the chosen folder (no trailing separator), or empty.
+  virtual std::u16string BrowseForFolder(const Form* owner, const std::u16string& prompt) = 0;
+
+  // Lets the window system process pending events (clicks on Pause, the close
+  // box, timers). Cheap to call often: implementations throttle by time.
+  virtual void DoEvents() = 0;
+
+  // Windows appear, disappear and change through these; a renderer builds
+  // and updates its widgets here. ShowForm with modal set returns when the
+  // form is hidden again.
+  virtual void ShowForm(Form& form, bool modal) = 0;
+  virtual void HideForm(Form& form) = 0;
+  // The model changed outside an event handler (e.g. during a long run):
+  // bring the form's widgets up to date.
+  virtual void Refresh(Form& form) = 0;
+
+  virtual void SetClipboardText(const std::u16string& text) = 0;
+  virtual std::u16string ClipboardText() = 0;
+  virtual void ClearClipboard() = 0;
+
+  // Screen size in twips.
+  virtual int ScreenWidth() const = 0;
+  virtual int ScreenHeight() const = 0;
+
+  // Opens an address or document with its associated program. Results of 33
+  // and more mean success; smaller ones are the shell's error codes (2 not
+  // found, 8 out of memory, 31 no association).
+  virtual int OpenInBrowser(const std::u16string& address) = 0;
+
+  // Local wall-clock time.
+  virtual std::chrono::system_clock::time_point Now() const = 0;
+  // Seconds since local midnight, as the run-duration rules need.
+  double SecondsSinceMidnight() const;
+
+  // Free bytes on the file system holding path; nullopt when unknown.
+  virtual std::optional<std::int64_t> DiskFreeSpace(const std::u16string& path) const = 0;
+  // True when path lies on a read-only file system.
+  virtual bool IsReadOnlyFileSystem(const std::u16string& path) const = 0;
+};
+
+}  // namespace quor::ui
