@@ -19,6 +19,11 @@ inline constexpr std::u16string_view kCrLf = u"\r\n";
 // accented capitals.
 std::u16string FoldCase(std::u16string_view text);
 char16_t FoldChar(char16_t ch);
+// FoldCase without a copy, for the word scanner's lines. Folding never
+// changes the length of a text.
+void FoldCaseInPlace(std::u16string& text);
+// FoldCase(a) == FoldCase(b), without building either.
+bool EqualFolded(std::u16string_view a, std::u16string_view b);
 
 // Spaces (only U+0020) removed at both ends, as VB Trim does.
 std::u16string Trim(std::u16string_view text);
@@ -36,6 +41,12 @@ std::u16string GroupDigits(std::int64_t n);
 
 // The number as written by the program's text output: no grouping.
 std::u16string ToText(std::int64_t n);
+
+// The numeric value of the number at the start of a text, as a field holding a
+// size or a flag is read: leading spaces and tabs skipped, an optional sign,
+// digits with an optional decimal fraction and exponent ("12.5e2"). Whatever
+// follows the number is ignored; 0 when the text does not start with one.
+double LeadingNumber(std::u16string_view text);
 
 // Splits at CR LF (a lone CR or LF also ends a line) into list, skipping blank
 // lines; trims each line when asked; folds case when caseMode is 1. Returns the

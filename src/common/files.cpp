@@ -1,0 +1,150 @@
+#include "common/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "common/encoding.h"
+#include "common/paths.h"
+
+namespace quor {
+
+namespace {
+
+// The two strerror_r variants: the GNU one returns the text, the POSIX one
+// fills the buffer and returns a status.
+[[maybe_unused]] const char* PickMessage(const char* text, const char*) {
+  return text;
+}
+[[maybe_unused]] const char* PickMessage(int status, const char* buffer) {
+  return status == 0 ? buffer : nullptr;
+}
+
+bool StatPath(std::u16string_view path, struct stat& info) {
+  if (path.empty()) return false;
+  return ::stat(ToFsPath(path).c_str(), &info) == 0;
+}
+
+void SetError(std::u16string* error, int errnoValue) {
+  if (error) *error = ErrorDescription(errnoValue);
+}
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return fd_; }
+  // Closes now so that a late write error (a full disk on a network file
+  // system) is seen; returns the close status.
+  int Close() {
+    const int status = ::close(fd_);
+    fd_ = -1;
+    return status;
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+bool FileExists(std::u16string_view path) {
+  struct stat info {};
+  return StatPath(path, info) && S_ISREG(info.st_mode);
+}
+
+bool FolderExists(std::u16string_view path) {
+  struct stat info {};
+  return StatPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool DeleteFileForced(std::u16string_view path, bool /*clearHidden*/, bool clearReadOnly,
+                      bool /*clearSystem*/) {
+  if (path.empty()) return true;
+  const std::filesystem::path fsPath = ToFsPath(path);
+  struct stat info {};
+  if (::lstat(fsPath.c_str(), &info) != 0) return errno == ENOENT;
+  if (S_ISDIR(info.st_mode)) return false;
+  if (clearReadOnly && S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0) {
+    // Attribute errors are ignored: only the deletion itself decides.
+    (void)::chmod(fsPath.c_str(), (info.st_mode & 07777) | S_IWUSR);
+  }
+  return ::unlink(fsPath.c_str()) == 0 || errno == ENOENT;
+}
+
+std::optional<std::int64_t> FileLength(std::u16string_view path) {
+  struct stat info {};
+  if (!StatPath(path, info) || !S_ISREG(info.st_mode)) return std::nullopt;
+  return static_cast<std::int64_t>(info.st_size);
+}
+
+std::optional<std::string> ReadWholeFile(std::u16string_view path, std::u16string* error) {
+  FileDescriptor file(::open(ToFsPath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.Get() < 0) {
+    SetError(error, errno);
+    return std::nullopt;
+  }
+  struct stat info {};
+  if (::fstat(file.Get(), &info) != 0) {
+    SetError(error, errno);
+    return std::nullopt;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    SetError(error, EISDIR);
+    return std::nullopt;
+  }
+  std::string bytes;
+  if (info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
+  while (true) {
+    const ssize_t got = ::read(file.Get(), buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      SetError(error, errno);
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  return bytes;
+}
+
+bool WriteWholeFile(std::u16string_view path, std::string_view bytes, std::u16string* error) {
+  FileDescriptor file(
+      ::open(ToFsPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (file.Get() < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  while (!bytes.empty()) {
+    const ssize_t put = ::write(file.Get(), bytes.data(), bytes.size());
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      SetError(error, errno);
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(put));
+  }
+  if (file.Close() != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  return true;
+}
+
+std::u16string ErrorDescription(int errnoValue) {
+  char buffer[256] = {};
+  const char* text = PickMessage(::strerror_r(errnoValue, buffer, sizeof buffer), buffer);
+  if (text == nullptr || *text == '\0')
+    return u"Unknown error " + Utf8ToText(std::to_string(errnoValue));
+  return Utf8ToText(text);
+}
+
+}  // namespace quor
