@@ -481,7 +481,9 @@ TEST_F(DocxConversionTest, HeadersClaimingASmallSizeDoNotLiftTheLimit) {
   const bool refused = result.status == kDocxTooLarge && shown_.empty();
   const bool damaged = result.status >= 0 && result.status <= 100 && shown_.size() == 1;
   EXPECT_TRUE(refused || damaged) << result.status;
-  if (refused) EXPECT_TRUE(TempRootIsEmpty());
+  if (refused) {
+    EXPECT_TRUE(TempRootIsEmpty());
+  }
 }
 
 TEST_F(DocxConversionTest, QuestionsWithoutACallbackAreAnsweredYes) {
