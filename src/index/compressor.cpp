@@ -1,0 +1,294 @@
+#include "index/compressor.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zstd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <vector>
+
+#include "common/encoding.h"
+#include "common/files.h"
+#include "common/paths.h"
+
+namespace quor {
+
+namespace {
+
+// No zstd block can expand more than this: a 4-byte run-length block stands
+// for at most 128 KiB. A declared content size beyond it is a damaged header.
+constexpr std::uint64_t kMaxExpansion = 32768;
+// The longest frame header zstd writes.
+constexpr ssize_t kFrameHeaderMax = 18;
+
+// A file descriptor closed on every path out.
+class FileHandle {
+ public:
+  explicit FileHandle(int fd = -1) : fd_(fd) {}
+  ~FileHandle() { Close(); }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  int Get() const { return fd_; }
+  bool Valid() const { return fd_ >= 0; }
+  // False when closing reports an error (a delayed write failure).
+  bool Close() {
+    if (fd_ < 0) return true;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// The target file while it is being written: removed again unless kept.
+class PartialTarget {
+ public:
+  explicit PartialTarget(std::filesystem::path path) : path_(std::move(path)) {}
+  ~PartialTarget() {
+    if (!kept_) ::unlink(path_.c_str());
+  }
+  PartialTarget(const PartialTarget&) = delete;
+  PartialTarget& operator=(const PartialTarget&) = delete;
+  void Keep() { kept_ = true; }
+
+ private:
+  std::filesystem::path path_;
+  bool kept_ = false;
+};
+
+std::int64_t ReadSome(int fd, void* to, std::size_t capacity) {
+  ssize_t got;
+  do {
+    got = ::read(fd, to, capacity);
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
+bool WriteAll(int fd, const void* from, std::size_t size) {
+  const char* p = static_cast<const char*>(from);
+  while (size > 0) {
+    const ssize_t put = ::write(fd, p, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      if (put == 0) errno = ENOSPC;
+      return false;
+    }
+    p += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+std::u16string EngineText(std::size_t code) {
+  const char* name = ZSTD_getErrorName(code);
+  return Utf8ToText(name ? name : "");
+}
+
+// A target may be a new file or an ordinary file other than the source:
+// truncating or removing anything else (the source itself, a device) would
+// destroy what is not ours.
+bool UnfitTarget(const struct stat& source, const std::filesystem::path& target) {
+  if (target.empty()) return true;
+  struct stat b {};
+  if (::stat(target.c_str(), &b) != 0) return false;
+  return !S_ISREG(b.st_mode) || (source.st_dev == b.st_dev && source.st_ino == b.st_ino);
+}
+
+}  // namespace
+
+FileCompressor::~FileCompressor() {
+  FreeCompressionBuffer();
+}
+
+bool FileCompressor::AllocateCompressionBuffer() {
+  if (!cctx_) cctx_ = ZSTD_createCCtx();
+  if (!dctx_) dctx_ = ZSTD_createDCtx();
+  if (cctx_ && dctx_) return true;
+  FreeCompressionBuffer();
+  return false;
+}
+
+void FileCompressor::FreeCompressionBuffer() {
+  ZSTD_freeCCtx(cctx_);
+  ZSTD_freeDCtx(dctx_);
+  cctx_ = nullptr;
+  dctx_ = nullptr;
+}
+
+std::int32_t FileCompressor::Fail(std::int32_t status, std::u16string description) {
+  lastError_ = std::move(description);
+  return status;
+}
+
+std::int32_t FileCompressor::CompressFile(std::u16string_view source, std::u16string_view target,
+                                          bool replaceSource) {
+  lastError_.clear();
+  if (!cctx_) return Fail(kCompressNoBuffer, u"No compression buffer");
+  const std::filesystem::path sourcePath = ToFsPath(source);
+  const std::filesystem::path targetPath = ToFsPath(target);
+
+  FileHandle in(source.empty() ? -1 : ::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st {};
+  if (!in.Valid() || ::fstat(in.Get(), &st) != 0) {
+    return Fail(kCompressSourceMissing, ErrorDescription(errno));
+  }
+  if (!S_ISREG(st.st_mode)) return Fail(kCompressSourceMissing, ErrorDescription(EINVAL));
+  // Truncating the target must never destroy the source.
+  if (UnfitTarget(st, targetPath)) {
+    return Fail(kCompressTargetError, ErrorDescription(EINVAL));
+  }
+
+  FileHandle out(::open(targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!out.Valid()) return Fail(kCompressTargetError, ErrorDescription(errno));
+  PartialTarget partial(targetPath);
+
+  ZSTD_CCtx_reset(cctx_, ZSTD_reset_session_and_parameters);
+  ZSTD_CCtx_setParameter(cctx_, ZSTD_c_compressionLevel, kLevel);
+  ZSTD_CCtx_setParameter(cctx_, ZSTD_c_checksumFlag, 1);
+  ZSTD_CCtx_setParameter(cctx_, ZSTD_c_contentSizeFlag, 1);
+  // Declared before streaming, so that the frame header carries the size.
+  const std::size_t pledged =
+      ZSTD_CCtx_setPledgedSrcSize(cctx_, static_cast<unsigned long long>(st.st_size));
+  if (ZSTD_isError(pledged)) return Fail(kCompressEngineError, EngineText(pledged));
+
+  std::vector<char> inBuffer(ZSTD_CStreamInSize());
+  std::vector<char> outBuffer(ZSTD_CStreamOutSize());
+  for (;;) {
+    const std::int64_t got = ReadSome(in.Get(), inBuffer.data(), inBuffer.size());
+    if (got < 0) return Fail(kCompressReadError, ErrorDescription(errno));
+    const bool last = got == 0;
+    ZSTD_inBuffer input{inBuffer.data(), static_cast<std::size_t>(got), 0};
+    bool finished = false;
+    while (!finished) {
+      ZSTD_outBuffer output{outBuffer.data(), outBuffer.size(), 0};
+      const std::size_t left =
+          ZSTD_compressStream2(cctx_, &output, &input, last ? ZSTD_e_end : ZSTD_e_continue);
+      // A source that grows or shrinks while it is read breaks the declared size here.
+      if (ZSTD_isError(left)) return Fail(kCompressEngineError, EngineText(left));
+      if (!WriteAll(out.Get(), outBuffer.data(), output.pos)) {
+        return Fail(kCompressWriteError, ErrorDescription(errno));
+      }
+      finished = last ? left == 0 : input.pos == input.size;
+    }
+    if (last) break;
+  }
+  in.Close();
+  // The compressed file replaces the only copy of the text: it must be on disk.
+  if (::fsync(out.Get()) != 0 || !out.Close()) {
+    return Fail(kCompressWriteError, ErrorDescription(errno));
+  }
+  if (replaceSource && ::rename(targetPath.c_str(), sourcePath.c_str()) != 0) {
+    return Fail(kCompressReplaceError, ErrorDescription(errno));
+  }
+  partial.Keep();
+  return kCompressOk;
+}
+
+std::int32_t FileCompressor::DecompressFile(std::u16string_view source, std::u16string_view target,
+                                            bool replaceSource) {
+  lastError_.clear();
+  if (!dctx_) return Fail(kCompressNoBuffer, u"No compression buffer");
+  const std::filesystem::path sourcePath = ToFsPath(source);
+  const std::filesystem::path targetPath = ToFsPath(target);
+
+  FileHandle in(source.empty() ? -1 : ::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st {};
+  if (!in.Valid() || ::fstat(in.Get(), &st) != 0) {
+    return Fail(kCompressSourceMissing, ErrorDescription(errno));
+  }
+  if (!S_ISREG(st.st_mode)) return Fail(kCompressSourceMissing, ErrorDescription(EINVAL));
+
+  // The header must declare a content size that the file could hold.
+  unsigned char head[kFrameHeaderMax];
+  ssize_t headLength;
+  do {
+    headLength = ::pread(in.Get(), head, sizeof head, 0);
+  } while (headLength < 0 && errno == EINTR);
+  if (headLength < 0) return Fail(kCompressReadError, ErrorDescription(errno));
+  const bool magic =
+      headLength >= 4 && head[0] == 0x28 && head[1] == 0xB5 && head[2] == 0x2F && head[3] == 0xFD;
+  if (!magic) {
+    return headLength < 4 && headLength == st.st_size
+               ? Fail(kCompressTruncated, u"The compressed file ends early")
+               : Fail(kCompressCorrupt, u"Not a compressed file");
+  }
+  const unsigned long long declared =
+      ZSTD_getFrameContentSize(head, static_cast<std::size_t>(headLength));
+  if (declared == ZSTD_CONTENTSIZE_ERROR) {
+    return headLength == st.st_size && headLength < kFrameHeaderMax
+               ? Fail(kCompressTruncated, u"The compressed file ends early")
+               : Fail(kCompressCorrupt, u"The compressed file has a damaged header");
+  }
+  if (declared == ZSTD_CONTENTSIZE_UNKNOWN) {
+    return Fail(kCompressBadContentSize, u"The compressed file does not declare its size");
+  }
+  const std::uint64_t expected = declared;
+  if (expected / kMaxExpansion > static_cast<std::uint64_t>(st.st_size)) {
+    return Fail(kCompressBadContentSize, u"The compressed file declares an impossible size");
+  }
+
+  if (UnfitTarget(st, targetPath)) {
+    return Fail(kCompressTargetError, ErrorDescription(EINVAL));
+  }
+  FileHandle out(::open(targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!out.Valid()) return Fail(kCompressTargetError, ErrorDescription(errno));
+  PartialTarget partial(targetPath);
+
+  ZSTD_DCtx_reset(dctx_, ZSTD_reset_session_and_parameters);
+  std::vector<char> inBuffer(ZSTD_DStreamInSize());
+  std::vector<char> outBuffer(ZSTD_DStreamOutSize());
+  std::uint64_t produced = 0;
+  bool frameDone = false;
+  // Runs the engine over input (empty at the end of the file) and writes
+  // what it gives. Returns 0 or a negative status.
+  const auto pump = [&](ZSTD_inBuffer& input, bool& progress) -> std::int32_t {
+    ZSTD_outBuffer output{outBuffer.data(), outBuffer.size(), 0};
+    const std::size_t before = input.pos;
+    const std::size_t left = ZSTD_decompressStream(dctx_, &output, &input);
+    if (ZSTD_isError(left)) return Fail(kCompressCorrupt, EngineText(left));
+    produced += output.pos;
+    if (produced > expected) {
+      return Fail(kCompressBadContentSize, u"The compressed file holds more than it declares");
+    }
+    if (!WriteAll(out.Get(), outBuffer.data(), output.pos)) {
+      return Fail(kCompressWriteError, ErrorDescription(errno));
+    }
+    progress = output.pos > 0 || input.pos > before;
+    if (left == 0) frameDone = true;
+    return kCompressOk;
+  };
+  for (;;) {
+    const std::int64_t got = ReadSome(in.Get(), inBuffer.data(), inBuffer.size());
+    if (got < 0) return Fail(kCompressReadError, ErrorDescription(errno));
+    if (got == 0) break;
+    ZSTD_inBuffer input{inBuffer.data(), static_cast<std::size_t>(got), 0};
+    while (input.pos < input.size) {
+      if (frameDone) return Fail(kCompressCorrupt, u"Unexpected data after the compressed text");
+      bool progress = false;
+      if (const std::int32_t status = pump(input, progress); status < 0) return status;
+    }
+  }
+  // Flush what the engine still holds once the input has run out.
+  while (!frameDone) {
+    ZSTD_inBuffer input{nullptr, 0, 0};
+    bool progress = false;
+    if (const std::int32_t status = pump(input, progress); status < 0) return status;
+    if (!frameDone && !progress) return Fail(kCompressTruncated, u"The compressed file ends early");
+  }
+  if (produced != expected) {
+    return Fail(kCompressBadContentSize, u"The compressed file holds less than it declares");
+  }
+  in.Close();
+  if (!out.Close()) return Fail(kCompressWriteError, ErrorDescription(errno));
+  if (replaceSource && ::rename(targetPath.c_str(), sourcePath.c_str()) != 0) {
+    return Fail(kCompressReplaceError, ErrorDescription(errno));
+  }
+  partial.Keep();
+  return kCompressOk;
+}
+
+}  // namespace quor

@@ -1,0 +1,148 @@
+#include "index/index_format.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "common/encoding.h"
+#include "common/files.h"
+#include "common/strings.h"
+
+namespace quor {
+namespace {
+
+constexpr std::size_t kWriteChunk = 1 << 20;
+
+void AppendNumber(std::u16string& out, std::uint32_t n) {
+  char16_t digits[10];
+  int k = 0;
+  do {
+    digits[k++] = static_cast<char16_t>(u'0' + n % 10);
+    n /= 10;
+  } while (n != 0);
+  while (k > 0) out += digits[--k];
+}
+
+// Writes all of data, going on after short writes and interruptions. 0 or the
+// errno value of the failure.
+int WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (written == 0) return EIO;
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+// Closes fd; 0 or the errno value of a failure (a delayed write error shows
+// up here on some file systems).
+int CloseChecked(int fd) {
+  return ::close(fd) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+void WriteLexicon(RecordWriter& out, const IndexLexicon& lexicon, std::u16string_view title,
+                  int versionNumber) {
+  out.WriteNumber(lexicon.WordCount());
+  out.WriteString(title);
+  out.EndRecord();
+  for (std::int32_t row : lexicon.SortedRows()) {
+    out.WriteNumber(row);
+    out.WriteString(lexicon.Row(row).word);
+    out.EndRecord();
+  }
+  out.WriteNumber(versionNumber);
+  out.WriteString(kEndOfLexicon);
+  out.EndRecord();
+}
+
+std::u16string EncodeCountRow(std::span<const Posting> postings, std::int32_t fileCount) {
+  std::u16string row;
+  std::uint32_t nextFile = 1;  // the first file the row has not covered yet
+  auto flushZeros = [&](std::uint32_t upTo) {
+    const std::uint32_t zeros = upTo - nextFile;
+    if (zeros == 0) return;
+    if (zeros == 1) {
+      row += u"0,";
+    } else {
+      row += u'-';
+      AppendNumber(row, zeros);
+      row += u',';
+    }
+  };
+  const auto last = static_cast<std::uint32_t>(std::max<std::int32_t>(fileCount, 0));
+  for (const Posting& p : postings) {
+    const std::uint32_t file = p.File();
+    if (file < nextFile || file > last || p.Value() == 0) continue;
+    flushZeros(file);
+    AppendNumber(row, p.Value());
+    row += u',';
+    nextFile = file + 1;
+  }
+  flushZeros(last + 1);
+  if (!row.empty()) row.pop_back();
+  return row;
+}
+
+void WriteCountRows(RecordWriter& out, const IndexLexicon& lexicon, std::int32_t fileCount) {
+  for (std::int32_t row = 1; row <= lexicon.WordCount(); ++row) {
+    out.WriteStringRecord(EncodeCountRow(lexicon.Postings(row), fileCount));
+  }
+}
+
+std::u16string WriteDataFile(std::u16string_view path, const IndexLexicon& lexicon,
+                             std::int32_t rowLength) {
+  const int fd = ::open(TextToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return ErrorDescription(errno);
+
+  const std::size_t length = static_cast<std::size_t>(std::max<std::int32_t>(rowLength, 0));
+  const std::size_t rowsPerChunk = length == 0 ? 1 : std::max<std::size_t>(1, kWriteChunk / length);
+  std::vector<std::uint8_t> chunk;
+  int error = 0;
+  if (length > 0) {
+    chunk.resize(rowsPerChunk * length);
+    std::int32_t row = 1;
+    while (row <= lexicon.WordCount() && error == 0) {
+      std::fill(chunk.begin(), chunk.end(), std::uint8_t{0});
+      std::size_t used = 0;
+      for (; row <= lexicon.WordCount() && used + length <= chunk.size(); ++row, used += length) {
+        for (const Posting& p : lexicon.Postings(row)) {
+          if (p.File() >= 1 && p.File() <= length) chunk[used + p.File() - 1] = p.Value();
+        }
+      }
+      error = WriteAll(fd, chunk.data(), used);
+    }
+  }
+  const int closeError = CloseChecked(fd);
+  if (error == 0) error = closeError;
+  return error == 0 ? std::u16string() : ErrorDescription(error);
+}
+
+std::u16string AppendLengthStamp(std::u16string_view path, std::int64_t textLength) {
+  if (textLength < 0 || textLength > std::numeric_limits<std::int32_t>::max()) {
+    return u"The index text is too long for the data file's length stamp";
+  }
+  const int fd = ::open(TextToUtf8(path).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (fd < 0) return ErrorDescription(errno);
+  const auto value = static_cast<std::uint32_t>(textLength);
+  const std::uint8_t stamp[4] = {
+      static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+      static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+  int error = WriteAll(fd, stamp, sizeof stamp);
+  const int closeError = CloseChecked(fd);
+  if (error == 0) error = closeError;
+  return error == 0 ? std::u16string() : ErrorDescription(error);
+}
+
+}  // namespace quor

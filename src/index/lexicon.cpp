@@ -1,0 +1,173 @@
+#include "index/lexicon.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+namespace quor {
+namespace {
+
+constexpr std::size_t kInitialSlots = 2048;  // room for the first 1000 words
+
+}  // namespace
+
+int ByteValue(int count, int maxCount) {
+  if (count <= 0 || maxCount <= 0) return 0;
+  if (maxCount >= 255) return std::min(count, 255);
+  // count * 255 / maxCount, halves rounded to even, in whole numbers.
+  const int scaled = count * 255;
+  int value = scaled / maxCount;
+  const int twiceRest = 2 * (scaled % maxCount);
+  if (twiceRest > maxCount || (twiceRest == maxCount && (value & 1) != 0)) ++value;
+  return std::clamp(value, 1, 255);
+}
+
+IndexLexicon::IndexLexicon() {
+  Clear();
+}
+
+void IndexLexicon::Clear() {
+  entries_.clear();
+  entries_.reserve(1000);
+  slots_.assign(kInitialSlots, Slot{});
+  mask_ = kInitialSlots - 1;
+  touched_.clear();
+  maxCountInFile_ = 0;
+  currentFile_ = 0;
+  fileEnded_ = false;
+  sorted_.clear();
+  sortedValid_ = true;
+}
+
+void IndexLexicon::BeginFile(std::uint32_t fileNumber) {
+  if (fileNumber > kMaxFileNumber) throw std::length_error("Too many files for the lexicon");
+  for (std::int32_t row : touched_) Row(row).countInFile = 0;
+  touched_.clear();
+  maxCountInFile_ = 0;
+  currentFile_ = fileNumber;
+  fileEnded_ = false;
+}
+
+std::uint64_t IndexLexicon::Hash(std::u16string_view word) {
+  // FNV-1a over the 16-bit units, then a final mix so that the low bits used
+  // for the slot depend on every unit.
+  std::uint64_t h = 0xcbf29ce484222325ull;
+  for (char16_t ch : word) {
+    h ^= ch;
+    h *= 0x100000001b3ull;
+  }
+  h ^= h >> 29;
+  h *= 0xbf58476d1ce4e5b9ull;
+  h ^= h >> 32;
+  return h;
+}
+
+std::size_t IndexLexicon::Probe(std::u16string_view word, std::uint64_t hash) const {
+  const auto tag = static_cast<std::uint32_t>(hash >> 32);
+  std::size_t slot = static_cast<std::size_t>(hash) & mask_;
+  for (;;) {
+    const Slot& s = slots_[slot];
+    if (s.row == 0) return slot;
+    if (s.hashTag == tag && entries_[s.row - 1].word == word) return slot;
+    slot = (slot + 1) & mask_;
+  }
+}
+
+void IndexLexicon::Rehash(std::size_t capacity) {
+  std::vector<Slot> fresh(capacity);
+  const std::size_t mask = capacity - 1;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const std::uint64_t hash = Hash(entries_[i].word);
+    std::size_t slot = static_cast<std::size_t>(hash) & mask;
+    while (fresh[slot].row != 0) slot = (slot + 1) & mask;
+    fresh[slot] = Slot{static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(hash >> 32)};
+  }
+  slots_.swap(fresh);
+  mask_ = mask;
+}
+
+std::int32_t IndexLexicon::Find(std::u16string_view word) const {
+  const Slot& s = slots_[Probe(word, Hash(word))];
+  return static_cast<std::int32_t>(s.row);
+}
+
+void IndexLexicon::CountRow(std::int32_t row) {
+  Entry& e = Row(row);
+  if (e.countInFile == 0) touched_.push_back(row);
+  if (e.countInFile < 255) ++e.countInFile;
+  maxCountInFile_ = std::max(maxCountInFile_, e.countInFile);
+}
+
+std::int32_t IndexLexicon::AddWord(std::u16string_view word, int commonIndex, int& step) {
+  step = 1;
+  const std::uint64_t hash = Hash(word);
+  std::size_t slot = Probe(word, hash);
+  if (slots_[slot].row != 0) {
+    step = 2;
+    const auto row = static_cast<std::int32_t>(slots_[slot].row);
+    CountRow(row);
+    return row;
+  }
+
+  step = 3;
+  // Keep the table at most half full; growing moves no word.
+  if ((entries_.size() + 1) * 2 > slots_.size()) {
+    Rehash(slots_.size() * 2);
+    slot = Probe(word, hash);
+  }
+  if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() + 1000);
+  touched_.reserve(touched_.size() + 1);
+
+  step = 4;
+  if (entries_.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    throw std::overflow_error("Overflow");
+  }
+  const auto row = static_cast<std::int32_t>(entries_.size() + 1);
+
+  step = 5;
+  Entry entry;
+  entry.word.assign(word);
+  entry.commonIndex = commonIndex;
+  entries_.push_back(std::move(entry));
+  slots_[slot] = Slot{static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(hash >> 32)};
+  sortedValid_ = false;
+  CountRow(row);
+  step = 7;
+  return row;
+}
+
+void IndexLexicon::EndFile() {
+  if (maxCountInFile_ == 0 || fileEnded_) return;
+  fileEnded_ = true;
+  for (std::int32_t row : touched_) {
+    Entry& e = Row(row);
+    const int value = ByteValue(e.countInFile, maxCountInFile_);
+    e.postings.push_back(Posting{currentFile_ << 8 | static_cast<std::uint32_t>(value)});
+  }
+}
+
+const std::vector<std::int32_t>& IndexLexicon::SortedRows() const {
+  if (!sortedValid_ || sorted_.size() != entries_.size()) {
+    sorted_.resize(entries_.size());
+    for (std::size_t i = 0; i < sorted_.size(); ++i) sorted_[i] = static_cast<std::int32_t>(i + 1);
+    std::sort(sorted_.begin(), sorted_.end(),
+              [this](std::int32_t a, std::int32_t b) { return Row(a).word < Row(b).word; });
+    sortedValid_ = true;
+  }
+  return sorted_;
+}
+
+std::vector<FileWord> IndexLexicon::CurrentFileWords() const {
+  std::vector<std::int32_t> rows = touched_;
+  std::sort(rows.begin(), rows.end(),
+            [this](std::int32_t a, std::int32_t b) { return Row(a).word < Row(b).word; });
+  std::vector<FileWord> words;
+  words.reserve(rows.size());
+  for (std::int32_t row : rows) {
+    const Entry& e = Row(row);
+    words.push_back(FileWord{e.word, e.countInFile, ByteValue(e.countInFile, maxCountInFile_)});
+  }
+  return words;
+}
+
+}  // namespace quor

@@ -1,0 +1,251 @@
+#include "index/word_scanner.h"
+
+#include <array>
+#include <exception>
+#include <new>
+
+#include "common/encoding.h"
+#include "common/strings.h"
+#include "extract/common_words.h"
+#include "extract/text_normalize.h"
+
+namespace quor {
+namespace {
+
+constexpr std::int32_t kWordLengthLimit = 65000;
+
+constexpr bool LowByteIsLetter(unsigned b) {
+  return (b >= 65 && b <= 90) || (b >= 97 && b <= 122) || (b >= 192 && b <= 214) ||
+         (b >= 216 && b <= 246) || b >= 248;
+}
+
+// Word characters by low byte, for the scanner's settings.
+constexpr std::array<bool, 256> kScannerWordByte = [] {
+  std::array<bool, 256> table{};
+  for (unsigned b = 0; b < 256; ++b) table[b] = LowByteIsLetter(b) || (b >= 48 && b <= 57);
+  return table;
+}();
+
+bool IsTagNameStart(char16_t ch) {
+  return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || ch == u'/' || ch == u'!' ||
+         ch == u'?';
+}
+
+// The folded, space-free line equals the attachment marker.
+bool IsBase64Marker(std::u16string_view line) {
+  std::size_t k = 0;
+  for (char16_t ch : line) {
+    if (ch == u' ') continue;
+    if (k == kBase64Marker.size() || ch != kBase64Marker[k]) return false;
+    ++k;
+  }
+  return k == kBase64Marker.size();
+}
+
+std::u16string DescribeFailure(const std::exception& e) {
+  if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr) return u"Out of memory";
+  return Utf8ToText(e.what());
+}
+
+}  // namespace
+
+bool IsScannerWordChar(char16_t c) {
+  return kScannerWordByte[c & 0xFF];
+}
+
+bool IsWordChar(char16_t c, bool allowDigits, std::u16string_view extra) {
+  const unsigned b = c & 0xFF;
+  if (allowDigits && b >= 48 && b <= 57) return true;
+  if (LowByteIsLetter(b)) return true;
+  return !extra.empty() && extra.find(AnsiChar(static_cast<std::uint8_t>(b))) != extra.npos;
+}
+
+bool IsWordChar(std::u16string_view c, bool allowDigits, std::u16string_view extra) {
+  return !c.empty() && IsWordChar(c[0], allowDigits, extra);
+}
+
+std::int32_t WordLength(std::u16string_view text, std::size_t position, bool allowDigits,
+                        std::u16string_view extra) {
+  std::int32_t n = 0;
+  while (n < kWordLengthLimit && position + static_cast<std::size_t>(n) < text.size() &&
+         IsWordChar(text[position + static_cast<std::size_t>(n)], allowDigits, extra)) {
+    ++n;
+  }
+  return n;
+}
+
+bool HasCharRun(std::u16string_view word, int n) {
+  if (n < 1 || static_cast<std::size_t>(n) > word.size()) return false;
+  int run = 1;
+  if (run >= n) return true;
+  for (std::size_t i = 1; i < word.size(); ++i) {
+    run = word[i] == word[i - 1] ? run + 1 : 1;
+    if (run >= n) return true;
+  }
+  return false;
+}
+
+bool StartsTag(std::u16string_view text, std::size_t position) {
+  return position + 1 < text.size() && text[position] == u'<' && IsTagNameStart(text[position + 1]);
+}
+
+LinePreparation PrepareLine(std::u16string_view line, std::u16string& out) {
+  std::size_t first = 0;
+  std::size_t last = line.size();
+  while (first < last && line[first] == u' ') ++first;
+  while (last > first && line[last - 1] == u' ') --last;
+  out.assign(line.substr(first, last - first));
+  RepairUtf8LatinInPlace(out);
+  RepairUtf8PunctuationInPlace(out);
+  if (out.empty()) return LinePreparation::kEmpty;
+  for (char16_t& ch : out) {
+    if (ch < 0x80) {
+      if (ch >= u'A' && ch <= u'Z') ch = static_cast<char16_t>(ch + 32);
+    } else {
+      ch = FoldChar(ch);
+    }
+  }
+  if (IsBase64Marker(out)) return LinePreparation::kEndOfText;
+  out += u' ';
+  return LinePreparation::kScan;
+}
+
+WordScanner::WordScanner(IndexLexicon& lexicon, CommonWords* commonWords)
+    : lexicon_(lexicon), commonWords_(commonWords) {}
+
+void WordScanner::InitWordExtraction() {
+  lexicon_.Clear();
+}
+
+void WordScanner::BeginFile(std::uint32_t fileNumber) {
+  if (commonWords_ != nullptr) commonWords_->ClearCommonWordFlags();
+  lexicon_.BeginFile(fileNumber);
+}
+
+LineOutcome WordScanner::ProcessLine(std::u16string_view line) {
+  switch (PrepareLine(line, currentLine_)) {
+    case LinePreparation::kEmpty:
+      break;
+    case LinePreparation::kEndOfText:
+      return LineOutcome::kEndOfText;
+    case LinePreparation::kScan:
+      Scan();
+      break;
+  }
+  return stopRequested_ ? LineOutcome::kStopped : LineOutcome::kContinue;
+}
+
+void WordScanner::TokenizeLine(std::u16string_view currentLine) {
+  currentLine_.assign(currentLine);
+  Scan();
+}
+
+std::u16string WordScanner::EndFile() {
+  try {
+    lexicon_.EndFile();
+  } catch (const std::exception& e) {
+    return DescribeFailure(e);
+  }
+  return {};
+}
+
+void WordScanner::SetEventPoll(std::function<bool()> poll, int everyTokens) {
+  poll_ = std::move(poll);
+  pollEvery_ = everyTokens > 0 ? everyTokens : 1;
+  untilPoll_ = pollEvery_;
+}
+
+bool WordScanner::Poll() {
+  if (!poll_ || --untilPoll_ > 0) return false;
+  untilPoll_ = pollEvery_;
+  if (poll_()) stopRequested_ = true;
+  return stopRequested_;
+}
+
+bool WordScanner::IsCommonWordRepeat(std::u16string_view word) {
+  if (commonWords_ == nullptr) return false;
+  const int index = commonWords_->Find(word);
+  if (index == 0) return false;
+  bool& flag = commonWords_->Flag(index);
+  const bool was = flag;
+  flag = true;
+  return was;
+}
+
+void WordScanner::OfferWord(std::u16string_view word) {
+  if (word.empty()) return;
+  // A word already in the lexicon passed the char-run rule when it was added,
+  // and remembers whether it is a common word.
+  if (const std::int32_t row = lexicon_.Find(word); row != 0) {
+    const int common = lexicon_.Row(row).commonIndex;
+    if (common != 0 && commonWords_ != nullptr) {
+      bool& flag = commonWords_->Flag(common);
+      if (flag) return;
+      flag = true;
+    }
+    lexicon_.CountRow(row);
+    return;
+  }
+  int common = 0;
+  if (commonWords_ != nullptr && (common = commonWords_->Find(word)) != 0) {
+    bool& flag = commonWords_->Flag(common);
+    const bool repeat = flag;
+    flag = true;
+    if (repeat) return;
+  }
+  if (HasCharRun(word, kCharRunLength)) return;
+  AddNewWord(word, common);
+}
+
+void WordScanner::AddNewWord(std::u16string_view word, int commonIndex) {
+  int step = 1;
+  try {
+    lexicon_.AddWord(word, commonIndex, step);
+  } catch (const std::exception& e) {
+    errorText_ = DescribeFailure(e) + u" in module AWTL (" + ToText(step) + u").";
+    stopRequested_ = true;
+  }
+}
+
+void WordScanner::Scan() {
+  std::u16string& line = currentLine_;
+  NormalizeWhitespace(line);
+  DecodeEntities(line);
+  BlankEntityRuns(line);
+
+  const std::u16string_view text = line;
+  const std::size_t n = text.size();
+  // The last character is the end-mark space and is never examined.
+  auto onlyEndMarkLeft = [&](std::size_t pos) { return pos + 1 == n && text[pos] == u' '; };
+
+  std::size_t pos = 0;
+  while (pos + 1 < n) {
+    if (Poll()) return;
+    if (!inTag_) inTag_ = StartsTag(text, pos);
+    while (inTag_) {
+      const std::size_t end = text.find(u'>', pos);
+      pos = end == std::u16string_view::npos ? n : end + 1;
+      if (pos >= n) return;  // the tag goes on in the next line
+      if (onlyEndMarkLeft(pos)) {
+        inTag_ = false;
+        return;
+      }
+      inTag_ = StartsTag(text, pos);
+    }
+    if (IsScannerWordChar(text[pos])) {
+      // The whole run of word characters is one word; an overlong run is
+      // skipped as a whole, however long it is.
+      std::size_t end = pos + 1;
+      while (end < n && IsScannerWordChar(text[end])) ++end;
+      const std::size_t length = end - pos;
+      if (length <= static_cast<std::size_t>(kMaxWordLength)) OfferWord(text.substr(pos, length));
+      pos = end;
+      if (stopRequested_) return;
+      continue;
+    }
+    ++pos;
+    if (onlyEndMarkLeft(pos)) return;
+  }
+}
+
+}  // namespace quor

@@ -1,0 +1,129 @@
+// The folder walk that collects the files to index. One walk object holds the
+// state of the Index Module's file list between runs (IndexFileList,
+// IndexFileCount, totals, the longest name) and runs in three modes:
+//  - counting pass: every accepted file is entered in IndexFileList as its
+//    type digit followed by its full path;
+//  - list-only: accepted files are entered as "relative path (size)" and
+//    handed to the host, which shows them;
+//  - indexing pass: the same order again; every file found in IndexFileList
+//    is handed to the host's IndexFile, the seam of the index build.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+#include "common/strings.h"
+#include "selection/folder_listing.h"
+#include "selection/selection_rules.h"
+
+namespace quor::ui {
+class Platform;
+}
+
+namespace quor {
+
+inline constexpr std::int32_t kMaxFilesToIndex = 32000;
+
+// What the walk asks of the window that runs it. Every method has a harmless
+// default so a host implements only what its mode needs.
+class WalkHost {
+ public:
+  virtual ~WalkHost() = default;
+  // The walk begins and ends (the progress label is widened meanwhile).
+  virtual void WalkStarted() {}
+  virtual void WalkEnded() {}
+  // Counting pass: called when the count reaches 50, 60, 70 ...
+  virtual void ShowCountingProgress(std::int32_t /*count*/) {}
+  // A counting pass that was not stopped found files.
+  virtual void ShowTotals(std::int32_t /*count*/, double /*totalFileSize*/) {}
+  // List-only: an accepted file. caption reads "3 files, total size 1.20 Kb";
+  // entry is "docs/a.txt (812 bytes)". Returns false when the output window
+  // was closed, which ends the walk as a module close does.
+  virtual bool ListFile(const std::u16string& /*caption*/, const std::u16string& /*entry*/) {
+    return true;
+  }
+  // Indexing pass: a listed file to process, with its text type code. Returns
+  // false to end the walk; the host then sets StopRequested or ModuleClosed
+  // itself (when it sets neither, the walk sets StopRequested).
+  virtual bool IndexFile(const std::u16string& /*fullPath*/, int /*typeCode*/) { return true; }
+};
+
+// The text type code a file is indexed with (1 or more), or a code below 1
+// when it is not indexable. A failure that should stop the walk (a file that
+// exists but cannot be read) is described in error.
+using FileClassifier = std::function<int(const std::u16string& fullPath, std::u16string& error)>;
+
+// Classification by content: DOCX documents give 1, anything else the code of
+// ClassifyTextFile with an 8192-byte sample and a 0.1 per cent threshold.
+int ClassifyForIndexing(const std::u16string& fullPath, std::u16string& error);
+
+class FolderWalk {
+ public:
+  // moduleClosed is the process-wide flag (ui::AppContext::ModuleClosed).
+  FolderWalk(ui::Platform& platform, bool& moduleClosed);
+
+  // ---- mode and selection, set before WalkTopFolder ----
+  bool ListOnly = false;
+  bool IndexingPass = false;
+  SelectionRules rules;
+  std::int32_t MaxFilesToIndex = kMaxFilesToIndex;
+  // Replaceable for tests; ClassifyForIndexing by default.
+  FileClassifier classify;
+
+  // ---- state ----
+  // Stop at the next check: set by the walk on an invalid name or an error,
+  // and by the index build (Pause/Cancel, a failing write).
+  bool StopRequested = false;
+  // 1-based: entry 0 stays empty, entries 1..IndexFileCount hold the list
+  // (at most MaxFilesToIndex of them; the count can stand one above it).
+  TextList IndexFileList{std::u16string()};
+  std::int32_t IndexFileCount = 0;
+  double TotalFileSize = 0;
+  // Length of the longest file name met (name only); -1 before a listing.
+  std::int32_t LongestNameLength = -1;
+  std::u16string LongestName;
+  // Type code of the file last classified or handed to the indexing pass.
+  int CurrentTypeCode = 0;
+
+  // Runs one walk over rules.topFolder in the mode of ListOnly/IndexingPass.
+  void WalkTopFolder(WalkHost& host);
+  // Walks one folder and, as the rules allow, its subfolders.
+  void WalkFolder(WalkHost& host, const std::u16string& folderPath);
+
+  // The file is accepted by the rejection tests, in their order:
+  // IsExcludedFile, ContainsExcludedFragment, IsIndexableFile,
+  // IsSizeAccepted. Sets CurrentTypeCode. error as for FileClassifier.
+  bool IsAcceptedFile(const std::u16string& fullPath, std::int64_t size, std::u16string& error);
+  // Classifies the file; true when its type code is 1 or more.
+  bool IsIndexableFile(const std::u16string& fullPath, std::u16string& error);
+
+  // Resets the list-only extras before a listing.
+  void ResetLongestName() {
+    LongestNameLength = -1;
+    LongestName.clear();
+  }
+  // Empties IndexFileList.
+  void ClearFileList();
+
+ private:
+  bool Ended() const { return moduleClosed_ || StopRequested; }
+  void WalkFolderImpl(WalkHost& host, std::u16string folderPath, bool folderNameValid);
+  // Handles one file of a folder; false ends the whole walk.
+  bool VisitFile(WalkHost& host, const std::u16string& folderPath, bool folderNameValid,
+                 const ListedFile& file);
+  bool CountFile(WalkHost& host, const std::u16string& fullPath, std::int64_t size);
+  void ShowError(const std::u16string& description, const std::u16string& path);
+
+  ui::Platform& platform_;
+  bool& moduleClosed_;
+  // Indexing pass: position of each listed full path in IndexFileList.
+  std::unordered_map<std::u16string, std::int32_t> listed_;
+};
+
+// Caption of the output window during a listing: "1 file, size 812 bytes",
+// "25 files, total size 1.37 Mb".
+std::u16string ListingCaption(std::int32_t count, double totalFileSize);
+
+}  // namespace quor

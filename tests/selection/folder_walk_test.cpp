@@ -1,0 +1,380 @@
+#include "selection/folder_walk.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/encoding.h"
+#include "support/scripted_platform.h"
+#include "support/temp_folder.h"
+
+namespace quor {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records what the walk reports to its window.
+struct RecordingHost : WalkHost {
+  std::vector<std::int32_t> progress;
+  std::vector<std::u16string> captions;
+  std::vector<std::u16string> entries;
+  std::vector<std::pair<std::u16string, int>> indexed;
+  std::int32_t totalsCount = -1;
+  double totalsSize = -1;
+  int started = 0;
+  int ended = 0;
+  // List-only: the output window is closed after this many entries.
+  std::size_t closeAfter = SIZE_MAX;
+
+  void WalkStarted() override { ++started; }
+  void WalkEnded() override { ++ended; }
+  void ShowCountingProgress(std::int32_t count) override { progress.push_back(count); }
+  void ShowTotals(std::int32_t count, double size) override {
+    totalsCount = count;
+    totalsSize = size;
+  }
+  bool ListFile(const std::u16string& caption, const std::u16string& entry) override {
+    captions.push_back(caption);
+    entries.push_back(entry);
+    return entries.size() < closeAfter;
+  }
+  bool IndexFile(const std::u16string& fullPath, int typeCode) override {
+    indexed.emplace_back(fullPath, typeCode);
+    return true;
+  }
+};
+
+std::string Text(std::size_t size) {
+  std::string text;
+  while (text.size() < size) text += "some words of text\r\n";
+  text.resize(size);
+  return text;
+}
+
+std::u16string U(std::string_view s) {
+  return Utf8ToText(s);
+}
+
+class FolderWalkTest : public ::testing::Test {
+ protected:
+  FolderWalkTest() : platform(U((tmp.Path() / "platform").string())), walk(platform, moduleClosed) {
+    fs::create_directories(tmp.Path() / "platform");
+    fs::create_directories(Top());
+    walk.rules.topFolder = U(Top().string() + "/");
+  }
+
+  fs::path Top() const { return tmp.Path() / "top"; }
+  void Write(const std::string& relative, std::size_t size = 100) {
+    tmp.Write("top/" + relative, Text(size));
+  }
+  std::u16string Full(const std::string& relative) const {
+    return walk.rules.topFolder + U(relative);
+  }
+  void List() {
+    walk.ListOnly = true;
+    walk.IndexingPass = false;
+    walk.ResetLongestName();
+    walk.WalkTopFolder(host);
+  }
+  void Count() {
+    walk.ListOnly = false;
+    walk.IndexingPass = false;
+    walk.WalkTopFolder(host);
+  }
+  // The listed relative paths without their sizes.
+  std::vector<std::u16string> Listed() const {
+    std::vector<std::u16string> paths;
+    for (const auto& entry : host.entries) paths.push_back(entry.substr(0, entry.rfind(u" (")));
+    return paths;
+  }
+
+  test::TempFolder tmp;
+  test::ScriptedPlatform platform;
+  bool moduleClosed = false;
+  FolderWalk walk;
+  RecordingHost host;
+};
+
+TEST_F(FolderWalkTest, ListsFilesSortedByCodeThenIncludedSubfolders) {
+  for (const char* name : {"b.txt", "a.txt", "B.txt", "docs/x.txt", "docs/a.txt", "src/y.txt"}) {
+    Write(name);
+  }
+  walk.rules.IncludedSubfolders = {u"docs"};
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"B.txt", u"a.txt", u"b.txt", u"docs/a.txt",
+                                                   u"docs/x.txt"}));
+  EXPECT_EQ(walk.IndexFileCount, 5);
+  EXPECT_EQ(host.entries[0], u"B.txt (100 bytes)");
+  EXPECT_EQ(host.captions[0], u"1 file, size 100 bytes");
+  EXPECT_EQ(host.captions[4], u"5 files, total size 500 bytes");
+  EXPECT_EQ(walk.IndexFileList.size(), 6u) << "entry 0 stays empty";
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(FolderWalkTest, NoSubfolderIsWalkedWhenNoneIsIncluded) {
+  Write("a.txt");
+  Write("docs/b.txt");
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"}));
+}
+
+TEST_F(FolderWalkTest, RejectsByExtensionFragmentContentAndSize) {
+  Write("readme");
+  Write("main.c");
+  Write("x.s");
+  Write("picture.png");
+  Write("keep.txt");
+  Write("tmpfile.txt");
+  Write("small.txt", 399);
+  Write("least.txt", 400);
+  Write("most.txt", 1024);
+  Write("large.txt", 1025);
+  tmp.Write("top/binary.txt", std::string(200, '\0'));
+  walk.rules.FilepathFragments = {u"TMP"};
+  walk.rules.MinFileSize = 400;
+  walk.rules.MaxFileSizeKb = 1;
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"least.txt", u"most.txt"}));
+  // The longest name counts every file met, accepted or not.
+  EXPECT_EQ(walk.LongestName, u"picture.png");
+  EXPECT_EQ(walk.LongestNameLength, 11);
+}
+
+TEST_F(FolderWalkTest, EmptyFragmentExcludesEveryFile) {
+  Write("a.txt");
+  walk.rules.FilepathFragments = SplitFragments(u"tmp, ,old");
+  List();
+  EXPECT_TRUE(host.entries.empty());
+}
+
+TEST_F(FolderWalkTest, TopFolderFilesExcludedLeavesIncludedSubfolders) {
+  Write("a.txt");
+  Write("docs/b.txt");
+  walk.rules.excludeTopFolderFiles = true;
+  walk.rules.IncludedSubfolders = {u"docs"};
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"docs/b.txt"}));
+
+  host = RecordingHost();
+  walk.rules.IncludedSubfolders.clear();
+  List();
+  EXPECT_TRUE(host.entries.empty());
+}
+
+TEST_F(FolderWalkTest, NestedInclusionWalksBelowButNotBesideAnEntry) {
+  Write("docs/a.txt");
+  Write("docs/old/2019/b.txt");
+  Write("docs/tmp/c.txt");
+  Write("docs2/d.txt");
+  walk.rules.IncludedSubfolders = {u"docs"};
+  walk.rules.includeNestedSubfolders = true;
+  walk.rules.FilepathFragments = {u"/tmp"};
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"docs/a.txt", u"docs/old/2019/b.txt"}));
+
+  host = RecordingHost();
+  walk.rules.includeNestedSubfolders = false;
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"docs/a.txt"}));
+}
+
+TEST_F(FolderWalkTest, DeeperEntryAloneIsNotReachedWithoutItsParent) {
+  Write("docs/old/a.txt");
+  walk.rules.IncludedSubfolders = {u"docs/old"};
+  List();
+  EXPECT_TRUE(host.entries.empty());
+}
+
+TEST_F(FolderWalkTest, ExcludedFilesListIsRelativeToTheTop) {
+  Write("a.txt");
+  Write("docs/a.txt");
+  walk.rules.IncludedSubfolders = {u"docs"};
+  walk.rules.ExcludedFiles = {u"docs/a.txt"};
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"}));
+}
+
+TEST_F(FolderWalkTest, CountingPassStoresTypeDigitAndFullPathAndShowsTotals) {
+  Write("a.txt", 300);
+  tmp.Write("top/unix.txt", "line one\nline two\nline three\n");
+  Count();
+  ASSERT_EQ(walk.IndexFileCount, 2);
+  EXPECT_EQ(walk.IndexFileList[1], u"1" + Full("a.txt"));
+  EXPECT_EQ(walk.IndexFileList[2], u"2" + Full("unix.txt"));
+  EXPECT_EQ(host.totalsCount, 2);
+  EXPECT_EQ(host.totalsSize, 330);
+  EXPECT_TRUE(host.entries.empty());
+}
+
+TEST_F(FolderWalkTest, CountingLabelIsUpdatedEveryTenFilesFromFifty) {
+  walk.classify = [](const std::u16string&, std::u16string&) { return 1; };
+  for (int i = 0; i < 75; ++i) Write("f" + std::to_string(100 + i) + ".txt", 5);
+  Count();
+  EXPECT_EQ(host.progress, (std::vector<std::int32_t>{50, 60, 70}));
+}
+
+TEST_F(FolderWalkTest, FileBeyondTheLimitStopsTheWalkBeforeItsEntry) {
+  walk.classify = [](const std::u16string&, std::u16string&) { return 1; };
+  walk.MaxFilesToIndex = 20;
+  for (int i = 0; i < 25; ++i) Write("f" + std::to_string(100 + i) + ".txt", 5);
+  Count();
+  EXPECT_EQ(walk.IndexFileCount, 21);
+  EXPECT_EQ(walk.IndexFileList.size(), 21u) << "20 entries after the empty entry 0";
+  EXPECT_TRUE(moduleClosed);
+  EXPECT_EQ(host.totalsCount, -1) << "no totals for an abandoned pass";
+}
+
+TEST_F(FolderWalkTest, DefaultLimitIsThirtyTwoThousand) {
+  EXPECT_EQ(walk.MaxFilesToIndex, 32000);
+}
+
+TEST_F(FolderWalkTest, ClosingTheOutputWindowEndsTheListing) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) Write(name);
+  host.closeAfter = 2;
+  List();
+  EXPECT_EQ(host.entries.size(), 2u);
+  EXPECT_TRUE(moduleClosed);
+}
+
+TEST_F(FolderWalkTest, InvalidFileNameStopsTheWalkWithItsMessage) {
+  Write("a.txt");
+  Write("b\"q.txt");
+  Write("c.txt");
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"}));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  const auto& box = platform.messages[0].request;
+  EXPECT_EQ(box.text, Full("b\"q.txt") + u"\r\nThe file name contains an invalid character.");
+  EXPECT_EQ(box.title, u"Invalid file name");
+  EXPECT_EQ(box.icon, ui::MsgIcon::Information);
+  EXPECT_TRUE(walk.StopRequested);
+}
+
+TEST_F(FolderWalkTest, NamesInvalidHereAreTheRejectedOnes) {
+  struct Row {
+    const char* name;
+    std::string file;
+    bool valid;
+  } rows[] = {
+      {"characters a Windows name cannot hold", "a<b>c|d*e?f:g.txt", true},
+      {"backslash", "back\\slash.txt", true},
+      {"accented letters", "caf\xc3\xa9.txt", true},
+      {"double quote", "say \"hi\".txt", false},
+      {"line feed", "two\nlines.txt", false},
+      {"carriage return", "cr\r.txt", false},
+      {"not UTF-8", "bad\xff.txt", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::TempFolder tree;
+    tree.Write(row.file, Text(100));
+    test::ScriptedPlatform p(U((tree.Path() / "p").string()));
+    bool closed = false;
+    FolderWalk w(p, closed);
+    w.rules.topFolder = U(tree.Path().string() + "/");
+    RecordingHost h;
+    w.ListOnly = true;
+    w.WalkTopFolder(h);
+    EXPECT_EQ(h.entries.size(), row.valid ? 1u : 0u);
+    EXPECT_EQ(p.messages.size(), row.valid ? 0u : 1u);
+  }
+}
+
+TEST_F(FolderWalkTest, InvalidFolderNameOnTheWayStopsTheWalk) {
+  Write("sub\"q/a.txt");
+  walk.rules.IncludedSubfolders = {u"sub\"q"};
+  List();
+  EXPECT_TRUE(host.entries.empty());
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.title, u"Invalid file name");
+}
+
+TEST_F(FolderWalkTest, UnreadableSubfolderStopsTheWalkWithTheSystemDescription) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
+  Write("a.txt");
+  Write("docs/b.txt");
+  fs::permissions(Top() / "docs", fs::perms::none);
+  walk.rules.IncludedSubfolders = {u"docs"};
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"})) << "files so far stay";
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.title, u"Error");
+  EXPECT_EQ(platform.messages[0].request.icon, ui::MsgIcon::Exclamation);
+  EXPECT_TRUE(platform.messages[0].request.text.starts_with(u"Permission denied"));
+  EXPECT_TRUE(walk.StopRequested);
+}
+
+TEST_F(FolderWalkTest, SubfolderThatVanishesStopsTheWalkWithTheSystemDescription) {
+  Write("a.txt");
+  Write("docs/b.txt");
+  walk.rules.IncludedSubfolders = {u"docs"};
+  // The folder is removed while the top folder's files are being looked at.
+  walk.classify = [this](const std::u16string& path, std::u16string& error) {
+    fs::remove_all(Top() / "docs");
+    return ClassifyForIndexing(path, error);
+  };
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"}));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.text, u"No such file or directory\r\n" + Full("docs/"));
+  EXPECT_EQ(platform.messages[0].request.title, u"Error");
+  EXPECT_TRUE(walk.StopRequested);
+}
+
+TEST_F(FolderWalkTest, LinksToFilesAreFollowedLinksToFoldersAndSpecialFilesAreNot) {
+  Write("docs/a.txt");
+  fs::create_symlink(Top() / "docs" / "a.txt", Top() / "link.txt");
+  fs::create_symlink(Top(), Top() / "docs" / "loop");
+  fs::create_symlink(Top() / "missing.txt", Top() / "broken.txt");
+  ASSERT_EQ(::mkfifo((Top() / "pipe.txt").c_str(), 0600), 0);
+  walk.rules.IncludedSubfolders = {u"docs", u"docs/loop"};
+  walk.rules.includeNestedSubfolders = true;
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"link.txt", u"docs/a.txt"}));
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(FolderWalkTest, IndexingPassHandsListedFilesOverInWalkOrder) {
+  Write("a.txt");
+  tmp.Write("top/b.txt", "line one\nline two\n");
+  Write("docs/c.txt");
+  walk.rules.IncludedSubfolders = {u"docs"};
+  Count();
+  ASSERT_EQ(walk.IndexFileCount, 3);
+  Write("added.txt");  // appears between the passes: passed over
+  walk.IndexingPass = true;
+  walk.WalkTopFolder(host);
+  using Indexed = std::vector<std::pair<std::u16string, int>>;
+  EXPECT_EQ(host.indexed,
+            (Indexed{{Full("a.txt"), 1}, {Full("b.txt"), 2}, {Full("docs/c.txt"), 1}}));
+  EXPECT_EQ(walk.IndexFileCount, 3) << "the indexing pass keeps the list";
+}
+
+TEST_F(FolderWalkTest, IndexingPassEndsWhenTheBuildStops) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) Write(name);
+  Count();
+  struct StopAtSecond : RecordingHost {
+    bool IndexFile(const std::u16string& path, int code) override {
+      RecordingHost::IndexFile(path, code);
+      return indexed.size() < 2;
+    }
+  } stopping;
+  walk.IndexingPass = true;
+  walk.WalkTopFolder(stopping);
+  EXPECT_EQ(stopping.indexed.size(), 2u);
+  EXPECT_TRUE(walk.StopRequested);
+}
+
+TEST_F(FolderWalkTest, StopRequestedDuringEventsEndsTheWalk) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) Write(name);
+  platform.AtDoEvents(2, [this] { walk.StopRequested = true; });
+  List();
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"}));
+}
+
+}  // namespace
+}  // namespace quor
