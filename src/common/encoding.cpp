@@ -72,24 +72,6 @@ std::size_t DecodeOne(std::string_view bytes, std::size_t pos, char32_t& cp, boo
   return need;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 }  // namespace
 
 char16_t AnsiChar(std::uint8_t byte) {
@@ -136,13 +118,14 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 std::u16string Utf8ToText(std::string_view utf8) {
-  std::u16string text;
-  text.reserve(utf8.size());
+  // Never more UTF-16 units than bytes: size once, write through an index.
+  std::u16string text(utf8.size(), u'\0');
+  std::size_t out = 0;
   std::size_t pos = 0;
   while (pos < utf8.size()) {
     const auto b = static_cast<unsigned char>(utf8[pos]);
     if (b < 0x80) {
-      text += static_cast<char16_t>(b);
+      text[out++] = b;
       ++pos;
       continue;
     }
@@ -150,39 +133,56 @@ std::u16string Utf8ToText(std::string_view utf8) {
     bool ok = false;
     pos += DecodeOne(utf8, pos, cp, ok);
     if (!ok) {
-      text += kReplacement;
+      text[out++] = kReplacement;
     } else if (cp < 0x10000) {
-      text += static_cast<char16_t>(cp);
+      text[out++] = static_cast<char16_t>(cp);
     } else {
       cp -= 0x10000;
-      text += static_cast<char16_t>(0xD800 + (cp >> 10));
-      text += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      text[out++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+      text[out++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     }
   }
+  text.resize(out);
   return text;
 }
 
 std::string TextToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
+  // At most three bytes per UTF-16 unit (a pair gives four bytes for two).
+  std::string out(text.size() * 3, '\0');
+  std::size_t n = 0;
+  const auto put = [&](char32_t cp) {
+    if (cp < 0x80) {
+      out[n++] = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out[n++] = static_cast<char>(0xC0 | (cp >> 6));
+      out[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out[n++] = static_cast<char>(0xE0 | (cp >> 12));
+      out[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out[n++] = static_cast<char>(0xF0 | (cp >> 18));
+      out[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  };
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t ch = text[i];
     if (ch < 0x80) {
-      out += static_cast<char>(ch);
+      out[n++] = static_cast<char>(ch);
       continue;
     }
     const bool high = ch >= 0xD800 && ch <= 0xDBFF;
     const bool low = ch >= 0xDC00 && ch <= 0xDFFF;
     if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      const char32_t cp = 0x10000 + ((char32_t(ch) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      AppendUtf8(out, cp);
+      put(0x10000 + ((char32_t(ch) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
-    } else if (high || low) {
-      AppendUtf8(out, kReplacement);
     } else {
-      AppendUtf8(out, ch);
+      put(high || low ? kReplacement : ch);
     }
   }
+  out.resize(n);
   return out;
 }
 
