@@ -48,8 +48,9 @@ enum class ControlKind {
 
 class Control {
  public:
+  // Registers the control with its form; the destructor takes it off again.
   Control(Form& owner, ControlKind kind, std::string name, int index = -1);
-  virtual ~Control() = default;
+  virtual ~Control();
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
@@ -81,7 +82,8 @@ class Control {
   // A typed character; the handler may replace it (0 swallows it).
   std::function<void(char16_t&)> KeyPress;
 
-  // Moves the focus to this control (the owner records it).
+  // Moves the focus to this control (the owner records it and raises
+  // LostFocus / GotFocus). Ignored for a disabled or invisible control.
   void SetFocus();
   bool HasFocus() const;
 
@@ -110,10 +112,22 @@ class TextBox : public Control {
 
   const std::u16string& Text() const { return text_; }
   // Sets the text (cut to maxLength when set) and raises Change when it differs.
+  // The selection is kept, clamped to the new text. A renderer passes the
+  // user's edits through here too (then SetSelection for the caret).
   void SetText(std::u16string text);
   // What typing does: each character goes through KeyPress (which may replace
   // or swallow it) and is inserted at the caret, replacing the selection.
+  // Backspace (8) deletes the selection or the character before the caret;
+  // Enter (13) inserts CR LF in a multi-line box and nothing otherwise. A
+  // read-only box raises KeyPress but keeps its text; maxLength refuses
+  // characters that would make the text longer. Change follows each edit.
   void Type(std::u16string_view typed);
+  // Selects length characters from start (both clamped to the text); raises
+  // SelChange when the selection moved. Put the caret at the end with
+  // SetSelection(Text().size(), 0).
+  void SetSelection(int start, int length);
+  // Raised by SetSelection when the selection changed (mouse or keys).
+  std::function<void()> SelChange;
 
   int maxLength = 0;  // 0: no limit
   bool multiLine = false;
@@ -225,9 +239,23 @@ class Timer : public Control {
   int interval = 0;  // ms; 0 stops the timer
   // Raised every interval while enabled and interval > 0.
   std::function<void()> Tick;
+  // Enables the timer with a new interval and restarts its count even when
+  // it was running with the same interval.
+  void Start(int intervalMs) {
+    interval = intervalMs;
+    enabled = true;
+    ++starts_;
+  }
+  void Stop() { enabled = false; }
+  // Grows with every Start: a renderer restarts its timer when it changes.
+  int Starts() const { return starts_; }
+  // What the renderer (or a test) does when the interval has passed.
   void Fire() {
     if (Tick) Tick();
   }
+
+ private:
+  int starts_ = 0;
 };
 
 }  // namespace quor::ui

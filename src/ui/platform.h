@@ -74,6 +74,9 @@ class Platform : public PathsProvider {
   // The model changed outside an event handler (e.g. during a long run):
   // bring the form's widgets up to date.
   virtual void Refresh(Form& form) = 0;
+  // The form is being destroyed (its controls are gone already): drop
+  // everything kept for it without touching it.
+  virtual void FormDestroyed(Form& form) { (void)form; }
 
   virtual void SetClipboardText(const std::u16string& text) = 0;
   virtual std::u16string ClipboardText() = 0;
