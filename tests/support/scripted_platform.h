@@ -48,6 +48,9 @@ class ScriptedPlatform : public ui::Platform {
   // ---- event processing ----
   // Number of DoEvents calls so far.
   int doEventsCalls = 0;
+  // A wait loop that nothing ends would hang the test: past this many calls
+  // DoEvents fails the test and throws.
+  int doEventsLimit = 1000000;
   // Fires action at the n-th DoEvents call from now (1 = the next one).
   void AtDoEvents(int n, std::function<void()> action);
   // Fires action once, at the first DoEvents call where condition holds.
@@ -55,6 +58,8 @@ class ScriptedPlatform : public ui::Platform {
   // What the user does when a form is shown modally; it must hide the form
   // (the default hides it at once).
   std::function<void(ui::Form&)> onModalShow;
+  // Modal shows in progress (a scripted action may look at it).
+  int modalDepth = 0;
   // Forms shown and hidden, in order ("+frmLargeDisplay", "-frmPopUp").
   std::vector<std::string> formEvents;
   int refreshCalls = 0;
@@ -73,7 +78,7 @@ class ScriptedPlatform : public ui::Platform {
   std::chrono::system_clock::time_point now;
   // Advances the clock (a run that passes midnight, a long run).
   void Advance(std::chrono::seconds s) { now += s; }
-  // Free space per path prefix; unset: plenty.
+  // Free space on every path; unset: plenty.
   std::optional<std::int64_t> diskFree;
   std::vector<std::u16string> readOnlyFolders;
 
