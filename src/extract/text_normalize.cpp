@@ -1,0 +1,330 @@
+#include "extract/text_normalize.h"
+
+#include <array>
+#include <cstdint>
+
+#include "common/encoding.h"
+
+namespace quor {
+namespace {
+
+constexpr char16_t kLatinLead2 = u'\u00C2';  // ANSI 194
+constexpr char16_t kLatinLead3 = u'\u00C3';  // ANSI 195
+constexpr char16_t kLatinLead4 = u'\u00C4';  // ANSI 196
+constexpr char16_t kPunctLead1 = u'\u00E2';  // ANSI 226
+constexpr char16_t kPunctLead2 = u'\u20AC';  // ANSI 128
+
+// Replaces every non-overlapping pair (first, second), left to right, by
+// replacement (empty or one character).
+void ReplacePairs(std::u16string& text, char16_t first, char16_t second,
+                  std::u16string_view replacement) {
+  std::size_t out = 0;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    if (text[i] == first && i + 1 < n && text[i + 1] == second) {
+      for (char16_t r : replacement) text[out++] = r;
+      i += 2;
+      continue;
+    }
+    text[out++] = text[i++];
+  }
+  text.resize(out);
+}
+
+// One step of the Latin repair: every lead character met (from the start,
+// going on after each one examined) decides by the code of the character after
+// it whether every such pair in the text is removed, replaced or left.
+template <typename Decide>
+void RepairLead(std::u16string& text, char16_t lead, Decide decide) {
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t p = text.find(lead, pos);
+    if (p == std::u16string::npos) return;
+    if (p + 1 < text.size()) {
+      const int code = AnsiCode(text[p + 1]);
+      char16_t replacement = 0;
+      switch (decide(code, replacement)) {
+        case 1:
+          ReplacePairs(text, lead, AnsiChar(static_cast<std::uint8_t>(code)), {});
+          break;
+        case 2:
+          ReplacePairs(text, lead, AnsiChar(static_cast<std::uint8_t>(code)),
+                       std::u16string_view(&replacement, 1));
+          break;
+        default:
+          break;
+      }
+    }
+    pos = p + 1;
+  }
+}
+
+// The plain form of the punctuation sequence 226, 128, x; null when x has
+// none.
+const char16_t* PunctuationReplacement(int x) {
+  if (x >= 144 && x <= 147) return u"-";
+  if (x >= 152 && x <= 155) return u"'";
+  if (x >= 156 && x <= 159) return u"\"";
+  switch (x) {
+    case 148:
+      return u" -- ";
+    case 149:
+      return u"--";
+    case 150:
+      return u"|";
+    case 151:
+      return u"\u2030";  // the character of ANSI code 137
+    case 162:
+      return u" . ";
+    case 166:
+      return u"...";
+    case 185:
+      return u"<";
+    case 186:
+      return u">";
+    default:
+      return nullptr;
+  }
+}
+
+struct EntityEntry {
+  const char16_t* name;
+  char16_t replacement;
+};
+
+constexpr std::array<EntityEntry, 67> kEntities = {{
+    {u"&copy;", u'\u00A9'},   {u"&amp;", u'&'},         {u"&nbsp;", u' '},
+    {u"&#160;", u' '},        {u"&#8212;", u'\u2014'},  {u"&AElig;", u'\u00C6'},
+    {u"&Aacute;", u'\u00C1'}, {u"&Acirc;", u'\u00C2'},  {u"&Agrave;", u'\u00C0'},
+    {u"&Aring;", u'\u00C5'},  {u"&Atilde;", u'\u00C3'}, {u"&Auml;", u'\u00C4'},
+    {u"&Ccedil;", u'\u00C7'}, {u"&ETH;", u'\u00D0'},    {u"&Eacute;", u'\u00C9'},
+    {u"&Ecirc;", u'\u00CA'},  {u"&Egrave;", u'\u00C8'}, {u"&Euml;", u'\u00CB'},
+    {u"&Iacute;", u'\u00CD'}, {u"&Icirc;", u'\u00CE'},  {u"&Igrave;", u'\u00CC'},
+    {u"&Iuml;", u'\u00CF'},   {u"&Ntilde;", u'\u00D1'}, {u"&Oacute;", u'\u00D3'},
+    {u"&Ocirc;", u'\u00D4'},  {u"&Ograve;", u'\u00D2'}, {u"&Oslash;", u'\u00D8'},
+    {u"&Otilde;", u'\u00D5'}, {u"&Ouml;", u'\u00D6'},   {u"&THORN;", u'\u00DE'},
+    {u"&Uacute;", u'\u00DA'}, {u"&Ucirc;", u'\u00DB'},  {u"&Ugrave;", u'\u00D9'},
+    {u"&Uuml;", u'\u00DC'},   {u"&Yacute;", u'\u00DD'}, {u"&aacute;", u'\u00E1'},
+    {u"&acirc;", u'\u00E2'},  {u"&aelig;", u'\u00E6'},  {u"&agrave;", u'\u00E0'},
+    {u"&aring;", u'\u00E5'},  {u"&atilde;", u'\u00E3'}, {u"&auml;", u'\u00E4'},
+    {u"&ccedil;", u'\u00E7'}, {u"&eacute;", u'\u00E9'}, {u"&ecirc;", u'\u00EA'},
+    {u"&egrave;", u'\u00E8'}, {u"&eth;", u'\u00F0'},    {u"&euml;", u'\u00EB'},
+    {u"&iacute;", u'\u00ED'}, {u"&icirc;", u'\u00EE'},  {u"&igrave;", u'\u00EC'},
+    {u"&iuml;", u'\u00EF'},   {u"&ntilde;", u'\u00F1'}, {u"&oacute;", u'\u00F3'},
+    {u"&ocirc;", u'\u00F4'},  {u"&ograve;", u'\u00F2'}, {u"&oslash;", u'\u00F8'},
+    {u"&otilde;", u'\u00F5'}, {u"&ouml;", u'\u00F6'},   {u"&szlig;", u'\u00DF'},
+    {u"&thorn;", u'\u00FE'},  {u"&uacute;", u'\u00FA'}, {u"&ucirc;", u'\u00FB'},
+    {u"&ugrave;", u'\u00F9'}, {u"&uuml;", u'\u00FC'},   {u"&yacute;", u'\u00FD'},
+    {u"&yuml;", u'\u00FF'},
+}};
+
+std::u16string BuildEntityTable() {
+  std::u16string table;
+  for (const EntityEntry& e : kEntities) {
+    if (!table.empty()) table += u' ';
+    table += e.name;
+    table += e.replacement;
+  }
+  return table;
+}
+
+}  // namespace
+
+std::u16string RepairUtf8Latin(std::u16string_view text, int /*flag*/) {
+  std::u16string result(text);
+  RepairUtf8LatinInPlace(result);
+  return result;
+}
+
+void RepairUtf8LatinInPlace(std::u16string& text) {
+  bool any = false;
+  for (char16_t ch : text) {
+    if (ch == kLatinLead2 || ch == kLatinLead3 || ch == kLatinLead4) {
+      any = true;
+      break;
+    }
+  }
+  if (!any) return;
+
+  RepairLead(text, kLatinLead2, [](int c, char16_t& replacement) {
+    if (c >= 128 && c <= 159) return 1;
+    if (c >= 160 && c <= 191) {
+      replacement = AnsiChar(static_cast<std::uint8_t>(c));
+      return 2;
+    }
+    return 0;
+  });
+  RepairLead(text, kLatinLead3, [](int c, char16_t& replacement) {
+    if (c < 128 || c > 191) return 0;
+    replacement = AnsiChar(static_cast<std::uint8_t>(c + 64));
+    return 2;
+  });
+  // A single pass leaves no (196, 141) pair behind: the replacement "c" can
+  // never complete a new one.
+  ReplacePairs(text, kLatinLead4, AnsiChar(141), u"c");
+}
+
+std::u16string RepairUtf8Punctuation(std::u16string_view text) {
+  std::u16string result(text);
+  RepairUtf8PunctuationInPlace(result);
+  return result;
+}
+
+void RepairUtf8PunctuationInPlace(std::u16string& text) {
+  const std::size_t n = text.size();
+  std::size_t first = std::u16string::npos;
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    if (text[i] == kPunctLead1 && text[i + 1] == kPunctLead2) {
+      first = i;
+      break;
+    }
+  }
+  if (first == std::u16string::npos) return;
+
+  // Each sequence is repaired by its own table entry, left to right; the
+  // replacements never hold a lead character, so nothing is repaired twice.
+  std::u16string out(text, 0, first);
+  out.reserve(n + 8);
+  for (std::size_t i = first; i < n;) {
+    if (text[i] == kPunctLead1 && i + 1 < n && text[i + 1] == kPunctLead2) {
+      if (i + 2 < n) {
+        if (const char16_t* r = PunctuationReplacement(AnsiCode(text[i + 2]))) out += r;
+      }
+      i += 3;
+      continue;
+    }
+    out += text[i++];
+  }
+  text.swap(out);
+}
+
+void NormalizeWhitespace(std::u16string& text) {
+  std::size_t out = 0;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    char16_t ch = text[i];
+    switch (ch) {
+      case u'\b':
+        continue;
+      case u'\r':
+        // CR LF becomes one CR, which then becomes one space. A backspace
+        // between them is removed first, so CR BS LF is a pair as well.
+        while (i + 1 < n && text[i + 1] == u'\b') ++i;
+        if (i + 1 < n && text[i + 1] == u'\n') ++i;
+        ch = u' ';
+        break;
+      case u'\t':
+      case u'\n':
+      case u'\f':
+      case u'\u00A0':
+        ch = u' ';
+        break;
+      default:
+        break;
+    }
+    text[out++] = ch;
+  }
+  text.resize(out);
+}
+
+std::u16string_view EntityTable() {
+  static const std::u16string table = BuildEntityTable();
+  return table;
+}
+
+void DecodeEntities(std::u16string& text) {
+  std::size_t amp = text.find(u'&');
+  if (amp == std::u16string::npos) return;
+  const std::u16string_view table = EntityTable();
+
+  // One pass from left to right: after a replacement the scan goes on right
+  // after the inserted character, after an unknown run right after its ";".
+  std::u16string out(text, 0, amp);
+  std::size_t pos = amp;
+  for (;;) {
+    const std::size_t i = text.find(u'&', pos);
+    if (i == std::u16string::npos) break;
+    const std::size_t j = text.find(u';', i + 1);
+    if (j == std::u16string::npos) break;
+    out.append(text, pos, i - pos);
+    const std::u16string_view entity = std::u16string_view(text).substr(i, j - i + 1);
+    if (entity == u"&quot;") {
+      out += u'"';
+    } else if (const std::size_t k = table.find(entity); k != std::u16string_view::npos) {
+      const std::size_t semicolon = table.find(u';', k);
+      out += table[semicolon + 1];
+    } else {
+      out += entity;
+    }
+    pos = j + 1;
+  }
+  out.append(text, pos, std::u16string::npos);
+  text.swap(out);
+}
+
+void BlankEntityRuns(std::u16string& text) {
+  std::size_t i = text.find(u'&');
+  if (i == std::u16string::npos) return;
+  const std::size_t n = text.size();
+  // The next ";" and the next space are remembered: they only move forward.
+  std::size_t nextSemicolon = 0;
+  std::size_t nextSpace = 0;
+  std::size_t out = i;
+  while (i < n) {
+    if (text[i] != u'&') {
+      text[out++] = text[i++];
+      continue;
+    }
+    if (nextSemicolon <= i) {
+      nextSemicolon = text.find(u';', i + 1);
+      if (nextSemicolon == std::u16string::npos) nextSemicolon = n + 1;
+    }
+    if (nextSpace <= i) {
+      nextSpace = text.find(u' ', i + 1);
+      if (nextSpace == std::u16string::npos) nextSpace = n + 1;
+    }
+    if (nextSemicolon <= n && nextSemicolon < nextSpace) {
+      text[out++] = u' ';
+      i = nextSemicolon + 1;
+      continue;
+    }
+    text[out++] = text[i++];
+  }
+  text.resize(out);
+}
+
+void ReplaceAnyOf(std::u16string& text, std::u16string_view set, std::u16string_view replacement) {
+  if (replacement.size() == 1) {
+    for (char16_t& ch : text) {
+      if (set.find(ch) != std::u16string_view::npos) ch = replacement[0];
+    }
+    return;
+  }
+  std::u16string out;
+  out.reserve(text.size());
+  for (char16_t ch : text) {
+    if (set.find(ch) != std::u16string_view::npos) {
+      out += replacement;
+    } else {
+      out += ch;
+    }
+  }
+  text.swap(out);
+}
+
+std::u16string RemoveAll(std::u16string_view text, std::u16string_view part) {
+  if (part.empty()) return std::u16string(text);
+  std::u16string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t p = text.find(part, pos);
+    if (p == std::u16string_view::npos) break;
+    out.append(text.substr(pos, p - pos));
+    pos = p + part.size();
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+}  // namespace quor

@@ -1,0 +1,198 @@
+#include "extract/text_normalize.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/encoding.h"
+
+namespace quor {
+namespace {
+
+// Document bytes as the program reads them: one Windows-1252 character each.
+std::u16string Doc(std::string_view bytes) {
+  return AnsiToText(bytes);
+}
+
+struct TextCase {
+  const char* name;
+  std::u16string input;
+  std::u16string expected;
+};
+
+TEST(RepairUtf8LatinTest, TwoByteRemnantsBecomeOneCharacter) {
+  const TextCase cases[] = {
+      {"e acute", Doc("caf\xC3\xA9"), u"caf\u00E9"},
+      {"i diaeresis inside a word", Doc("na\xC3\xAFve"), u"na\u00EFve"},
+      {"pound sign",
+       Doc("\xC2\xA3"
+           "5"),
+       u"\u00A35"},
+      {"no-break space",
+       Doc("a\xC2\xA0"
+           "b"),
+       u"a\u00A0b"},
+      {"C1 control remnant removed",
+       Doc("a\xC2\x80"
+           "b\xC2\x9F"
+           "c"),
+       u"abc"},
+      {"genuine ANSI A circumflex kept", Doc("\xC2me"), u"\u00C2me"},
+      {"A tilde before a non-continuation kept", Doc("\xC3x"), u"\u00C3x"},
+      {"lead as the last character kept", Doc("abc\xC3"), u"abc\u00C3"},
+      {"c caron becomes c",
+       Doc("\xC4\x8D"
+           "esky"),
+       u"cesky"},
+      {"every pair of a kind is repaired", Doc("\xC3\xA9t\xC3\xA9"), u"\u00E9t\u00E9"},
+      {"several kinds in one line", Doc("\xC3\xA0 \xC2\xBD \xC3\xBC"), u"\u00E0 \u00BD \u00FC"},
+      // After a removal the next lead slides under the examined position and
+      // the scan goes on after it, so that pair is not examined.
+      {"lead slid under the examined position", Doc("\xC2\x80\xC2\xA3"), u"\u00C2\u00A3"},
+      {"nothing to repair", u"plain text", u"plain text"},
+  };
+  for (const TextCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RepairUtf8Latin(c.input, 0), c.expected);
+  }
+}
+
+TEST(RepairUtf8PunctuationTest, EveryThreeByteRemnantIsRepairedByItsOwnEntry) {
+  const TextCase cases[] = {
+      {"apostrophe", Doc("don\xE2\x80\x99t"), u"don't"},
+      {"curly quotes of both kinds",
+       Doc("\xE2\x80\x9C"
+           "curly\xE2\x80\x9D"),
+       u"\"curly\""},
+      {"en dash",
+       Doc("1\xE2\x80\x93"
+           "2"),
+       u"1-2"},
+      {"em dash",
+       Doc("a\xE2\x80\x94"
+           "b"),
+       u"a -- b"},
+      {"horizontal bar",
+       Doc("a\xE2\x80\x95"
+           "b"),
+       u"a--b"},
+      {"double vertical line",
+       Doc("a\xE2\x80\x96"
+           "b"),
+       u"a|b"},
+      {"double low line becomes per mille",
+       Doc("a\xE2\x80\x97"
+           "b"),
+       u"a\u2030b"},
+      {"bullet", Doc("\xE2\x80\xA2item"), u" . item"},
+      {"ellipsis", Doc("wait\xE2\x80\xA6"), u"wait..."},
+      {"single angle quotes", Doc("\xE2\x80\xB9 x \xE2\x80\xBA"), u"< x >"},
+      {"mixed kinds in one line",
+       Doc("\xE2\x80\x9CHi\xE2\x80\x9D \xE2\x80\x94 it\xE2\x80\x99s\xE2\x80\xA6"),
+       u"\"Hi\"  --  it's..."},
+      {"unknown third byte removed", Doc("50\xE2\x80\xB0 and 60\xE2\x80\xB0"), u"50 and 60"},
+      {"unknown kind first, known kind later", Doc("\xE2\x80\xB0x\xE2\x80\x99y"), u"x'y"},
+      {"truncated remnant at the end removed", Doc("end\xE2\x80"), u"end"},
+      {"lone a circumflex kept",
+       Doc("\xE2"
+           "a"),
+       u"\u00E2a"},
+      {"lone euro sign kept", Doc("5\x80"), u"5\u20AC"},
+  };
+  for (const TextCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RepairUtf8Punctuation(c.input), c.expected);
+  }
+}
+
+TEST(NormalizeWhitespaceTest, ControlCharactersBecomePlainSpaces) {
+  const TextCase cases[] = {
+      {"tab", u"a\tb", u"a b"},
+      {"CR LF is one space", u"a\r\nb", u"a b"},
+      {"lone CR and LF", u"a\rb\nc", u"a b c"},
+      {"CR CR LF is two spaces", u"a\r\r\nb", u"a  b"},
+      {"LF CR is two spaces", u"a\n\rb", u"a  b"},
+      {"backspace removed", u"a\bb", u"ab"},
+      {"backspace inside CR LF", u"a\r\b\nb", u"a b"},
+      {"form feed", u"a\fb", u"a b"},
+      {"no-break space", u"a\u00A0b", u"a b"},
+      {"vertical tab kept", u"a\vb", u"a\vb"},
+  };
+  for (const TextCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::u16string text = c.input;
+    NormalizeWhitespace(text);
+    EXPECT_EQ(text, c.expected);
+  }
+}
+
+TEST(DecodeEntitiesTest, KnownEntitiesAreReplacedCaseSensitively) {
+  const TextCase cases[] = {
+      {"capital and small e acute", u"&Eacute;t&eacute;", u"\u00C9t\u00E9"},
+      {"wrong case left alone", u"&EACUTE;", u"&EACUTE;"},
+      {"quot", u"&quot;x&quot;", u"\"x\""},
+      {"amp", u"fish &amp; chips", u"fish & chips"},
+      {"produced ampersand not decoded again", u"&amp;lt;", u"&lt;"},
+      {"lone ampersand pairs with the next semicolon", u"a & b &amp; c", u"a & b &amp; c"},
+      {"lt and gt unknown", u"&lt;b&gt;", u"&lt;b&gt;"},
+      {"numeric references unknown except two", u"&#151;&#160;&#8212;", u"&#151; \u2014"},
+      {"nbsp and copy", u"&nbsp;&copy;", u" \u00A9"},
+      {"last table entry", u"&yuml;", u"\u00FF"},
+      {"first Latin-1 entry", u"&AElig;", u"\u00C6"},
+      {"no semicolon", u"&amp", u"&amp"},
+      {"unknown run skipped, later entity decoded", u"&x;&amp;", u"&x;&"},
+      // The lookup is a substring search in the table, where "&amp;&" is
+      // followed by " &nbsp;".
+      {"run matching across table entries", u"& &nbsp;", u" "},
+  };
+  for (const TextCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::u16string text = c.input;
+    DecodeEntities(text);
+    EXPECT_EQ(text, c.expected);
+  }
+}
+
+TEST(DecodeEntitiesTest, TableHoldsSixtySevenEntries) {
+  // Each entry starts with "&" after a separating space (or at the start);
+  // "&amp;" is followed by its replacement "&", which starts no entry.
+  const std::u16string_view table = EntityTable();
+  int entries = 0;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (table[i] == u'&' && (i == 0 || table[i - 1] == u' ')) ++entries;
+  }
+  EXPECT_EQ(entries, 67);
+}
+
+TEST(BlankEntityRunsTest, UnknownEntitiesBecomeOneSpace) {
+  const TextCase cases[] = {
+      {"lt and gt", u"a &lt;b&gt; c", u"a  b  c"},
+      {"word glued to an entity", u"at&t; x", u"at  x"},
+      {"space before the semicolon keeps the run", u"a & b;", u"a & b;"},
+      {"no semicolon", u"a &b", u"a &b"},
+      {"two ampersands, one run", u"&&x;y", u" y"},
+      {"semicolon before any space at the end", u"x &y;", u"x  "},
+  };
+  for (const TextCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::u16string text = c.input;
+    BlankEntityRuns(text);
+    EXPECT_EQ(text, c.expected);
+  }
+}
+
+TEST(StringOperationsTest, ReplaceAnyOfAndRemoveAll) {
+  std::u16string text = u"a,b;c";
+  ReplaceAnyOf(text, u",;", u" ");
+  EXPECT_EQ(text, u"a b c");
+  text = u"a,b";
+  ReplaceAnyOf(text, u",", u"--");
+  EXPECT_EQ(text, u"a--b");
+  EXPECT_EQ(RemoveAll(u"Content-Transfer-Encoding: base64", u" "),
+            u"Content-Transfer-Encoding:base64");
+  EXPECT_EQ(RemoveAll(u"abab", u"ab"), u"");
+  EXPECT_EQ(RemoveAll(u"abc", u""), u"abc");
+}
+
+}  // namespace
+}  // namespace quor
