@@ -1,0 +1,13 @@
+// The subcommands of this build. Each part of the program adds its command
+// here with one line, e.g. `table.Add(IndexCommand());` where IndexCommand()
+// returns a CliCommand declared in that part's own header.
+#include "app/cli.h"
+
+namespace quor::app {
+
+CommandTable BuiltInCommands() {
+  CommandTable table;
+  return table;
+}
+
+}  // namespace quor::app

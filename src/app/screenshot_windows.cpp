@@ -1,0 +1,67 @@
+#include "app/screenshot_windows.h"
+
+#include "ui/frm_large_display.h"
+
+namespace quor::app {
+
+namespace {
+
+ui::Form& ShowLauncher(ScreenshotStage& stage) {
+  stage.launcher.Show();
+  return stage.launcher;
+}
+
+// The large output window as a file listing leaves it.
+ui::Form& ShowLargeDisplay(ScreenshotStage& stage) {
+  ui::frmLargeDisplay& display = stage.Context().LargeDisplay();
+  display.Clear();
+  display.caption = u"12 files, total size 1.37 Mb";
+  const char16_t* const lines[] = {
+      u"annual-report.docx (412.08 Kb)",
+      u"index.html (6.21 Kb)",
+      u"notes/meeting 2023-04-12.txt (3.77 Kb)",
+      u"notes/meeting 2023-05-03.txt (4.02 Kb)",
+      u"notes/todo.txt (812 bytes)",
+      u"papers/full-text search survey.html (88.40 Kb)",
+      u"papers/inverted files.rtf (152.33 Kb)",
+      u"papers/stemming and stop words.docx (301.56 Kb)",
+      u"projects/quor/design.txt (21.90 Kb)",
+      u"projects/quor/readme.txt (2.45 Kb)",
+      u"recipes/bread.txt (1.18 Kb)",
+      u"recipes/soup.html (9.66 Kb)",
+  };
+  for (const char16_t* line : lines) {
+    display.WidenDisplayIfNeeded(line, 95, 0.95);
+    display.Output(line);
+  }
+  display.Output(u"");
+  display.Output(u"12 files listed.");
+  display.ShowBeginning();
+  display.Show();
+  return display;
+}
+
+}  // namespace
+
+std::vector<ScreenshotWindow> ScreenshotWindows() {
+  return {
+      {"frmMain", ShowLauncher},
+      {"frmLargeDisplay", ShowLargeDisplay},
+  };
+}
+
+std::vector<std::string> ScreenshotWindowNames() {
+  std::vector<std::string> names;
+  for (const ScreenshotWindow& window : ScreenshotWindows()) names.push_back(window.name);
+  return names;
+}
+
+const ScreenshotWindow* FindScreenshotWindow(const std::vector<ScreenshotWindow>& windows,
+                                             const std::string& name) {
+  for (const ScreenshotWindow& window : windows) {
+    if (window.name == name) return &window;
+  }
+  return nullptr;
+}
+
+}  // namespace quor::app
