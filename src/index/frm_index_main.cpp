@@ -8,7 +8,9 @@
 #include "index/frm_index_main_texts.h"
 #include "index/index_settings.h"
 #include "ui/app_context.h"
+#include "ui/launcher.h"
 #include "ui/platform.h"
+#include "ui/shell_services.h"
 
 namespace quor {
 
@@ -34,8 +36,11 @@ void Place(ui::Control& control, int left, int top, int width, int height) {
 
 }  // namespace
 
-frmIndexMain::frmIndexMain(ui::AppContext& app)
-    : Form(app.platform, "frmIndexMain"), walk(app.platform, app.ModuleClosed), app_(app) {
+frmIndexMain::frmIndexMain(ui::AppContext& app, ui::Launcher* launcher)
+    : Form(app.platform, "frmIndexMain"),
+      walk(app.platform, app.ModuleClosed),
+      app_(app),
+      launcher_(launcher) {
   geometry = {0, 0, 9300, 9090};
   caption = u"Index Module";
 
@@ -235,8 +240,9 @@ void frmIndexMain::Form_Unload() {
   // Whatever runs (a walk, a listing) is abandoned silently.
   app_.ModuleClosed = true;
   FormLoaded = false;
-  if (quitting_ || app_.ModuleSwitch) return;
-  if (launcher.showLauncher) launcher.showLauncher();
+  // The launcher shows again, or opens the Search Module when this window
+  // handed over to it.
+  if (!quitting_ && launcher_) launcher_->ModuleWindowClosed();
 }
 
 void frmIndexMain::SetDefaults() {
@@ -326,7 +332,6 @@ void frmIndexMain::cmdSwitchToSearchModule_Click() {
   app_.ModuleClosed = true;
   app_.ModuleSwitch = true;
   app_.HandedOverTopFolder = txbTopFolder.Text();
-  if (launcher.openSearchModule) launcher.openSearchModule();
   Unload();
 }
 
@@ -334,15 +339,19 @@ void frmIndexMain::cmdQuit_Click() {
   app_.ModuleClosed = true;
   quitting_ = true;
   Unload();
-  if (launcher.quitProgram) launcher.quitProgram();
+  if (launcher_) launcher_->EndProgram();
 }
 
 void frmIndexMain::lblUserManualURL_Click() {
-  GetPlatform().OpenInBrowser(lblUserManualURL.caption);
+  ui::OpenInBrowser(GetPlatform(), lblUserManualURL.caption);
 }
 
 void frmIndexMain::lblVantrelSystems_Click() {
-  GetPlatform().OpenInBrowser(app_.GetProgramText(kTextMakerAddress));
+  ui::OpenInBrowser(GetPlatform(), app_.GetProgramText(kTextMakerAddress));
+}
+
+std::unique_ptr<ui::Form> MakeIndexModule(ui::AppContext& app, ui::Launcher& launcher) {
+  return std::make_unique<frmIndexMain>(app, &launcher);
 }
 
 }  // namespace quor

@@ -25,7 +25,8 @@
 
 namespace quor::ui {
 class AppContext;
-}
+class Launcher;
+}  // namespace quor::ui
 
 namespace quor {
 
@@ -49,19 +50,11 @@ class IndexBuild {
   virtual void Run(frmIndexMain& form) = 0;
 };
 
-// What leaving the window asks of the launcher.
-struct LauncherLinks {
-  // The module window was unloaded: show the launcher again.
-  std::function<void()> showLauncher;
-  // Open the Search Module (the top folder is in AppContext).
-  std::function<void()> openSearchModule;
-  // End the program.
-  std::function<void()> quitProgram;
-};
-
 class frmIndexMain : public ui::Form {
  public:
-  explicit frmIndexMain(ui::AppContext& app);
+  // launcher may be null (tests, the command line): leaving the window then
+  // only unloads it.
+  explicit frmIndexMain(ui::AppContext& app, ui::Launcher* launcher = nullptr);
   ~frmIndexMain() override;
 
   ui::AppContext& App() const { return app_; }
@@ -134,7 +127,6 @@ class frmIndexMain : public ui::Form {
   // What "Create index file" runs; without one the button says the build is
   // not available.
   std::unique_ptr<IndexBuild> indexBuild;
-  LauncherLinks launcher;
 
   int NumIncludedSubfolders() const { return static_cast<int>(IncludedSubfolders.size()); }
   int NumExcludedFiles() const { return static_cast<int>(ExcludedFiles.size()); }
@@ -207,6 +199,7 @@ class frmIndexMain : public ui::Form {
   void ClearField(int item);
 
   ui::AppContext& app_;
+  ui::Launcher* launcher_;
   // The caption set at load, restored when the window is back from minimised.
   std::u16string loadCaption_;
   // SetDefaults fills the combo boxes: picking their items must not run the
@@ -217,5 +210,8 @@ class frmIndexMain : public ui::Form {
   // Enabled states saved by SetControlsEnabled(false), restored by (true).
   std::vector<std::pair<ui::Control*, bool>> savedEnabled_;
 };
+
+// The module factory of the launcher.
+std::unique_ptr<ui::Form> MakeIndexModule(ui::AppContext& app, ui::Launcher& launcher);
 
 }  // namespace quor

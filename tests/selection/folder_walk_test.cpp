@@ -128,13 +128,13 @@ TEST_F(FolderWalkTest, RejectsByExtensionFragmentContentAndSize) {
   Write("x.s");
   Write("picture.png");
   Write("keep.txt");
-  Write("tmpfile.txt");
+  Write("scr.txt");
   Write("small.txt", 399);
   Write("least.txt", 400);
   Write("most.txt", 1024);
   Write("large.txt", 1025);
   tmp.Write("top/binary.txt", std::string(200, '\0'));
-  walk.rules.FilepathFragments = {u"TMP"};
+  walk.rules.FilepathFragments = {u"SCR."};
   walk.rules.MinFileSize = 400;
   walk.rules.MaxFileSizeKb = 1;
   List();
@@ -142,6 +142,13 @@ TEST_F(FolderWalkTest, RejectsByExtensionFragmentContentAndSize) {
   // The longest name counts every file met, accepted or not.
   EXPECT_EQ(walk.LongestName, u"picture.png");
   EXPECT_EQ(walk.LongestNameLength, 11);
+}
+
+TEST_F(FolderWalkTest, FragmentsMatchTheWholePathIncludingTheTopFolder) {
+  Write("a.txt");
+  walk.rules.FilepathFragments = {U(Top().filename().string())};
+  List();
+  EXPECT_TRUE(host.entries.empty());
 }
 
 TEST_F(FolderWalkTest, EmptyFragmentExcludesEveryFile) {
@@ -168,11 +175,11 @@ TEST_F(FolderWalkTest, TopFolderFilesExcludedLeavesIncludedSubfolders) {
 TEST_F(FolderWalkTest, NestedInclusionWalksBelowButNotBesideAnEntry) {
   Write("docs/a.txt");
   Write("docs/old/2019/b.txt");
-  Write("docs/tmp/c.txt");
+  Write("docs/scratch/c.txt");
   Write("docs2/d.txt");
   walk.rules.IncludedSubfolders = {u"docs"};
   walk.rules.includeNestedSubfolders = true;
-  walk.rules.FilepathFragments = {u"/tmp"};
+  walk.rules.FilepathFragments = {u"/scratch"};
   List();
   EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"docs/a.txt", u"docs/old/2019/b.txt"}));
 
@@ -206,7 +213,7 @@ TEST_F(FolderWalkTest, CountingPassStoresTypeDigitAndFullPathAndShowsTotals) {
   EXPECT_EQ(walk.IndexFileList[1], u"1" + Full("a.txt"));
   EXPECT_EQ(walk.IndexFileList[2], u"2" + Full("unix.txt"));
   EXPECT_EQ(host.totalsCount, 2);
-  EXPECT_EQ(host.totalsSize, 330);
+  EXPECT_EQ(host.totalsSize, 329);
   EXPECT_TRUE(host.entries.empty());
 }
 
