@@ -25,7 +25,7 @@ struct RecordingLauncher : ui::Launcher {
 };
 
 class IndexMainTest : public ::testing::Test {
- protected:
+ public:
   IndexMainTest()
       : platform(Utf8ToText((tmp.Path() / "machine").string())),
         app(platform, LoadTexts(platform)) {
