@@ -1,0 +1,230 @@
+#include "app/frm_main.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "common/encoding.h"
+#include "support/scripted_platform.h"
+#include "support/temp_folder.h"
+#include "ui/frm_pop_up.h"
+
+namespace quor::app {
+namespace {
+
+using test::ScriptedPlatform;
+using test::TempFolder;
+
+// A module window that reports back to the launcher as real modules do.
+class FakeModule : public ui::Form {
+ public:
+  FakeModule(ui::Platform& platform, ui::Launcher& launcher, std::string name)
+      : Form(platform, std::move(name)), launcher_(launcher) {}
+  void Form_Unload() override { launcher_.ModuleWindowClosed(); }
+  ui::Launcher& launcher_;
+};
+
+class LauncherTest : public ::testing::Test {
+ protected:
+  LauncherTest() : platform(folder.Text()) {}
+
+  LauncherOptions Options() {
+    LauncherOptions options;
+    options.endProgram = [this](int status) { endedWith = status; };
+    return options;
+  }
+
+  TempFolder folder;
+  ScriptedPlatform platform;
+  int endedWith = -1;
+};
+
+TEST_F(LauncherTest, StartUpSetsProcessWideValuesCaptionAndIntro) {
+  frmMain launcher(platform, Options());
+  launcher.Show();
+  ASSERT_TRUE(launcher.HasContext());
+  ui::AppContext& context = launcher.Context();
+  EXPECT_EQ(context.VersionText, u"9.67");
+  EXPECT_EQ(context.WindowColour, 15646940u);
+  EXPECT_EQ(launcher.backColour, 15646940u);
+  EXPECT_EQ(launcher.lblIntro.backColour, 15646940u);
+  EXPECT_EQ(launcher.lblIntro.caption,
+            context.GetProgramText(60) + u" " + context.GetProgramText(61) + u"\r\n\r\n" +
+                context.GetProgramText(62) + u"\r\n" + context.GetProgramText(63));
+  EXPECT_FALSE(context.GetProgramText(60).empty());
+  EXPECT_EQ(launcher.caption, u"QUOR 9.67 - " + context.GetProgramText(311));
+  EXPECT_EQ(context.LauncherCaption, launcher.caption);
+  EXPECT_EQ(launcher.cmdIndexModule.caption, u"Call up the index module");
+  EXPECT_EQ(launcher.cmdSearchModule.caption, u"Call up the search module");
+  EXPECT_EQ(launcher.cmdHelp.caption, u"User manual");
+  EXPECT_EQ(launcher.cmdQuit.caption, u"Quit");
+  // Centred on the screen.
+  EXPECT_EQ(launcher.geometry.left, (platform.ScreenWidth() - launcher.geometry.width) / 2);
+  EXPECT_EQ(launcher.geometry.top, (platform.ScreenHeight() - launcher.geometry.height) / 2);
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_FALSE(launcher.Ended());
+}
+
+TEST_F(LauncherTest, VersionTextIsMajorDotMinorAndSeven) {
+  EXPECT_EQ(MakeVersionText(9, 6), u"9.67");
+  EXPECT_EQ(MakeVersionText(10, 0), u"10.07");
+}
+
+TEST_F(LauncherTest, MissingProgramTextFileShowsCriticalMessageAndEndsWithFailure) {
+  std::filesystem::remove(std::filesystem::path(TextToUtf8(platform.programFolder)) / "quor.dat");
+  frmMain launcher(platform, Options());
+  launcher.Load();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  const auto& request = platform.messages[0].request;
+  EXPECT_EQ(request.icon, ui::MsgIcon::Critical);
+  EXPECT_EQ(request.text.rfind(u"Cannot open file containing program text.", 0), 0u);
+  EXPECT_NE(request.text.find(u"quor.dat"), std::u16string::npos);
+  EXPECT_TRUE(launcher.Ended());
+  EXPECT_EQ(launcher.ExitStatus(), 1);
+  EXPECT_EQ(endedWith, 1);
+  EXPECT_FALSE(launcher.HasContext());
+}
+
+TEST_F(LauncherTest, DamagedProgramTextFileIsFatalToo) {
+  folder.Write("program/quor.dat", "1=QUOR\n1=again\n");
+  platform.programFolder = Utf8ToText((folder.Path() / "program").string());
+  frmMain launcher(platform, Options());
+  launcher.Load();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.icon, ui::MsgIcon::Critical);
+  EXPECT_NE(platform.messages[0].request.text.find(u"Duplicate"), std::u16string::npos);
+  EXPECT_EQ(endedWith, 1);
+}
+
+TEST_F(LauncherTest, ModuleButtonWithoutModuleSaysItIsNotInThisBuild) {
+  frmMain launcher(platform, Options());
+  launcher.Show();
+  launcher.cmdIndexModule.Click();
+  launcher.cmdSearchModule.Click();
+  ASSERT_EQ(platform.messages.size(), 2u);
+  EXPECT_EQ(platform.messages[0].request.text, u"The Index Module is not available in this build.");
+  EXPECT_EQ(platform.messages[0].request.title, u"Call up the index module");
+  EXPECT_EQ(platform.messages[0].request.icon, ui::MsgIcon::Information);
+  EXPECT_EQ(platform.messages[1].request.text,
+            u"The Search Module is not available in this build.");
+  // The launcher stays where it was.
+  EXPECT_TRUE(launcher.Visible());
+}
+
+TEST_F(LauncherTest, ModuleOpensHidesLauncherAndClosingItShowsLauncherAgain) {
+  LauncherOptions options = Options();
+  int made = 0;
+  options.indexModule = [&](ui::AppContext& context, ui::Launcher& launcher) {
+    ++made;
+    return std::make_unique<FakeModule>(context.platform, launcher, "frmIndexMain");
+  };
+  frmMain launcher(platform, std::move(options));
+  launcher.Show();
+  launcher.cmdIndexModule.Click();
+  ASSERT_NE(launcher.IndexModuleWindow(), nullptr);
+  EXPECT_TRUE(launcher.IndexModuleWindow()->Visible());
+  EXPECT_FALSE(launcher.Visible());
+
+  launcher.IndexModuleWindow()->CloseByUser();
+  EXPECT_TRUE(launcher.Visible());
+  EXPECT_FALSE(launcher.IndexModuleWindow()->Loaded());
+
+  // Opening again reuses the window and loads it anew.
+  launcher.cmdIndexModule.Click();
+  EXPECT_EQ(made, 1);
+  EXPECT_TRUE(launcher.IndexModuleWindow()->Visible());
+}
+
+TEST_F(LauncherTest, ModuleSwitchOpensSearchModuleWhenLauncherShowsAgain) {
+  LauncherOptions options = Options();
+  std::u16string topFolderSeen;
+  options.indexModule = [](ui::AppContext& context, ui::Launcher& launcher) {
+    return std::make_unique<FakeModule>(context.platform, launcher, "frmIndexMain");
+  };
+  options.searchModule = [&](ui::AppContext& context, ui::Launcher& launcher) {
+    // The search window reads the handed-over values while the flag is set.
+    EXPECT_TRUE(context.ModuleSwitch);
+    topFolderSeen = context.HandedOverTopFolder;
+    return std::make_unique<FakeModule>(context.platform, launcher, "frmSearchMain");
+  };
+  frmMain launcher(platform, std::move(options));
+  launcher.Show();
+  launcher.cmdIndexModule.Click();
+  // What the Index Module's switch button does.
+  launcher.Context().ModuleSwitch = true;
+  launcher.Context().HandedOverTopFolder = u"/data/docs/";
+  launcher.IndexModuleWindow()->Unload();
+
+  ASSERT_NE(launcher.SearchModuleWindow(), nullptr);
+  EXPECT_TRUE(launcher.SearchModuleWindow()->Visible());
+  EXPECT_FALSE(launcher.Visible());
+  EXPECT_EQ(topFolderSeen, u"/data/docs/");
+  EXPECT_FALSE(launcher.Context().ModuleSwitch);
+}
+
+TEST_F(LauncherTest, QuitFromModuleEndsProgramAndUnloadsModules) {
+  LauncherOptions options = Options();
+  options.indexModule = [](ui::AppContext& context, ui::Launcher& launcher) {
+    return std::make_unique<FakeModule>(context.platform, launcher, "frmIndexMain");
+  };
+  frmMain launcher(platform, std::move(options));
+  launcher.Show();
+  launcher.cmdIndexModule.Click();
+  launcher.EndProgram();
+  EXPECT_TRUE(launcher.Ended());
+  EXPECT_EQ(endedWith, 0);
+  EXPECT_TRUE(launcher.Context().ModuleClosed);
+  EXPECT_FALSE(launcher.IndexModuleWindow()->Loaded());
+  // The module's unload did not bring the launcher back.
+  EXPECT_FALSE(launcher.Visible());
+}
+
+TEST_F(LauncherTest, QuitButtonEndsProgram) {
+  frmMain launcher(platform, Options());
+  launcher.Show();
+  launcher.cmdQuit.Click();
+  EXPECT_TRUE(launcher.Ended());
+  EXPECT_EQ(endedWith, 0);
+  EXPECT_FALSE(launcher.Loaded());
+}
+
+TEST_F(LauncherTest, HelpShowsNoteBelowFrameThenOpensManual) {
+  frmMain launcher(platform, Options());
+  launcher.Show();
+  launcher.cmdHelp.Click();
+  ui::frmPopUp& popUp = launcher.Context().PopUp();
+  EXPECT_TRUE(popUp.Visible());
+  EXPECT_EQ(popUp.lblMessage.caption, launcher.Context().GetProgramText(151));
+  EXPECT_EQ(popUp.ownerForm, &launcher);
+  EXPECT_EQ(popUp.geometry.top, launcher.geometry.top + launcher.Frame1.geometry.top +
+                                    launcher.Frame1.geometry.height + 400);
+  EXPECT_TRUE(popUp.Timer1.enabled);
+  ASSERT_EQ(platform.openedAddresses.size(), 1u);
+  EXPECT_EQ(platform.openedAddresses[0], launcher.Context().GetProgramText(83));
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(LauncherTest, MakerLabelsOpenMakerSite) {
+  frmMain launcher(platform, Options());
+  launcher.Show();
+  launcher.lblVantrelSystems.Click();
+  launcher.lblVS_URL.Click();
+  ASSERT_EQ(platform.openedAddresses.size(), 2u);
+  EXPECT_EQ(platform.openedAddresses[0], launcher.Context().GetProgramText(6));
+  EXPECT_EQ(launcher.lblVS_URL.caption, launcher.Context().GetProgramText(6));
+  EXPECT_EQ(launcher.lblVantrelSystems.caption, launcher.Context().GetProgramText(7));
+}
+
+TEST_F(LauncherTest, HelpWithFailingBrowserShowsTheShellError) {
+  frmMain launcher(platform, Options());
+  launcher.Show();
+  platform.openResult = 2;
+  launcher.cmdHelp.Click();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.title, u"Cannot launch web browser");
+}
+
+}  // namespace
+}  // namespace quor::app

@@ -1,0 +1,125 @@
+#include "ui/shell_services.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/encoding.h"
+#include "support/scripted_platform.h"
+#include "support/temp_folder.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+
+namespace quor::ui {
+namespace {
+
+using test::ScriptedPlatform;
+using test::TempFolder;
+
+TEST(OpenInBrowser, FailureCodesGiveTheirReasons) {
+  struct Row {
+    const char* name;
+    int code;
+    std::u16string address;
+    std::u16string expected;
+  };
+  const Row rows[] = {
+      {"no association names the extension", 31, u"/docs/manual.xyz",
+       u"Error launching web browser, error code = 31.\r\n\r\nFile extension 'xyz' is not "
+       u"associated with any application program."},
+      {"out of memory", 8, u"https://quor.example.org/",
+       u"Error launching web browser, error code = 8.\r\n\r\nOut of memory."},
+      {"not found asks to try again", 2, u"https://quor.example.org/",
+       u"Error launching web browser, error code = 2.\r\n\r\nPlease try once more."},
+      {"other codes have no reason", 5, u"https://quor.example.org/",
+       u"Error launching web browser, error code = 5."},
+      {"zero", 0, u"x", u"Error launching web browser, error code = 0."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempFolder folder;
+    ScriptedPlatform platform(folder.Text());
+    platform.openResult = row.code;
+    EXPECT_FALSE(OpenInBrowser(platform, row.address));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].request.text, row.expected);
+    EXPECT_EQ(platform.messages[0].request.title, u"Cannot launch web browser");
+    EXPECT_EQ(platform.messages[0].request.icon, MsgIcon::Exclamation);
+  }
+}
+
+TEST(OpenInBrowser, ResultOf33AndAboveIsSuccessWithoutMessage) {
+  TempFolder folder;
+  ScriptedPlatform platform(folder.Text());
+  platform.openResult = 33;
+  EXPECT_TRUE(OpenInBrowser(platform, u"https://quor.example.org/"));
+  platform.openResult = 32;
+  EXPECT_FALSE(OpenInBrowser(platform, u"https://quor.example.org/"));
+  EXPECT_EQ(platform.messages.size(), 1u);
+}
+
+TEST(OpenDocument, FailureNamesTheFileAndReturnsFalse) {
+  TempFolder folder;
+  ScriptedPlatform platform(folder.Text());
+  platform.openResult = 31;
+  EXPECT_FALSE(OpenDocument(platform, u"/docs/report.htm"));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.text,
+            u"Error when opening file /docs/report.htm.\r\nPerhaps the file extension has no "
+            u"association.");
+  EXPECT_EQ(platform.messages[0].request.title, u"Error");
+  platform.openResult = 42;
+  EXPECT_TRUE(OpenDocument(platform, u"/docs/report.htm"));
+}
+
+TEST(MakeAppDataPath, JoinsAndCreatesTheFolder) {
+  TempFolder folder;
+  ScriptedPlatform platform(folder.Text());
+  const std::u16string path = MakeAppDataPath(platform, u"quor.htm", u"QUOR");
+  EXPECT_EQ(path, platform.appDataFolder + u"/QUOR/quor.htm");
+  EXPECT_TRUE(std::filesystem::is_directory(TextToUtf8(platform.appDataFolder + u"/QUOR")));
+}
+
+TEST(MakeAppDataPath, WithoutAppDataFolderUsesTheTemporaryFolder) {
+  TempFolder folder;
+  ScriptedPlatform platform(folder.Text());
+  platform.appDataFolder.clear();
+  const std::u16string path = MakeAppDataPath(platform, u"dwixi.usri", u"QUOR");
+  EXPECT_EQ(path, platform.tempFolder + u"/QUOR/dwixi.usri");
+  EXPECT_TRUE(std::filesystem::is_directory(TextToUtf8(platform.tempFolder + u"/QUOR")));
+}
+
+class GroupsForm : public Form {
+ public:
+  explicit GroupsForm(Platform& platform) : Form(platform, "frmGroups") {}
+  CommandButton cmd{*this, "cmd"};
+  Frame fra{*this, "fra"};
+  TextBox txb{*this, "txb"};
+  Label lbl{*this, "lbl"};
+  CheckBox chk{*this, "chk"};
+  ComboBox cbo{*this, "cbo"};
+  Timer tmr{*this, "tmr"};
+};
+
+TEST(EnableFormControls, TouchesOnlyTheChosenGroups) {
+  TempFolder folder;
+  ScriptedPlatform platform(folder.Text());
+  GroupsForm form(platform);
+  form.Show();
+  EnableFormControls(form, {.buttons = true, .textBoxes = true}, false);
+  EXPECT_FALSE(form.cmd.enabled);
+  EXPECT_FALSE(form.txb.enabled);
+  EXPECT_TRUE(form.fra.enabled);
+  EXPECT_TRUE(form.lbl.enabled);
+  EXPECT_TRUE(form.chk.enabled);
+  EnableFormControls(form, {.frames = true, .labels = true, .others = true}, false);
+  EXPECT_FALSE(form.fra.enabled);
+  EXPECT_FALSE(form.lbl.enabled);
+  EXPECT_FALSE(form.chk.enabled);
+  EXPECT_FALSE(form.cbo.enabled);
+  EXPECT_TRUE(form.tmr.enabled);  // timers are no group
+  EXPECT_GE(platform.refreshCalls, 2);
+}
+
+}  // namespace
+}  // namespace quor::ui
