@@ -1,5 +1,6 @@
 #include "app/screenshot_windows.h"
 
+#include "index/frm_index_main.h"
 #include "ui/frm_large_display.h"
 
 namespace quor::app {
@@ -41,12 +42,20 @@ ui::Form& ShowLargeDisplay(ScreenshotStage& stage) {
   return display;
 }
 
+// The Index Module as it opens, with its default settings.
+ui::Form& ShowIndexModule(ScreenshotStage& stage) {
+  ui::Form& window = stage.Keep(MakeIndexModule(stage.Context(), stage.launcher));
+  window.Show();
+  return window;
+}
+
 }  // namespace
 
 std::vector<ScreenshotWindow> ScreenshotWindows() {
   return {
       {"frmMain", ShowLauncher},
       {"frmLargeDisplay", ShowLargeDisplay},
+      {"frmIndexMain", ShowIndexModule},
   };
 }
 

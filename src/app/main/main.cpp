@@ -9,6 +9,7 @@
 #include "app/frm_main.h"
 #include "app/screenshot_windows.h"
 #include "common/encoding.h"
+#include "index/frm_index_main.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/window_image.h"
 
@@ -20,6 +21,7 @@ using quor::app::LauncherOptions;
 // The module windows of this build.
 LauncherOptions ModuleWindows() {
   LauncherOptions options;
+  options.indexModule = quor::MakeIndexModule;
   return options;
 }
 
