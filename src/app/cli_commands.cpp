@@ -2,11 +2,13 @@
 // here with one line, e.g. `table.Add(IndexCommand());` where IndexCommand()
 // returns a CliCommand declared in that part's own header.
 #include "app/cli.h"
+#include "app/cli_list.h"
 
 namespace quor::app {
 
 CommandTable BuiltInCommands() {
   CommandTable table;
+  table.Add(ListCommand());
   return table;
 }
 

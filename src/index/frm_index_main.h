@@ -161,6 +161,10 @@ class frmIndexMain : public ui::Form {
   std::u16string ListingClosingText() const;
   // The message of a run that found no file (program texts 90 to 93).
   void ShowNoFilesMessage(const std::u16string& title);
+  // What choosing a folder in the browser does (the command line uses them
+  // too). SetOutputFolder refuses a folder on a read-only file system.
+  void SetTopFolder(const std::u16string& folder);
+  bool SetOutputFolder(const std::u16string& folder);
   // The walk's rules from the window's fields (run start).
   void PrepareSelection();
 

@@ -61,6 +61,10 @@ void frmIndexMain::cmdTopFolder_Click() {
   const std::u16string folder = GetPlatform().BrowseForFolder(
       this, u"Specify top folder containing files and subfolders to be indexed");
   if (folder.empty()) return;
+  SetTopFolder(folder);
+}
+
+void frmIndexMain::SetTopFolder(const std::u16string& folder) {
   txbTopFolder.SetText(EnsureTrailingBackslash(folder));
   ValidateIncludedSubfolders();
   ValidateExcludedFiles();
@@ -78,6 +82,10 @@ void frmIndexMain::cmdOutputFolder_Click() {
   const std::u16string folder =
       GetPlatform().BrowseForFolder(this, u"Specify folder for output files");
   if (folder.empty()) return;
+  if (SetOutputFolder(folder)) cmdExtractData.SetFocus();
+}
+
+bool frmIndexMain::SetOutputFolder(const std::u16string& folder) {
   txbOutputFolder.SetText(EnsureTrailingBackslash(folder));
   ClearResultLabels();
   // A folder on a read-only file system cannot take the index files.
@@ -85,9 +93,9 @@ void frmIndexMain::cmdOutputFolder_Click() {
     GetPlatform().MsgBox(u"The output folder cannot be located on a CD-ROM.", ui::MsgButtons::Ok,
                          ui::MsgIcon::Exclamation, u"Error");
     txbOutputFolder.SetText(u"");
-    return;
+    return false;
   }
-  cmdExtractData.SetFocus();
+  return true;
 }
 
 void frmIndexMain::UpdateTopFolderControls() {
