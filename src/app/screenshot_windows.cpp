@@ -1,5 +1,7 @@
 #include "app/screenshot_windows.h"
 
+#include "common/encoding.h"
+#include "common/files.h"
 #include "index/frm_index_main.h"
 #include "ui/frm_large_display.h"
 
@@ -49,6 +51,36 @@ ui::Form& ShowIndexModule(ScreenshotStage& stage) {
   return window;
 }
 
+// The Index Module with a sample project filled in, as after "List files".
+ui::Form& ShowIndexModuleFilled(ScreenshotStage& stage) {
+  frmIndexMain& window =
+      stage.Keep(std::make_unique<frmIndexMain>(stage.Context(), &stage.launcher));
+  window.Show();
+  window.SetDefaults();
+  const std::u16string sample = stage.Context().platform.TempFolder() + u"/quor-sample/";
+  const char* const files[] = {"Papers/readme.txt",     "Papers/index.html",
+                               "Papers/drafts/a.txt",   "Papers/notes/meeting.txt",
+                               "Papers/notes/todo.txt", "Papers/reports/2023.txt",
+                               "Output/.keep"};
+  for (const char* file : files) WriteWholeFile(sample + Utf8ToText(file), "sample text\r\n");
+  window.SetTopFolder(sample + u"Papers");
+  window.SetOutputFolder(sample + u"Output");
+  window.txbProjectName.SetText(u"papers");
+  window.txbProjectName_LostFocus();
+  window.txbTitle.SetText(u"Papers, notes and reports");
+  window.txbIncludedFolders.SetText(u"notes\r\nreports");
+  window.txbIncludedFolders_LostFocus();
+  window.chkIncludeSubfoldersOfSubfolders.SetValue(1);
+  window.txbExcludedFiles.SetText(u"notes/todo.txt");
+  window.txbExcludedFiles_LostFocus();
+  window.txbExcludedFilepaths.SetText(u"draft, old");
+  window.lblTotalNumFiles.caption = stage.Context().GetProgramText(45) + u": 1,284";
+  window.lblTotalFileSize.caption = u"Total file size: 48.73 Mb";
+  window.cmdListFiles[1].visible = true;
+  window.cmdExtractData.SetFocus();
+  return window;
+}
+
 }  // namespace
 
 std::vector<ScreenshotWindow> ScreenshotWindows() {
@@ -56,6 +88,7 @@ std::vector<ScreenshotWindow> ScreenshotWindows() {
       {"frmMain", ShowLauncher},
       {"frmLargeDisplay", ShowLargeDisplay},
       {"frmIndexMain", ShowIndexModule},
+      {"frmIndexMain-filled", ShowIndexModuleFilled},
   };
 }
 
