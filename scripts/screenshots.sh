@@ -17,3 +17,5 @@ shoot() {
 }
 shoot frmMain launcher.png
 shoot frmLargeDisplay large-display.png
+shoot frmIndexMain index-module-empty.png
+shoot frmIndexMain-filled index-module.png

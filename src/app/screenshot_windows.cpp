@@ -1,9 +1,13 @@
 #include "app/screenshot_windows.h"
 
+#include <filesystem>
+
 #include "common/encoding.h"
 #include "common/files.h"
+#include "common/paths.h"
 #include "index/frm_index_main.h"
 #include "ui/frm_large_display.h"
+#include "ui/platform.h"
 
 namespace quor::app {
 
@@ -46,8 +50,11 @@ ui::Form& ShowLargeDisplay(ScreenshotStage& stage) {
 
 // The Index Module as it opens, with its default settings.
 ui::Form& ShowIndexModule(ScreenshotStage& stage) {
-  ui::Form& window = stage.Keep(MakeIndexModule(stage.Context(), stage.launcher));
+  auto& window = stage.Keep(std::make_unique<frmIndexMain>(stage.Context(), &stage.launcher));
   window.Show();
+  // Not the fields a user saved for the next run: the defaults.
+  window.SetDefaults();
+  window.UpdateTopFolderControls();
   return window;
 }
 
@@ -62,7 +69,12 @@ ui::Form& ShowIndexModuleFilled(ScreenshotStage& stage) {
                                "Papers/drafts/a.txt",   "Papers/notes/meeting.txt",
                                "Papers/notes/todo.txt", "Papers/reports/2023.txt",
                                "Output/.keep"};
-  for (const char* file : files) WriteWholeFile(sample + Utf8ToText(file), "sample text\r\n");
+  for (const char* file : files) {
+    const std::u16string path = sample + Utf8ToText(file);
+    std::error_code ec;
+    std::filesystem::create_directories(ToFsPath(GetFolderPart(path)), ec);
+    WriteWholeFile(path, "sample text\r\n");
+  }
   window.SetTopFolder(sample + u"Papers");
   window.SetOutputFolder(sample + u"Output");
   window.txbProjectName.SetText(u"papers");

@@ -165,8 +165,8 @@ void frmIndexMain::LayoutControls() {
   Place(cmdSwitchToSearchModule, kLeft, y, 2400, 375);
   Place(cmdQuit, kRight - 1200, y, 1200, 375);
   y += 480;
-  Place(lblUserManual, kLeft, y, 1560, kLabelHeight);
-  Place(lblUserManualURL, kLeft + 1560, y, 4200, kLabelHeight);
+  Place(lblUserManual, kLeft, y, 2040, kLabelHeight);
+  Place(lblUserManualURL, kLeft + 2040, y, 4200, kLabelHeight);
   Place(lblVantrelSystems, kRight - 2700, y, 2700, kLabelHeight);
 }
 
