@@ -1,0 +1,128 @@
+#include "app/cli_list.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <sstream>
+
+#include "common/encoding.h"
+#include "common/files.h"
+#include "index/index_settings.h"
+#include "support/temp_folder.h"
+
+namespace quor::app {
+namespace {
+
+class ListCommandTest : public ::testing::Test {
+ protected:
+  ListCommandTest() {
+    // The window's data folder goes to the test's own folder.
+    setenv("XDG_DATA_HOME", (tmp.Path() / "data").c_str(), 1);
+  }
+  ~ListCommandTest() override { unsetenv("XDG_DATA_HOME"); }
+
+  int Run(std::vector<std::string> args) {
+    out.str("");
+    err.str("");
+    CliStreams io{out, err};
+    return ListCommand().run(args, io);
+  }
+  std::string Top() const { return (tmp.Path() / "top").string(); }
+  void Write(const std::string& relative, std::size_t size) {
+    std::string text;
+    while (text.size() < size) text += "some words\r\n";
+    text.resize(size);
+    tmp.Write("top/" + relative, text);
+  }
+
+  test::TempFolder tmp;
+  std::ostringstream out;
+  std::ostringstream err;
+};
+
+TEST_F(ListCommandTest, PrintsTheAcceptedFilesSortedThenTheClosingText) {
+  Write("b.txt", 500);
+  Write("A.txt", 400);
+  Write("small.txt", 399);
+  Write("docs/c.txt", 2048);
+  Write("docs/old/d.txt", 500);
+  EXPECT_EQ(Run({"--top", Top(), "--include", "docs"}), kExitOk);
+  EXPECT_EQ(out.str(),
+            "A.txt (400 bytes)\n"
+            "b.txt (500 bytes)\n"
+            "docs/c.txt (2.00 Kb)\n"
+            "\n"
+            "That's all 3 of them.  Length of longest filepath is 9.\n"
+            "To be indexed: 3 files, total size 2.88 Kb\n");
+  EXPECT_NE(err.str().find("Listed 3 files in "), std::string::npos);
+
+  EXPECT_EQ(Run({"--top", Top(), "--all-subfolders", "--min-size", "0", "--exclude-paths", "old"}),
+            kExitOk);
+  EXPECT_NE(out.str().find("That's all 4 of them."), std::string::npos);
+  EXPECT_EQ(Run({"--top", Top(), "--all-subfolders", "--exclude-top-files", "--exclude-file",
+                 "docs/c.txt"}),
+            kExitOk);
+  EXPECT_EQ(out.str().substr(0, out.str().find('\n')), "docs/old/d.txt (500 bytes)");
+}
+
+TEST_F(ListCommandTest, SettingsFileLoadsFirstAndOptionsOverrideIt) {
+  Write("a.txt", 500);
+  Write("docs/b.txt", 100);
+  IndexSettings settings;
+  settings.topFolder = Utf8ToText(Top() + "/");
+  settings.includedFolders = u"docs";
+  settings.minimumFilesize = u"50";
+  const std::string file = (tmp.Path() / "p.usri").string();
+  ASSERT_TRUE(WriteWholeFile(Utf8ToText(file), WriteIndexSettings(settings)));
+  EXPECT_EQ(Run({"--settings", file}), kExitOk);
+  EXPECT_NE(out.str().find("docs/b.txt (100 bytes)"), std::string::npos);
+  EXPECT_EQ(Run({"--settings", file, "--min-size", "200"}), kExitOk);
+  EXPECT_EQ(out.str().find("docs/b.txt"), std::string::npos);
+  EXPECT_NE(out.str().find("a.txt (500 bytes)"), std::string::npos);
+}
+
+TEST_F(ListCommandTest, BadUsageAndRefusedInputGiveTheirStatus) {
+  Write("a.txt", 500);
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  } rows[] = {
+      {"nothing to list", {}, kExitUsage, "--top DIR"},
+      {"unknown option", {"--top", Top(), "--frobnicate"}, kExitUsage, "unknown argument"},
+      {"missing value", {"--top"}, kExitUsage, "--top needs a value"},
+      {"size too long", {"--top", Top(), "--max-size", "12345"}, kExitUsage, "four digits"},
+      {"size not a number", {"--top", Top(), "--min-size", "1k"}, kExitUsage, "four digits"},
+      {"no such top folder", {"--top", Top() + "/nope"}, kExitFailed, "no such folder"},
+      {"no such subfolder",
+       {"--top", Top(), "--include", "nope"},
+       kExitFailed,
+       "no such subfolder"},
+      {"damaged settings",
+       {"--settings", (tmp.Path() / "top" / "a.txt").string()},
+       kExitFailed,
+       "cannot load"},
+      {"full path excluded",
+       {"--top", Top(), "--exclude-file", "/etc/passwd"},
+       kExitFailed,
+       "This entry is a full path"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(Run(row.args), row.status);
+    EXPECT_NE(err.str().find(row.message), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "");
+  }
+}
+
+TEST_F(ListCommandTest, InvalidFileNameStopsTheListingWithFailure) {
+  Write("a.txt", 500);
+  Write("b\"c.txt", 500);
+  EXPECT_EQ(Run({"--top", Top()}), kExitFailed);
+  EXPECT_NE(err.str().find("The file name contains an invalid character."), std::string::npos);
+  EXPECT_EQ(out.str().substr(0, out.str().find('\n')), "a.txt (500 bytes)");
+}
+
+}  // namespace
+}  // namespace quor::app
