@@ -186,21 +186,6 @@ TEST(DocxRuns, AStopRequestEndsTheParseWithNoRuns) {
   EXPECT_EQ(calls, 2);
 }
 
-TEST(DocxRuns, ManyRunsWithoutBreaksStayLinear) {
-  // One paragraph of 200000 runs and no break anywhere: every run looks
-  // ahead for a break; the look-ahead must not rescan the document each time
-  // (this would take minutes if it did).
-  std::string body = "<w:p>";
-  for (int i = 0; i < 200000; ++i) body += "<w:r><w:t>ab</w:t></w:r>";
-  body += "</w:p>";
-  TextList runs;
-  std::int64_t total = 0;
-  EXPECT_EQ(ReadDocumentRuns(Document(body), runs, total), 200000);
-  EXPECT_EQ(total, 400000);
-}
-
-// ---------------------------------------------------------------- the text file
-
 TEST(DocxTextFile, LinesAreWrittenWithoutBreaksAsWindows1252) {
   TempFolder folder;
   const TextList lines = {u"zero ", u"caf\u00e9 ", u"\u201cq\u201d", u"three"};
@@ -318,13 +303,6 @@ TEST_F(DocxConversionTest, DocumentBecomesOneLineTextFileInQuor001) {
   // The next document, once the folder is cleared, uses QUOR001 again.
   EXPECT_TRUE(ClearDocxTemp(result.tempFolder));
   EXPECT_EQ(Convert(path).tempFolder, TempRoot() + u"/QUOR001/");
-}
-
-TEST_F(DocxConversionTest, StoredMemberIsReadToo) {
-  const std::u16string path = MakeDocx("stored.docx", Document("<w:t>plain</w:t>"), false);
-  const DocxConversion result = Convert(path);
-  ASSERT_GE(result.status, 0);
-  EXPECT_EQ(root_.Read("tmp/QUOR001/stored.txt"), "plain");
 }
 
 TEST_F(DocxConversionTest, PackagesWithoutDocumentTextArePassedOverWithoutTempFolder) {
@@ -484,12 +462,6 @@ TEST_F(DocxConversionTest, HeadersClaimingASmallSizeDoNotLiftTheLimit) {
   if (refused) {
     EXPECT_TRUE(TempRootIsEmpty());
   }
-}
-
-TEST_F(DocxConversionTest, QuestionsWithoutACallbackAreAnsweredYes) {
-  const std::u16string path = MakeDocx("big.docx", DocumentOfSize(5242881));
-  const DocxConversion result = ConvertDocxToText(path, TempRoot(), u"QUOR", {});
-  EXPECT_EQ(result.status, 5242881);
 }
 
 }  // namespace

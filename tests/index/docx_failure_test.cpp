@@ -2,13 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 #include <string>
 #include <vector>
 
-#include "common/encoding.h"
 #include "support/scripted_platform.h"
 #include "support/temp_folder.h"
 
@@ -148,35 +144,6 @@ TEST(DocxFailureReport, ConversionQuestionsBecomeMessageBoxes) {
   stop = true;
   EXPECT_TRUE(callbacks.processEvents());
   EXPECT_EQ(platform.doEventsCalls, before + 2);
-}
-
-TEST(DocxFailureReport, DeclinedLargeDocumentThroughTheWholeConversion) {
-  // The big-file question answered No, then OK to go on: the file is passed
-  // over, no temporary folder is left, and the caller is told to go on.
-  TempFolder root;
-  ScriptedPlatform platform(root.Text());
-  const std::string xml = "<w:document><w:body><w:p><w:r><w:t>x</w:t></w:r></w:p>" +
-                          std::string(5242881, ' ') + "</w:body></w:document>";
-  root.Write("doc/document.xml", xml);
-  const std::string zipPath = (root.Path() / "big.docx").string();
-  const std::string command = "cd '" + (root.Path() / "doc").string() +
-                              "' && mkdir -p word && mv document.xml word/ && zip -q -r '" +
-                              zipPath + "' word";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-
-  platform.AnswerNext(MsgResult::No);  // Do you wish to continue?
-  platform.AnswerNext(MsgResult::Ok);  // You could try saving it as a text file
-  platform.AnswerNext(MsgResult::Ok);  // Press 'OK' to attempt to include it
-  const std::u16string path = Utf8ToText(zipPath);
-  const DocxConversion result =
-      ConvertDocxToText(path, platform.TempFolder(), u"QUOR", DocxCallbacksFor(platform, {}));
-  ASSERT_EQ(result.status, kDocxLargeDeclined);
-  EXPECT_EQ(ReportDocxFailure(platform, result.status, path, result.errorText), kDocxGoOn);
-  ASSERT_EQ(platform.messages.size(), 3u);
-  EXPECT_EQ(platform.messages[0].request.title, u"Big file");
-  EXPECT_EQ(platform.messages[1].request.title, u"Big file");
-  EXPECT_EQ(platform.messages[2].request.title, u"File possibly too large");
-  EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(TextToUtf8(platform.TempFolder()))));
 }
 
 }  // namespace
