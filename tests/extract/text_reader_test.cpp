@@ -315,33 +315,5 @@ TEST(DocumentByteStream, LimitStopsReadingAfterTheGivenBytes) {
   EXPECT_EQ(got, "abc");
 }
 
-TEST(DetectUnicodeHead, RecognisesMarksAndXmlHeaders) {
-  struct Case {
-    const char* name;
-    std::string head;
-    UnicodeForm form;
-    int markLength;
-  };
-  const std::vector<Case> cases = {
-      {"UTF-32 LE mark", Bytes({0xFF, 0xFE, 0, 0}), UnicodeForm::kUtf32Le, 4},
-      {"UTF-16 LE mark", Bytes({0xFF, 0xFE, 'a', 0}), UnicodeForm::kUtf16Le, 2},
-      {"UTF-16 BE mark", Bytes({0xFE, 0xFF}), UnicodeForm::kUtf16Be, 2},
-      {"UTF-32 BE mark", Bytes({0, 0, 0xFE, 0xFF}), UnicodeForm::kUtf32Be, 4},
-      {"UTF-8 mark", Bytes({0xEF, 0xBB, 0xBF, 'a'}), UnicodeForm::kBytes, 3},
-      {"< in UTF-16 LE", Bytes({'<', 0, '?', 0}), UnicodeForm::kUtf16Le, 0},
-      {"< in UTF-16 BE", Bytes({0, '<', 0, '?'}), UnicodeForm::kUtf16Be, 0},
-      {"< in UTF-32 LE", Bytes({'<', 0, 0, 0}), UnicodeForm::kUtf32Le, 0},
-      {"< in UTF-32 BE", Bytes({0, 0, 0, '<'}), UnicodeForm::kUtf32Be, 0},
-      {"plain", "abcd", UnicodeForm::kBytes, 0},
-      {"too short", Bytes({0xFF}), UnicodeForm::kBytes, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const UnicodeHead head = DetectUnicodeHead(c.head);
-    EXPECT_EQ(head.form, c.form);
-    EXPECT_EQ(head.markLength, c.markLength);
-  }
-}
-
 }  // namespace
 }  // namespace quor
