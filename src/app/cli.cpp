@@ -66,8 +66,18 @@ std::string HelpText(const CommandTable& table, const std::vector<std::string>& 
       << "  quor --screenshot WINDOW OUT.png\n"
       << "      Renders a window with sample content off screen and saves it as a\n"
       << "      PNG picture. WINDOW is one of:";
-  for (const std::string& window : screenshotWindows) out << ' ' << window;
-  out << ".\n";
+  // The window names wrap at the width of the rest of the text.
+  std::size_t column = 39;
+  for (std::size_t i = 0; i < screenshotWindows.size(); ++i) {
+    const std::string& window = screenshotWindows[i];
+    if (column + 1 + window.size() + 1 > 76) {
+      out << "\n     ";
+      column = 5;
+    }
+    out << ' ' << window << (i + 1 == screenshotWindows.size() ? "." : "");
+    column += 1 + window.size();
+  }
+  out << '\n';
   for (const CliCommand& command : table.Commands()) {
     WriteUsageLine(out, command);
     out << "      " << command.summary << '\n';
