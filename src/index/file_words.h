@@ -1,0 +1,45 @@
+// Reading one listed file into the word scanner, exactly as the indexing pass
+// does: the scanner starts the file outside markup with its common-word flags
+// cleared, a DOCX document is converted to its temporary text first, and the
+// file's lines are cut by the rule of its text type code and scanned one by
+// one until the end, the attachment marker or a stop.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "index/word_scanner.h"
+#include "ui/platform.h"
+
+namespace quor {
+
+enum class FileReadOutcome {
+  kRead,        // every line was scanned (or the attachment marker ended the text)
+  kPassedOver,  // a DOCX document that gives no text; the run goes on with the next file
+  kStopped,     // afterLine or the DOCX conversion's event check asked for a stop
+  kFailed,      // a read error, a word the lexicon could not take, or a DOCX
+                // failure that ends the run; its message has been shown
+};
+
+struct FileReadResult {
+  FileReadOutcome outcome = FileReadOutcome::kRead;
+  // Bytes of the text that was read: the file itself, or the temporary text
+  // of a DOCX document (what the run adds to its total text size).
+  std::int64_t textSize = 0;
+};
+
+// Reads the file at path (text type code typeCode, 1 or more) into scanner
+// for file number fileNumber (1-based). Messages go to platform's message
+// boxes: a read error with its description (title "Error"), DOCX questions
+// and failures as the conversion and ReportDocxFailure word them. afterLine,
+// when set, is called after every line (the place for pending events and the
+// progress display); returning true ends the reading as kStopped. It also
+// answers the DOCX conversion's stop checks. The counts of the file stay in
+// the scanner's lexicon; ending the file (WordScanner::EndFile) is the
+// caller's. No DOCX temporary folder is left behind, whatever the outcome.
+FileReadResult ReadFileWords(ui::Platform& platform, WordScanner& scanner, std::u16string_view path,
+                             int typeCode, std::uint32_t fileNumber,
+                             const std::function<bool()>& afterLine = {});
+
+}  // namespace quor
