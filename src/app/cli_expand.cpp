@@ -1,0 +1,143 @@
+// `quor expand FILE_index.quor OUTFILE`: the index text of a compressed index
+// file, for a user or a script to read.
+#include "app/cli_expand.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <ostream>
+
+#include "common/encoding.h"
+#include "index/compressor.h"
+
+namespace quor::app {
+
+namespace {
+
+constexpr const char* kUsage = "FILE_index.quor OUTFILE";
+
+int Usage(CliStreams& io, const std::string& problem) {
+  io.err << "quor expand: " << problem << "\nUsage: quor expand " << kUsage << '\n';
+  return kExitUsage;
+}
+
+// A new, empty file in the folder of target, to expand into before it
+// replaces target. Empty when none could be made (errno tells why).
+std::string MakeSiblingTemp(const std::string& target) {
+  const std::filesystem::path path(target);
+  std::filesystem::path folder = path.parent_path();
+  if (folder.empty()) folder = ".";
+  std::string pattern = (folder / ("." + path.filename().string() + ".expand-XXXXXX")).string();
+  const int fd = ::mkstemp(pattern.data());
+  if (fd < 0) return {};
+  ::close(fd);
+  return pattern;
+}
+
+void ReportFailure(CliStreams& io, std::int32_t status, const std::string& source,
+                   const std::string& target, const std::u16string& description) {
+  const std::string why = TextToUtf8(description);
+  io.err << "quor expand: ";
+  switch (status) {
+    case kCompressSourceMissing:
+    case kCompressReadError:
+      io.err << "cannot read " << source << ": " << why;
+      break;
+    case kCompressCorrupt:
+    case kCompressTruncated:
+    case kCompressBadContentSize:
+      io.err << source << " is not a compressed index file or is damaged: " << why;
+      break;
+    case kCompressTargetError:
+    case kCompressWriteError:
+    case kCompressReplaceError:
+      io.err << "cannot write " << target << ": " << why;
+      break;
+    default:
+      io.err << "cannot expand " << source << ": " << why;
+      break;
+  }
+  io.err << '\n';
+}
+
+int RunExpand(const std::vector<std::string>& args, CliStreams& io) {
+  std::vector<std::string> files;
+  bool optionsEnded = false;
+  for (const std::string& arg : args) {
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+      return Usage(io, "unknown option '" + arg + "'");
+    }
+    files.push_back(arg);
+  }
+  if (files.size() != 2 || files[0].empty() || files[1].empty()) {
+    return Usage(io, "an index file and an output file are needed");
+  }
+  const std::string& source = files[0];
+  const std::string& target = files[1];
+
+  struct stat sourceStat {};
+  if (::stat(source.c_str(), &sourceStat) != 0) {
+    io.err << "quor expand: cannot read " << source << ": " << std::strerror(errno) << '\n';
+    return kExitFailed;
+  }
+  struct stat targetStat {};
+  if (::stat(target.c_str(), &targetStat) == 0 && targetStat.st_dev == sourceStat.st_dev &&
+      targetStat.st_ino == sourceStat.st_ino) {
+    io.err << "quor expand: " << target << " is the index file itself\n";
+    return kExitFailed;
+  }
+
+  FileCompressor compressor;
+  if (!compressor.AllocateCompressionBuffer()) {
+    io.err << "quor expand: not enough memory to expand " << source << '\n';
+    return kExitFailed;
+  }
+
+  // An existing output file is replaced only once the expansion has
+  // succeeded: expanding straight into it would truncate it first, and a
+  // damaged index would then cost the user that file.
+  struct stat existing {};
+  const bool replacing = ::lstat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+  std::string writeTo = target;
+  if (replacing) {
+    writeTo = MakeSiblingTemp(target);
+    if (writeTo.empty()) {
+      io.err << "quor expand: cannot write " << target << ": " << std::strerror(errno) << '\n';
+      return kExitFailed;
+    }
+  }
+
+  const std::int32_t status =
+      compressor.DecompressFile(Utf8ToText(source), Utf8ToText(writeTo), false);
+  if (status < 0) {
+    if (replacing) ::unlink(writeTo.c_str());
+    ReportFailure(io, status, source, target, compressor.LastError());
+    return kExitFailed;
+  }
+  if (replacing) {
+    ::chmod(writeTo.c_str(), existing.st_mode & 07777);
+    if (::rename(writeTo.c_str(), target.c_str()) != 0) {
+      const int error = errno;
+      ::unlink(writeTo.c_str());
+      io.err << "quor expand: cannot write " << target << ": " << std::strerror(error) << '\n';
+      return kExitFailed;
+    }
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+CliCommand ExpandCommand() {
+  return {"expand", kUsage, "writes the uncompressed index text of an index file to OUTFILE",
+          RunExpand};
+}
+
+}  // namespace quor::app

@@ -1,0 +1,246 @@
+#include "app/cli_inspect.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+namespace quor::app {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempFolder;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+Outcome Inspect(const std::vector<std::string>& args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  CliStreams io{out, err};
+  Outcome outcome;
+  outcome.status = InspectCommand().run(args, io);
+  outcome.out = out.str();
+  outcome.err = err.str();
+  return outcome;
+}
+
+// Points the system temporary folder (where DOCX conversions make their
+// folders) at a test folder for the life of the guard.
+class TempDirGuard {
+ public:
+  explicit TempDirGuard(const fs::path& folder) {
+    if (const char* old = std::getenv("TMPDIR")) old_ = old;
+    ::setenv("TMPDIR", folder.c_str(), 1);
+  }
+  ~TempDirGuard() {
+    if (old_) {
+      ::setenv("TMPDIR", old_->c_str(), 1);
+    } else {
+      ::unsetenv("TMPDIR");
+    }
+  }
+  TempDirGuard(const TempDirGuard&) = delete;
+  TempDirGuard& operator=(const TempDirGuard&) = delete;
+
+ private:
+  std::optional<std::string> old_;
+};
+
+std::string Utf16Le(std::u16string_view text) {
+  std::string bytes;
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  return bytes;
+}
+
+void WriteZip(const fs::path& path,
+              const std::vector<std::pair<std::string, std::string>>& members) {
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  ASSERT_NE(archive, nullptr);
+  for (const auto& [name, bytes] : members) {
+    zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
+    ASSERT_NE(source, nullptr);
+    ASSERT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE), 0);
+  }
+  ASSERT_EQ(zip_close(archive), 0);
+}
+
+// A word of n letters without a run of equal letters.
+std::string LongWord(std::size_t n) {
+  std::string word;
+  while (word.size() < n) word += static_cast<char>('a' + word.size() % 3);
+  return word;
+}
+
+std::vector<std::string> FolderEntries(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+TEST(InspectCommand, ReadsFilesAsTheIndexingPassDoes) {
+  struct Row {
+    const char* name;
+    const char* file;
+    std::string bytes;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {"counts and values; a common word counts once", "pets.txt", "Cats and dogs, cats\r\n",
+       "type: 1\nutf8: no\nwords: 3\nand 1 128\ncats 2 255\ndogs 1 128\n"},
+      {"a repeated common word still counts once", "the.txt", "The cat and the cat and the\r\n",
+       "type: 1\nutf8: no\nwords: 3\nand 1 128\ncat 2 255\nthe 1 128\n"},
+      {"HTML: tags and their attributes skipped, entities decoded", "menu.html",
+       "<html><head><title>Caf&eacute; menu</title></head>\r\n"
+       "<body><p class=\"dish\">Fish &amp; chips</p></body></html>\r\n",
+       "type: 1\nutf8: no\nwords: 4\ncaf\xC3\xA9 1 255\nchips 1 255\nfish 1 255\nmenu 1 255\n"},
+      {"a tag open at the end of a line hides the next line up to its end", "open.htm",
+       "alpha <span\r\nclass=\"x\">beta\r\n",
+       "type: 1\nutf8: no\nwords: 2\nalpha 1 255\nbeta 1 255\n"},
+      {"UTF-8 with byte-order mark: recognised, accents repaired, no stray mark word", "menu.txt",
+       "\xEF\xBB\xBF"
+       "Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
+       "e, cr\xC3\xA8me\r\n",
+       "type: 1\nutf8: yes\nwords: 2\nbr\xC3\xBBl\xC3\xA9"
+       "e 1 128\ncr\xC3\xA8me 2 255\n"},
+      {"UTF-16 with byte-order mark: transcoded, so accents come out whole", "u16.txt",
+       "\xFF\xFE" + Utf16Le(u"D\u00e9j\u00e0 vu, d\u00e9j\u00e0\r\nvu again\r\n"),
+       "type: 7\nutf8: no\nwords: 3\nagain 1 128\nd\xC3\xA9j\xC3\xA0 2 255\nvu 2 255\n"},
+      {"LF-only lines: the attachment marker on its own line ends the text", "mail.txt",
+       "alpha beta\nContent-Transfer-Encoding: base64\nQUJDREVGR0g=\n",
+       "type: 2\nutf8: no\nwords: 2\nalpha 1 255\nbeta 1 255\n"},
+      {"CR-only lines: the attachment marker on its own line ends the text", "mail.txt",
+       "alpha beta\rContent-Transfer-Encoding: base64\rQUJDREVGR0g=\r",
+       "type: 3\nutf8: no\nwords: 2\nalpha 1 255\nbeta 1 255\n"},
+      {"long words, char runs and lone digits follow the word rules", "rules.txt",
+       "a2b aaaab 1999 " + LongWord(61) + " " + LongWord(60) + " ok\r\n",
+       "type: 1\nutf8: no\nwords: 4\n1999 1 255\na2b 1 255\n" + LongWord(60) +
+           " 1 255\nok 1 255\n"},
+      {"empty file is not indexable", "empty.txt", "", "type: -2\nwords: 0\n"},
+      {"under five bytes is not indexable", "tiny.txt", "abc\r", "type: -4\nwords: 0\n"},
+      {"binary file is not indexable", "data.bin",
+       std::string("\x01\x02\x03\x00\x00\xff", 6) + std::string(200, '\0') + "words here",
+       "type: 0\nwords: 0\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempFolder folder;
+    const fs::path file = folder.Write(row.file, row.bytes);
+    const Outcome outcome = Inspect({file.string()});
+    EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+    EXPECT_EQ(outcome.out, row.expected);
+    EXPECT_EQ(outcome.err, "");
+  }
+}
+
+TEST(InspectCommand, ValuesScaleToTheMostFrequentWordWithHalvesToEven) {
+  // Counts 1, 2 and 4 of a maximum 4: 63.75 -> 64, 127.5 -> 128 (even), 255.
+  TempFolder folder;
+  const fs::path file = folder.Write("scale.txt", "one two two four four four four\r\n");
+  const Outcome outcome = Inspect({file.string()});
+  EXPECT_EQ(outcome.status, kExitOk);
+  EXPECT_EQ(outcome.out, "type: 1\nutf8: no\nwords: 3\nfour 4 255\none 1 64\ntwo 2 128\n");
+}
+
+const char kDocumentXml[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:document><w:body><w:p><w:r><w:t>Hel</w:t></w:r><w:r><w:t>lo world</w:t></w:r></w:p>"
+    "<w:p><w:r><w:tab/><w:t xml:space=\"preserve\">Caf\xC3\xA9 &lt; hello</w:t></w:r>"
+    "</w:p></w:body></w:document>";
+
+TEST(InspectCommand, DocxTextIsReadThroughItsConversionAndLeavesNoTemporaryFolder) {
+  TempFolder folder;
+  TempFolder temp;
+  TempDirGuard guard(temp.Path());
+  const fs::path file = folder.Path() / "Letter.docx";
+  WriteZip(file, {{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", kDocumentXml}});
+
+  const Outcome outcome = Inspect({file.string()});
+  EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+  // Runs of one paragraph join into one word; the escaped "<" before a space
+  // is text, not the start of a tag, so the "hello" after it is counted.
+  EXPECT_EQ(outcome.out,
+            "type: 1\nutf8: yes\nwords: 3\ncaf\xC3\xA9 1 128\nhello 2 255\nworld 1 128\n");
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_TRUE(FolderEntries(temp.Path()).empty());
+}
+
+TEST(InspectCommand, DocxWithoutDocumentTextIsPassedOverWithAMessage) {
+  TempFolder folder;
+  TempFolder temp;
+  TempDirGuard guard(temp.Path());
+  const fs::path file = folder.Path() / "empty.docx";
+  WriteZip(file, {{"[Content_Types].xml", "<Types/>"}, {"word/styles.xml", "<w:styles/>"}});
+
+  const Outcome outcome = Inspect({file.string()});
+  EXPECT_EQ(outcome.status, kExitOk);
+  EXPECT_EQ(outcome.out, "type: 1\nutf8: yes\nwords: 0\n");
+  EXPECT_NE(outcome.err.find("has no document text"), std::string::npos) << outcome.err;
+  EXPECT_TRUE(FolderEntries(temp.Path()).empty());
+}
+
+TEST(InspectCommand, MissingFileOrFolderFailsWithAMessage) {
+  TempFolder folder;
+  const std::string missing = (folder.Path() / "gone.txt").string();
+  const Outcome gone = Inspect({missing});
+  EXPECT_EQ(gone.status, kExitFailed);
+  EXPECT_EQ(gone.out, "");
+  EXPECT_NE(gone.err.find(missing), std::string::npos) << gone.err;
+
+  const Outcome dir = Inspect({folder.Path().string()});
+  EXPECT_EQ(dir.status, kExitFailed);
+  EXPECT_EQ(dir.out, "");
+  EXPECT_NE(dir.err.find("is a folder"), std::string::npos) << dir.err;
+}
+
+TEST(InspectCommand, BadUsageExitsWithStatusTwo) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* errorPart;
+  };
+  const Row rows[] = {
+      {"no file", {}, "FILE is needed"},
+      {"only options", {"--yes"}, "FILE is needed"},
+      {"two files", {"a.txt", "b.txt"}, "one FILE only"},
+      {"unknown option", {"--verbose", "a.txt"}, "unknown option '--verbose'"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const Outcome outcome = Inspect(row.args);
+    EXPECT_EQ(outcome.status, kExitUsage);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_NE(outcome.err.find(row.errorPart), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("Usage: quor inspect"), std::string::npos);
+  }
+}
+
+TEST(InspectCommand, AFileNamedLikeAnOptionIsReadAfterTheDoubleDash) {
+  TempFolder folder;
+  folder.Write("-notes.txt", "Cats and dogs, cats\r\n");
+  const std::string previous = fs::current_path().string();
+  fs::current_path(folder.Path());
+  const Outcome outcome = Inspect({"--", "-notes.txt"});
+  fs::current_path(previous);
+  EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+  EXPECT_EQ(outcome.out, "type: 1\nutf8: no\nwords: 3\nand 1 128\ncats 2 255\ndogs 1 128\n");
+}
+
+}  // namespace
+}  // namespace quor::app
