@@ -6,6 +6,7 @@
 #include "common/files.h"
 #include "common/paths.h"
 #include "index/frm_index_main_texts.h"
+#include "index/index_run.h"
 #include "index/index_settings.h"
 #include "ui/app_context.h"
 #include "ui/launcher.h"
@@ -89,6 +90,8 @@ frmIndexMain::frmIndexMain(ui::AppContext& app, ui::Launcher* launcher)
   lblUserManualURL.underline = true;
   lblVantrelSystems.underline = true;
   lblVantrelSystems.alignment = ui::Label::Alignment::Right;
+
+  indexBuild = MakeIndexRun();
 
   LayoutControls();
   int tab = 0;
