@@ -79,13 +79,6 @@ void WriteZip(const fs::path& path,
   ASSERT_EQ(zip_close(archive), 0);
 }
 
-// A word of n letters without a run of equal letters.
-std::string LongWord(std::size_t n) {
-  std::string word;
-  while (word.size() < n) word += static_cast<char>('a' + word.size() % 3);
-  return word;
-}
-
 std::vector<std::string> FolderEntries(const fs::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder)) {
@@ -128,10 +121,6 @@ TEST(InspectCommand, ReadsFilesAsTheIndexingPassDoes) {
       {"CR-only lines: the attachment marker on its own line ends the text", "mail.txt",
        "alpha beta\rContent-Transfer-Encoding: base64\rQUJDREVGR0g=\r",
        "type: 3\nutf8: no\nwords: 2\nalpha 1 255\nbeta 1 255\n"},
-      {"long words, char runs and lone digits follow the word rules", "rules.txt",
-       "a2b aaaab 1999 " + LongWord(61) + " " + LongWord(60) + " ok\r\n",
-       "type: 1\nutf8: no\nwords: 4\n1999 1 255\na2b 1 255\n" + LongWord(60) +
-           " 1 255\nok 1 255\n"},
       {"empty file is not indexable", "empty.txt", "", "type: -2\nwords: 0\n"},
       {"under five bytes is not indexable", "tiny.txt", "abc\r", "type: -4\nwords: 0\n"},
       {"binary file is not indexable", "data.bin",
@@ -147,15 +136,6 @@ TEST(InspectCommand, ReadsFilesAsTheIndexingPassDoes) {
     EXPECT_EQ(outcome.out, row.expected);
     EXPECT_EQ(outcome.err, "");
   }
-}
-
-TEST(InspectCommand, ValuesScaleToTheMostFrequentWordWithHalvesToEven) {
-  // Counts 1, 2 and 4 of a maximum 4: 63.75 -> 64, 127.5 -> 128 (even), 255.
-  TempFolder folder;
-  const fs::path file = folder.Write("scale.txt", "one two two four four four four\r\n");
-  const Outcome outcome = Inspect({file.string()});
-  EXPECT_EQ(outcome.status, kExitOk);
-  EXPECT_EQ(outcome.out, "type: 1\nutf8: no\nwords: 3\nfour 4 255\none 1 64\ntwo 2 128\n");
 }
 
 const char kDocumentXml[] =
@@ -229,17 +209,6 @@ TEST(InspectCommand, BadUsageExitsWithStatusTwo) {
     EXPECT_NE(outcome.err.find(row.errorPart), std::string::npos) << outcome.err;
     EXPECT_NE(outcome.err.find("Usage: quor inspect"), std::string::npos);
   }
-}
-
-TEST(InspectCommand, AFileNamedLikeAnOptionIsReadAfterTheDoubleDash) {
-  TempFolder folder;
-  folder.Write("-notes.txt", "Cats and dogs, cats\r\n");
-  const std::string previous = fs::current_path().string();
-  fs::current_path(folder.Path());
-  const Outcome outcome = Inspect({"--", "-notes.txt"});
-  fs::current_path(previous);
-  EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
-  EXPECT_EQ(outcome.out, "type: 1\nutf8: no\nwords: 3\nand 1 128\ncats 2 255\ndogs 1 128\n");
 }
 
 }  // namespace
