@@ -1,5 +1,6 @@
 #include "extract/text_normalize.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -14,13 +15,18 @@ constexpr char16_t kLatinLead4 = u'\u00C4';  // ANSI 196
 constexpr char16_t kPunctLead1 = u'\u00E2';  // ANSI 226
 constexpr char16_t kPunctLead2 = u'\u20AC';  // ANSI 128
 
-// Replaces every non-overlapping pair (first, second), left to right, by
-// replacement (empty or one character).
-void ReplacePairs(std::u16string& text, char16_t first, char16_t second,
-                  std::u16string_view replacement) {
-  std::size_t out = 0;
+// Replaces every non-overlapping pair (first, second), left to right from
+// position from on, by replacement (empty or one character). Returns the
+// position of the first change, or npos when there was none.
+std::size_t ReplacePairs(std::u16string& text, char16_t first, char16_t second,
+                         std::u16string_view replacement, std::size_t from = 0) {
   const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n;) {
+  std::size_t i = from;
+  while (i + 1 < n && !(text[i] == first && text[i + 1] == second)) ++i;
+  if (i + 1 >= n) return std::u16string::npos;
+  const std::size_t changed = i;
+  std::size_t out = i;
+  while (i < n) {
     if (text[i] == first && i + 1 < n && text[i + 1] == second) {
       for (char16_t r : replacement) text[out++] = r;
       i += 2;
@@ -29,30 +35,34 @@ void ReplacePairs(std::u16string& text, char16_t first, char16_t second,
     text[out++] = text[i++];
   }
   text.resize(out);
+  return changed;
 }
 
 // One step of the Latin repair: every lead character met (from the start,
 // going on after each one examined) decides by the code of the character after
 // it whether every such pair in the text is removed, replaced or left.
+//
+// A pair of the examined kind can only stand before the examined position
+// where an earlier change brought two characters together, so the search for
+// pairs starts at the first change (or at the examined position).
 template <typename Decide>
 void RepairLead(std::u16string& text, char16_t lead, Decide decide) {
   std::size_t pos = 0;
+  std::size_t firstChange = std::u16string::npos;
   for (;;) {
     const std::size_t p = text.find(lead, pos);
     if (p == std::u16string::npos) return;
     if (p + 1 < text.size()) {
       const int code = AnsiCode(text[p + 1]);
       char16_t replacement = 0;
-      switch (decide(code, replacement)) {
-        case 1:
-          ReplacePairs(text, lead, AnsiChar(static_cast<std::uint8_t>(code)), {});
-          break;
-        case 2:
-          ReplacePairs(text, lead, AnsiChar(static_cast<std::uint8_t>(code)),
-                       std::u16string_view(&replacement, 1));
-          break;
-        default:
-          break;
+      const int action = decide(code, replacement);
+      if (action != 0) {
+        const std::size_t from =
+            firstChange == std::u16string::npos ? p : std::min(p, firstChange - (firstChange > 0));
+        const std::size_t changed = ReplacePairs(
+            text, lead, AnsiChar(static_cast<std::uint8_t>(code)),
+            action == 1 ? std::u16string_view() : std::u16string_view(&replacement, 1), from);
+        firstChange = std::min(firstChange, changed);
       }
     }
     pos = p + 1;
@@ -199,9 +209,11 @@ void RepairUtf8PunctuationInPlace(std::u16string& text) {
 }
 
 void NormalizeWhitespace(std::u16string& text) {
-  std::size_t out = 0;
   const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
+  std::size_t i = 0;
+  while (i < n && text[i] > u'\r' && text[i] != u'\u00A0') ++i;
+  std::size_t out = i;
+  for (; i < n; ++i) {
     char16_t ch = text[i];
     switch (ch) {
       case u'\b':

@@ -89,25 +89,75 @@ bool StartsTag(std::u16string_view text, std::size_t position) {
   return position + 1 < text.size() && text[position] == u'<' && IsTagNameStart(text[position + 1]);
 }
 
-LinePreparation PrepareLine(std::u16string_view line, std::u16string& out) {
+namespace {
+
+// What a prepared line may hold that the scan's first steps deal with; a step
+// is skipped when its characters cannot be there.
+enum LineFeature : unsigned {
+  kMayHaveControl = 1,  // backspace, tab, LF, form feed, CR, no-break space
+  kHasAmpersand = 2,    // entities
+};
+
+// The features of a text, by loops simple enough to be vectorised.
+unsigned ScanFeatures(std::u16string_view text, bool& nonAscii) {
+  unsigned all = 0;
+  bool low = false;
+  bool amp = false;
+  for (char16_t ch : text) {
+    all |= ch;
+    low |= ch <= u'\r';
+    amp |= ch == u'&';
+  }
+  nonAscii = all >= 0x80;
+  return (low || nonAscii ? kMayHaveControl : 0u) | (amp ? kHasAmpersand : 0u);
+}
+
+unsigned ScanFeatures(std::u16string_view text) {
+  bool nonAscii = false;
+  return ScanFeatures(text, nonAscii);
+}
+
+// Line preparation; features tells what the prepared line may hold.
+LinePreparation Prepare(std::u16string_view line, std::u16string& out, unsigned& features) {
   std::size_t first = 0;
   std::size_t last = line.size();
   while (first < last && line[first] == u' ') ++first;
   while (last > first && line[last - 1] == u' ') --last;
   out.assign(line.substr(first, last - first));
-  RepairUtf8LatinInPlace(out);
-  RepairUtf8PunctuationInPlace(out);
+  bool nonAscii = false;
+  unsigned found = ScanFeatures(out, nonAscii);
+  if (nonAscii) {
+    // The repairs only act on characters above ASCII.
+    const std::size_t before = out.size();
+    RepairUtf8LatinInPlace(out);
+    RepairUtf8PunctuationInPlace(out);
+    if (out.size() != before) found = ScanFeatures(out, nonAscii);
+  }
   if (out.empty()) return LinePreparation::kEmpty;
-  for (char16_t& ch : out) {
-    if (ch < 0x80) {
-      if (ch >= u'A' && ch <= u'Z') ch = static_cast<char16_t>(ch + 32);
-    } else {
-      ch = FoldChar(ch);
+  if (nonAscii) {
+    for (char16_t& ch : out) {
+      if (ch < 0x80) {
+        if (ch >= u'A' && ch <= u'Z') ch = static_cast<char16_t>(ch + 32);
+      } else {
+        ch = FoldChar(ch);
+      }
+    }
+  } else {
+    for (char16_t& ch : out) {
+      ch = static_cast<char16_t>(ch + (static_cast<unsigned>(ch - u'A') < 26u ? 32 : 0));
     }
   }
-  if (IsBase64Marker(out)) return LinePreparation::kEndOfText;
+  if (out[0] == kBase64Marker[0] && IsBase64Marker(out)) return LinePreparation::kEndOfText;
   out += u' ';
+  features = found;
   return LinePreparation::kScan;
+}
+
+}  // namespace
+
+LinePreparation PrepareLine(std::u16string_view line, std::u16string& out) {
+  unsigned features = 0;
+  return Prepare(line, out, features);
 }
 
 WordScanner::WordScanner(IndexLexicon& lexicon, CommonWords* commonWords)
@@ -123,13 +173,14 @@ void WordScanner::BeginFile(std::uint32_t fileNumber) {
 }
 
 LineOutcome WordScanner::ProcessLine(std::u16string_view line) {
-  switch (PrepareLine(line, currentLine_)) {
+  unsigned features = 0;
+  switch (Prepare(line, currentLine_, features)) {
     case LinePreparation::kEmpty:
       break;
     case LinePreparation::kEndOfText:
       return LineOutcome::kEndOfText;
     case LinePreparation::kScan:
-      Scan();
+      Scan(features);
       break;
   }
   return stopRequested_ ? LineOutcome::kStopped : LineOutcome::kContinue;
@@ -137,7 +188,7 @@ LineOutcome WordScanner::ProcessLine(std::u16string_view line) {
 
 void WordScanner::TokenizeLine(std::u16string_view currentLine) {
   currentLine_.assign(currentLine);
-  Scan();
+  Scan(ScanFeatures(currentLine_));
 }
 
 std::u16string WordScanner::EndFile() {
@@ -207,11 +258,13 @@ void WordScanner::AddNewWord(std::u16string_view word, int commonIndex) {
   }
 }
 
-void WordScanner::Scan() {
+void WordScanner::Scan(unsigned features) {
   std::u16string& line = currentLine_;
-  NormalizeWhitespace(line);
-  DecodeEntities(line);
-  BlankEntityRuns(line);
+  if ((features & kMayHaveControl) != 0) NormalizeWhitespace(line);
+  if ((features & kHasAmpersand) != 0) {
+    DecodeEntities(line);
+    BlankEntityRuns(line);
+  }
 
   const std::u16string_view text = line;
   const std::size_t n = text.size();

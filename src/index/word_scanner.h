@@ -124,7 +124,9 @@ class WordScanner {
   const IndexLexicon& Lexicon() const { return lexicon_; }
 
  private:
-  void Scan();
+  // features: what the line holds (see the .cpp); steps for what it does
+  // not hold are skipped.
+  void Scan(unsigned features);
   void AddNewWord(std::u16string_view word, int commonIndex);
   bool Poll();
 
