@@ -1,0 +1,97 @@
+// `quor index` as a script runs it: exit status, files, stdout and stderr.
+#include "app/cli_index.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "common/encoding.h"
+#include "common/files.h"
+#include "index/compressor.h"
+#include "support/temp_folder.h"
+
+namespace quor::app {
+namespace {
+
+class IndexCommandTest : public ::testing::Test {
+ protected:
+  IndexCommandTest() {
+    // The settings folder of the run lives in the test's folder.
+    ::setenv("XDG_DATA_HOME", (tmp.Path() / "data").c_str(), 1);
+    tmp.Write("top/a.txt", "Cats and dogs, cats");
+    tmp.Write("top/sub/b.htm", "<b>Dogs</b>");
+    std::filesystem::create_directories(tmp.Path() / "out");
+  }
+
+  int Run(std::vector<std::string> extra) {
+    std::vector<std::string> args = {"--project",
+                                     "proj",
+                                     "--title",
+                                     "My docs",
+                                     "--top",
+                                     (tmp.Path() / "top").string(),
+                                     "--output",
+                                     (tmp.Path() / "out").string(),
+                                     "--all-subfolders",
+                                     "--min-size",
+                                     "0"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    out.str("");
+    err.str("");
+    CliStreams io{out, err};
+    return IndexCommand().run(args, io);
+  }
+
+  std::u16string Out(const char* name) const {
+    return Utf8ToText((tmp.Path() / "out" / name).string());
+  }
+
+  test::TempFolder tmp;
+  std::ostringstream out;
+  std::ostringstream err;
+};
+
+TEST_F(IndexCommandTest, BuildsTheIndexAndReportsTotalsAndResult) {
+  ASSERT_EQ(Run({}), kExitOk) << err.str();
+  EXPECT_EQ(out.str(),
+            "Files to be indexed: 2\nTotal file size: 30 bytes\nTotal text size: 30 bytes\n"
+            "Different words: 3\nData extraction completed.   Index file is proj_index.quor.  \n");
+  EXPECT_NE(err.str().find("Indexing file 1 of 2"), std::string::npos);
+
+  FileCompressor compressor;
+  ASSERT_TRUE(compressor.AllocateCompressionBuffer());
+  ASSERT_EQ(compressor.DecompressFile(Out("proj_index.quor"), Out("expanded")), 0);
+  const auto textLength = FileLength(Out("expanded"));
+  const std::string data = *ReadWholeFile(Out("proj_data.quor"));
+  ASSERT_EQ(data.size(), 3u * 2u + 4u);
+  const auto stamp = static_cast<std::int64_t>(static_cast<unsigned char>(data[6]) |
+                                               static_cast<unsigned char>(data[7]) << 8);
+  EXPECT_EQ(stamp, textLength);
+  EXPECT_EQ(stamp, 135);
+}
+
+TEST_F(IndexCommandTest, ExistingIndexIsOverwrittenOnlyWithYes) {
+  ASSERT_EQ(Run({}), kExitOk);
+  EXPECT_EQ(Run({}), kExitFailed);
+  EXPECT_NE(err.str().find("exists.  Overwrite this?\n  -> No"), std::string::npos) << err.str();
+  EXPECT_EQ(Run({"--yes"}), kExitOk) << err.str();
+}
+
+TEST_F(IndexCommandTest, RefusedInputFailsWithTheMessageOnStderr) {
+  EXPECT_EQ(Run({"--title", "My \"docs\""}), kExitFailed);
+  EXPECT_NE(err.str().find("Create index file: The title cannot contain a double quote"),
+            std::string::npos)
+      << err.str();
+  EXPECT_FALSE(FileExists(Out("proj_index.quor")));
+}
+
+TEST_F(IndexCommandTest, BadUsageExitsWithTwo) {
+  EXPECT_EQ(Run({"--no-such-option"}), kExitUsage);
+  std::vector<std::string> none;
+  CliStreams io{out, err};
+  EXPECT_EQ(IndexCommand().run(none, io), kExitUsage);
+}
+
+}  // namespace
+}  // namespace quor::app
