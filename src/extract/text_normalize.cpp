@@ -147,31 +147,38 @@ std::u16string RepairUtf8Latin(std::u16string_view text, int /*flag*/) {
 }
 
 void RepairUtf8LatinInPlace(std::u16string& text) {
-  bool any = false;
+  bool has2 = false;
+  bool has3 = false;
+  bool has4 = false;
   for (char16_t ch : text) {
-    if (ch == kLatinLead2 || ch == kLatinLead3 || ch == kLatinLead4) {
-      any = true;
-      break;
-    }
+    has2 |= ch == kLatinLead2;
+    has3 |= ch == kLatinLead3;
+    has4 |= ch == kLatinLead4;
   }
-  if (!any) return;
-
-  RepairLead(text, kLatinLead2, [](int c, char16_t& replacement) {
-    if (c >= 128 && c <= 159) return 1;
-    if (c >= 160 && c <= 191) {
-      replacement = AnsiChar(static_cast<std::uint8_t>(c));
+  // The first step makes no "Ã"; the second can make an "Ä" (from "Ã" and
+  // code 132), so the third step runs after it whenever it changed the text.
+  if (has2) {
+    RepairLead(text, kLatinLead2, [](int c, char16_t& replacement) {
+      if (c >= 128 && c <= 159) return 1;
+      if (c >= 160 && c <= 191) {
+        replacement = AnsiChar(static_cast<std::uint8_t>(c));
+        return 2;
+      }
+      return 0;
+    });
+  }
+  if (has3) {
+    const std::size_t before = text.size();
+    RepairLead(text, kLatinLead3, [](int c, char16_t& replacement) {
+      if (c < 128 || c > 191) return 0;
+      replacement = AnsiChar(static_cast<std::uint8_t>(c + 64));
       return 2;
-    }
-    return 0;
-  });
-  RepairLead(text, kLatinLead3, [](int c, char16_t& replacement) {
-    if (c < 128 || c > 191) return 0;
-    replacement = AnsiChar(static_cast<std::uint8_t>(c + 64));
-    return 2;
-  });
+    });
+    has4 |= text.size() != before;
+  }
   // A single pass leaves no (196, 141) pair behind: the replacement "c" can
   // never complete a new one.
-  ReplacePairs(text, kLatinLead4, AnsiChar(141), u"c");
+  if (has4) ReplacePairs(text, kLatinLead4, AnsiChar(141), u"c");
 }
 
 std::u16string RepairUtf8Punctuation(std::u16string_view text) {
@@ -245,33 +252,37 @@ std::u16string_view EntityTable() {
 }
 
 void DecodeEntities(std::u16string& text) {
-  std::size_t amp = text.find(u'&');
-  if (amp == std::u16string::npos) return;
+  std::size_t pos = text.find(u'&');
+  if (pos == std::u16string::npos) return;
   const std::u16string_view table = EntityTable();
 
   // One pass from left to right: after a replacement the scan goes on right
   // after the inserted character, after an unknown run right after its ";".
-  std::u16string out(text, 0, amp);
-  std::size_t pos = amp;
+  // A replacement is shorter than its entity, so the text is rewritten in
+  // place behind the reading position.
+  std::size_t out = pos;
   for (;;) {
     const std::size_t i = text.find(u'&', pos);
     if (i == std::u16string::npos) break;
     const std::size_t j = text.find(u';', i + 1);
     if (j == std::u16string::npos) break;
-    out.append(text, pos, i - pos);
+    while (pos < i) text[out++] = text[pos++];
     const std::u16string_view entity = std::u16string_view(text).substr(i, j - i + 1);
+    char16_t replacement = 0;
     if (entity == u"&quot;") {
-      out += u'"';
+      replacement = u'"';
     } else if (const std::size_t k = table.find(entity); k != std::u16string_view::npos) {
-      const std::size_t semicolon = table.find(u';', k);
-      out += table[semicolon + 1];
+      replacement = table[table.find(u';', k) + 1];
+    }
+    if (replacement != 0) {
+      text[out++] = replacement;
     } else {
-      out += entity;
+      while (pos <= j) text[out++] = text[pos++];
     }
     pos = j + 1;
   }
-  out.append(text, pos, std::u16string::npos);
-  text.swap(out);
+  while (pos < text.size()) text[out++] = text[pos++];
+  text.resize(out);
 }
 
 void BlankEntityRuns(std::u16string& text) {

@@ -94,62 +94,96 @@ namespace {
 // What a prepared line may hold that the scan's first steps deal with; a step
 // is skipped when its characters cannot be there.
 enum LineFeature : unsigned {
-  kMayHaveControl = 1,  // backspace, tab, LF, form feed, CR, no-break space
-  kHasAmpersand = 2,    // entities
+  kHasControl = 1,    // backspace, tab, LF, form feed, CR, no-break space
+  kHasAmpersand = 2,  // entities
 };
 
-// The features of a text, by loops simple enough to be vectorised.
-unsigned ScanFeatures(std::u16string_view text, bool& nonAscii) {
-  unsigned all = 0;
-  bool low = false;
+// Characters above ASCII that matter before scanning.
+enum HighClass : unsigned {
+  kLatinLead = 1,  // "Â", "Ã", "Ä": two-byte UTF-8 remnants
+  kPunctLead = 2,  // "â": three-byte UTF-8 remnants
+  kNoBreakSpace = 4,
+};
+
+struct LineScan {
+  bool nonAscii = false;
+  bool low = false;  // a character at or below CR
   bool amp = false;
-  for (char16_t ch : text) {
-    all |= ch;
-    low |= ch <= u'\r';
-    amp |= ch == u'&';
+};
+
+// One loop simple enough to be vectorised.
+LineScan ScanAscii(std::u16string_view text) {
+  const char16_t* p = text.data();
+  const std::size_t n = text.size();
+  // Accumulators as wide as the characters, so the loop vectorises.
+  std::uint16_t all = 0;
+  std::uint16_t low = 0;
+  std::uint16_t amp = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint16_t ch = p[i];
+    all = static_cast<std::uint16_t>(all | ch);
+    low = static_cast<std::uint16_t>(low | (ch <= u'\r' ? 1 : 0));
+    amp = static_cast<std::uint16_t>(amp | (ch == u'&' ? 1 : 0));
   }
-  nonAscii = all >= 0x80;
-  return (low || nonAscii ? kMayHaveControl : 0u) | (amp ? kHasAmpersand : 0u);
+  return LineScan{all >= 0x80, low != 0, amp != 0};
+}
+
+unsigned HighClasses(std::u16string_view text) {
+  const char16_t* p = text.data();
+  const std::size_t n = text.size();
+  std::uint16_t latin = 0;
+  std::uint16_t punct = 0;
+  std::uint16_t nbsp = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint16_t ch = p[i];
+    latin = static_cast<std::uint16_t>(latin | (ch >= 0xC2 && ch <= 0xC4 ? 1 : 0));
+    punct = static_cast<std::uint16_t>(punct | (ch == 0xE2 ? 1 : 0));
+    nbsp = static_cast<std::uint16_t>(nbsp | (ch == 0xA0 ? 1 : 0));
+  }
+  unsigned classes = 0;
+  if (latin != 0) classes |= kLatinLead;
+  if (punct != 0) classes |= kPunctLead;
+  if (nbsp != 0) classes |= kNoBreakSpace;
+  return classes;
+}
+
+unsigned Features(const LineScan& scan, unsigned highClasses) {
+  return (scan.low || (highClasses & kNoBreakSpace) != 0 ? kHasControl : 0u) |
+         (scan.amp ? kHasAmpersand : 0u);
 }
 
 unsigned ScanFeatures(std::u16string_view text) {
-  bool nonAscii = false;
-  return ScanFeatures(text, nonAscii);
+  const LineScan scan = ScanAscii(text);
+  return Features(scan, scan.nonAscii ? HighClasses(text) : 0u);
 }
 
-// Line preparation; features tells what the prepared line may hold.
+// Line preparation; features tells what the prepared line holds.
 LinePreparation Prepare(std::u16string_view line, std::u16string& out, unsigned& features) {
   std::size_t first = 0;
   std::size_t last = line.size();
   while (first < last && line[first] == u' ') ++first;
   while (last > first && line[last - 1] == u' ') --last;
   out.assign(line.substr(first, last - first));
-  bool nonAscii = false;
-  unsigned found = ScanFeatures(out, nonAscii);
-  if (nonAscii) {
-    // The repairs only act on characters above ASCII.
-    const std::size_t before = out.size();
-    RepairUtf8LatinInPlace(out);
-    RepairUtf8PunctuationInPlace(out);
-    if (out.size() != before) found = ScanFeatures(out, nonAscii);
+  LineScan scan = ScanAscii(out);
+  unsigned high = scan.nonAscii ? HighClasses(out) : 0u;
+  if ((high & (kLatinLead | kPunctLead)) != 0) {
+    if ((high & kLatinLead) != 0) RepairUtf8LatinInPlace(out);
+    if ((high & kPunctLead) != 0) RepairUtf8PunctuationInPlace(out);
+    scan = ScanAscii(out);
+    high = scan.nonAscii ? HighClasses(out) : 0u;
   }
   if (out.empty()) return LinePreparation::kEmpty;
-  if (nonAscii) {
+  for (char16_t& ch : out) {
+    ch = static_cast<char16_t>(ch + (static_cast<unsigned>(ch - u'A') < 26u ? 32 : 0));
+  }
+  if (scan.nonAscii) {
     for (char16_t& ch : out) {
-      if (ch < 0x80) {
-        if (ch >= u'A' && ch <= u'Z') ch = static_cast<char16_t>(ch + 32);
-      } else {
-        ch = FoldChar(ch);
-      }
-    }
-  } else {
-    for (char16_t& ch : out) {
-      ch = static_cast<char16_t>(ch + (static_cast<unsigned>(ch - u'A') < 26u ? 32 : 0));
+      if (ch >= 0x80) ch = FoldChar(ch);
     }
   }
   if (out[0] == kBase64Marker[0] && IsBase64Marker(out)) return LinePreparation::kEndOfText;
   out += u' ';
-  features = found;
+  features = Features(scan, high);
   return LinePreparation::kScan;
 }
 
@@ -260,7 +294,7 @@ void WordScanner::AddNewWord(std::u16string_view word, int commonIndex) {
 
 void WordScanner::Scan(unsigned features) {
   std::u16string& line = currentLine_;
-  if ((features & kMayHaveControl) != 0) NormalizeWhitespace(line);
+  if ((features & kHasControl) != 0) NormalizeWhitespace(line);
   if ((features & kHasAmpersand) != 0) {
     DecodeEntities(line);
     BlankEntityRuns(line);
