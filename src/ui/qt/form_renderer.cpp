@@ -642,8 +642,10 @@ void FormRenderer::SyncControl(FormView& view, ControlView& cv) {
   if (cv.colour != colour) {
     cv.colour = colour;
     QPalette palette = widget->palette();
+    // Check boxes and option buttons fill with their own background role
+    // (the button colour), so the colour goes to whatever role the widget uses.
     const QPalette::ColorRole role =
-        control.Kind() == ControlKind::TextBox ? QPalette::Base : QPalette::Window;
+        control.Kind() == ControlKind::TextBox ? QPalette::Base : widget->backgroundRole();
     if (control.hasBackColour) {
       palette.setColor(role, ToQColor(control.backColour));
       widget->setPalette(palette);
