@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   clang-format
+  time python3
 )
 
 missing=()

@@ -111,11 +111,12 @@ std::u16string WriteDataMatrix(int fd, const IndexLexicon& lexicon, std::int32_t
   const std::int64_t length = std::max<std::int32_t>(rowLength, 0);
   const std::int64_t total = length * lexicon.WordCount();
 
-  std::vector<std::uint8_t> buffer;
+  // The window's buffer is cleared once; afterwards only the blocks that
+  // received values are cleared again.
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min(total, kWindow)), 0);
   std::vector<bool> dirty;
   for (std::int64_t start = 0; start < total; start += kWindow) {
     const std::int64_t end = std::min(total, start + kWindow);
-    buffer.assign(static_cast<std::size_t>(end - start), 0);
     dirty.assign(static_cast<std::size_t>((end - start + kBlock - 1) / kBlock), false);
     const auto firstRow = static_cast<std::int32_t>(start / length) + 1;
     const auto lastRow = static_cast<std::int32_t>((end - 1) / length) + 1;
@@ -145,6 +146,7 @@ std::u16string WriteDataMatrix(int fd, const IndexLexicon& lexicon, std::int32_t
           error != 0) {
         return ErrorDescription(error);
       }
+      std::fill(buffer.begin() + from, buffer.begin() + to, std::uint8_t{0});
       block = next;
     }
   }

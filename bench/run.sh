@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The benchmarks: `make bench` runs this with the folder of the built
+# programs.
+#  1. `quor index` on a real documentation tree (bench/make-doc-corpus.sh):
+#     wall time, peak memory, MB/s of input, the data file's size, then a
+#     consistency check of the index it wrote (bench/check-index.py).
+#  2. `quor index` on synthetic corpora of 1,000 and 32,000 small files: the
+#     time per file must not grow with the number of files.
+#  3. The Google Benchmark programs built beside quor (*_bench).
+# Corpora and outputs go to $QUOR_BENCH_DIR (default: bench-data beside the
+# build folder of the programs).
+set -euo pipefail
+bindir="$(cd "${1:?usage: run.sh BINDIR}" && pwd)"
+here="$(cd "$(dirname "$0")" && pwd)"
+quor="$bindir/quor"
+work="${QUOR_BENCH_DIR:-$(dirname "$bindir")/bench-data}"
+mkdir -p "$work"
+timer=/usr/bin/time
+if [ ! -x "$timer" ]; then
+  echo "bench: /usr/bin/time is missing (Debian package 'time'; scripts/install-deps.sh installs it)" >&2
+  exit 1
+fi
+
+# index_run NAME CORPUS: one whole `quor index` run; prints a result line and
+# leaves the index in $work/out-NAME.
+index_run() {
+  local name="$1" corpus="$2" out="$work/out-$1"
+  rm -rf "$out"
+  mkdir -p "$out"
+  local log="$work/$name.time" stdout="$work/$name.out"
+  "$timer" -v "$quor" index --project "$name" --title "Benchmark $name" --top "$corpus" \
+    --output "$out" --all-subfolders --min-size 0 --yes >"$stdout" 2>"$log" || {
+    cat "$stdout" "$log" >&2
+    return 1
+  }
+  local wall rss files bytes data allocated
+  wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {
+    n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' "$log")
+  rss=$(awk -F': ' '/Maximum resident set size/ { printf "%.1f", $2 / 1024 }' "$log")
+  files=$(find "$corpus" -type f | wc -l)
+  bytes=$(awk '/^Total file size:/ { print }' "$stdout")
+  data=$(stat -c %s "$out/${name}_data.quor")
+  allocated=$(du -k "$out/${name}_data.quor" | cut -f1)
+  local indexed mb
+  indexed=$(awk -F': ' '/^Files to be indexed:/ { gsub(",", "", $2); print $2 }' "$stdout")
+  mb=$(find "$corpus" -type f -print0 | du -cb --files0-from=- | tail -1 | cut -f1)
+  awk -v name="$name" -v wall="$wall" -v rss="$rss" -v files="$files" -v indexed="$indexed" \
+    -v mb="$mb" -v data="$data" -v alloc="$allocated" -v words="$(grep '^Different words' "$stdout")" \
+    'BEGIN {
+      printf "%-12s %6d files (%d indexed), %7.1f MB, %6.2f s, %6.1f MB/s, %7.2f ms/file, peak %s MB\n",
+        name, files, indexed, mb / 1e6, wall, mb / 1e6 / wall, wall * 1000 / indexed, rss
+      printf "%-12s %s; data file %.1f MB (%.1f MB allocated)\n", "", words, data / 1e6, alloc / 1e3
+    }'
+  grep -E '^Data extraction|^Total' "$stdout" | sed 's/^/             /'
+}
+
+echo "== Documentation corpus"
+corpus=$("$here/make-doc-corpus.sh" "$work/doc-corpus")
+echo "corpus: $corpus ($(cat "$corpus/.corpus-source"))"
+index_run docs "$corpus"
+if command -v python3 >/dev/null; then
+  "$quor" expand "$work/out-docs/docs_index.quor" "$work/out-docs/docs_index.txt"
+  python3 "$here/check-index.py" "$work/out-docs/docs_index.txt" \
+    "$work/out-docs/docs_data.quor" "$corpus" "$quor" 50
+  rm -f "$work/out-docs/docs_index.txt"
+else
+  echo "check skipped: python3 is not installed"
+fi
+
+echo "== Synthetic corpora: the cost per file must not grow with the number of files"
+for count in 1000 32000; do
+  corpus=$("$here/make-synthetic-corpus.sh" "$count" "$work/synthetic-$count")
+  index_run "synth$count" "$corpus"
+done
+
+shopt -s nullglob
+benches=("$bindir"/*_bench)
+if [ ${#benches[@]} -gt 0 ]; then
+  echo "== Micro-benchmarks"
+  for b in "${benches[@]}"; do "$b" --benchmark_min_time=0.2; done
+fi
