@@ -36,6 +36,38 @@ def fields(line):
     return out
 
 
+PUNCTUATION = {144: "-", 145: "-", 146: "-", 147: "-", 148: " -- ", 149: "--", 150: "|",
+               151: "\u2030", 152: "'", 153: "'", 154: "'", 155: "'", 156: '"', 157: '"',
+               158: '"', 159: '"', 162: " . ", 166: "...", 185: "<", 186: ">"}
+
+
+def repaired(text):
+    """The document text as the word scanner sees it: Windows-1252 characters
+    with two-byte UTF-8 remnants of Latin-1 letters and UTF-8 punctuation
+    turned back into characters, line by line."""
+    out = []
+    for line in text.split("\n"):
+        b = line.encode("cp1252", "replace")
+        line = "".join(chr(c) if c < 128 else bytes([c]).decode("cp1252", "replace") for c in b)
+        for c in range(128, 192):
+            ch = bytes([c]).decode("cp1252", "replace")
+            line = line.replace("\u00c2" + ch, "" if c < 160 else chr(c))
+            line = line.replace("\u00c3" + ch, chr(c + 64))
+        line = line.replace("\u00c4\u008d", "c")
+        for _ in range(len(line)):
+            at = line.find("\u00e2\u20ac")
+            if at < 0 or at + 2 >= len(line):
+                break
+            x = line[at + 2].encode("cp1252", "replace")[0]
+            if x not in PUNCTUATION:
+                line = line[:at] + line[at + 3:]
+                continue
+            line = line.replace(line[at:at + 3], PUNCTUATION[x])
+            break
+        out.append(line)
+    return "\n".join(out)
+
+
 def decode_row(text, n):
     values = bytearray(n)
     pos = 0
@@ -99,9 +131,15 @@ def main():
     examples = []
     for f, marked in marks.items():
         blob = open(os.path.join(top, files[f]), "rb").read()
-        texts = [blob.decode("cp1252", "replace").lower(), blob.decode("utf-8", "replace").lower()]
+        ansi = blob.decode("cp1252", "replace")
+        texts = [ansi.lower(), blob.decode("utf-8", "replace").lower()]
         texts += [html.unescape(t) for t in texts]
         for word, _ in marked:
+            if any(word in t for t in texts):
+                continue
+            if len(texts) == 4:  # the repaired text is made only when needed
+                fixed = repaired(ansi).lower()
+                texts += [fixed, html.unescape(fixed)]
             if not any(word in t for t in texts):
                 missing += 1
                 if len(examples) < 5:

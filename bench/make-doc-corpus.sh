@@ -19,7 +19,7 @@ if [ ! -d "$source_dir" ]; then
 fi
 if [ ! -d "$source_dir" ]; then source_dir=/usr/share/doc; fi
 
-stamp="$dest/.corpus-source"
+stamp="$dest.source"
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$source_dir" ]; then
   echo "$dest"
   exit 0

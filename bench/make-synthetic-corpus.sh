@@ -5,7 +5,7 @@
 set -euo pipefail
 count="${1:?usage: make-synthetic-corpus.sh COUNT FOLDER}"
 dest="${2:?usage: make-synthetic-corpus.sh COUNT FOLDER}"
-if [ -f "$dest/.complete" ] && [ "$(cat "$dest/.complete")" = "$count" ]; then
+if [ -f "$dest.complete" ] && [ "$(cat "$dest.complete")" = "$count" ]; then
   echo "$dest"
   exit 0
 fi
@@ -33,5 +33,5 @@ awk -v count="$count" -v dest="$dest" 'BEGIN {
     close(path)
   }
 }'
-echo "$count" >"$dest/.complete"
+echo "$count" >"$dest.complete"
 echo "$dest"

@@ -33,17 +33,17 @@ index_run() {
     cat "$stdout" "$log" >&2
     return 1
   }
-  local wall rss files bytes data allocated
+  local wall rss files data allocated
   wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {
     n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' "$log")
   rss=$(awk -F': ' '/Maximum resident set size/ { printf "%.1f", $2 / 1024 }' "$log")
   files=$(find "$corpus" -type f | wc -l)
-  bytes=$(awk '/^Total file size:/ { print }' "$stdout")
   data=$(stat -c %s "$out/${name}_data.quor")
   allocated=$(du -k "$out/${name}_data.quor" | cut -f1)
   local indexed mb
   indexed=$(awk -F': ' '/^Files to be indexed:/ { gsub(",", "", $2); print $2 }' "$stdout")
-  mb=$(find "$corpus" -type f -print0 | du -cb --files0-from=- | tail -1 | cut -f1)
+  # Bytes of the files indexed, from the "Total file size" line (Kb, Mb, Gb).
+  mb=$(awk '/^Total file size:/ { gsub(",", "", $4); f = $5 == "Gb" ? 2^30 : $5 == "Mb" ? 2^20 : $5 == "Kb" ? 1024 : 1; printf "%d", $4 * f }' "$stdout")
   awk -v name="$name" -v wall="$wall" -v rss="$rss" -v files="$files" -v indexed="$indexed" \
     -v mb="$mb" -v data="$data" -v alloc="$allocated" -v words="$(grep '^Different words' "$stdout")" \
     'BEGIN {
@@ -54,14 +54,15 @@ index_run() {
   grep -E '^Data extraction|^Total' "$stdout" | sed 's/^/             /'
 }
 
+checked=passed
 echo "== Documentation corpus"
 corpus=$("$here/make-doc-corpus.sh" "$work/doc-corpus")
-echo "corpus: $corpus ($(cat "$corpus/.corpus-source"))"
+echo "corpus: $corpus ($(cat "$corpus.source"))"
 index_run docs "$corpus"
 if command -v python3 >/dev/null; then
   "$quor" expand "$work/out-docs/docs_index.quor" "$work/out-docs/docs_index.txt"
   python3 "$here/check-index.py" "$work/out-docs/docs_index.txt" \
-    "$work/out-docs/docs_data.quor" "$corpus" "$quor" 50
+    "$work/out-docs/docs_data.quor" "$corpus" "$quor" 50 || checked=failed
   rm -f "$work/out-docs/docs_index.txt"
 else
   echo "check skipped: python3 is not installed"
@@ -78,4 +79,8 @@ benches=("$bindir"/*_bench)
 if [ ${#benches[@]} -gt 0 ]; then
   echo "== Micro-benchmarks"
   for b in "${benches[@]}"; do "$b" --benchmark_min_time=0.2; done
+fi
+if [ "$checked" != passed ]; then
+  echo "bench: the index check failed" >&2
+  exit 1
 fi
