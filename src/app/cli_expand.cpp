@@ -30,7 +30,10 @@ std::string MakeSiblingTemp(const std::string& target) {
   const std::filesystem::path path(target);
   std::filesystem::path folder = path.parent_path();
   if (folder.empty()) folder = ".";
-  std::string pattern = (folder / ("." + path.filename().string() + ".expand-XXXXXX")).string();
+  std::string name = ".";
+  name += path.filename().string();
+  name += ".expand-XXXXXX";
+  std::string pattern = (folder / name).string();
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return {};
   ::close(fd);
