@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/encoding.h"
+#include "common/fd_io.h"
 #include "common/paths.h"
 
 namespace quor {
@@ -31,27 +32,6 @@ bool StatPath(std::u16string_view path, struct stat& info) {
 void SetError(std::u16string* error, int errnoValue) {
   if (error) *error = ErrorDescription(errnoValue);
 }
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int Get() const { return fd_; }
-  // Closes now so that a late write error (a full disk on a network file
-  // system) is seen; returns the close status.
-  int Close() {
-    const int status = ::close(fd_);
-    fd_ = -1;
-    return status;
-  }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
@@ -86,7 +66,7 @@ std::optional<std::int64_t> FileLength(std::u16string_view path) {
 }
 
 std::optional<std::string> ReadWholeFile(std::u16string_view path, std::u16string* error) {
-  FileDescriptor file(::open(ToFsPath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  OwnedFd file(::open(ToFsPath(path).c_str(), O_RDONLY | O_CLOEXEC));
   if (file.Get() < 0) {
     SetError(error, errno);
     return std::nullopt;
@@ -117,23 +97,17 @@ std::optional<std::string> ReadWholeFile(std::u16string_view path, std::u16strin
 }
 
 bool WriteWholeFile(std::u16string_view path, std::string_view bytes, std::u16string* error) {
-  FileDescriptor file(
-      ::open(ToFsPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  OwnedFd file(::open(ToFsPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (file.Get() < 0) {
     SetError(error, errno);
     return false;
   }
-  while (!bytes.empty()) {
-    const ssize_t put = ::write(file.Get(), bytes.data(), bytes.size());
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      SetError(error, errno);
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-  }
-  if (file.Close() != 0) {
-    SetError(error, errno);
+  int failure = WriteAllToFd(file.Get(), bytes.data(), bytes.size());
+  // Closing now sees a late write error (a full disk on a network file system).
+  const int closeFailure = file.Close();
+  if (failure == 0) failure = closeFailure;
+  if (failure != 0) {
+    SetError(error, failure);
     return false;
   }
   return true;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/encoding.h"
+#include "common/fd_io.h"
 #include "common/files.h"
 #include "common/paths.h"
 
@@ -22,27 +23,6 @@ namespace {
 constexpr std::uint64_t kMaxExpansion = 32768;
 // The longest frame header zstd writes.
 constexpr ssize_t kFrameHeaderMax = 18;
-
-// A file descriptor closed on every path out.
-class FileHandle {
- public:
-  explicit FileHandle(int fd = -1) : fd_(fd) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int Get() const { return fd_; }
-  bool Valid() const { return fd_ >= 0; }
-  // False when closing reports an error (a delayed write failure).
-  bool Close() {
-    if (fd_ < 0) return true;
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result == 0;
-  }
-
- private:
-  int fd_;
-};
 
 // The target file while it is being written: removed again unless kept.
 class PartialTarget {
@@ -66,21 +46,6 @@ std::int64_t ReadSome(int fd, void* to, std::size_t capacity) {
     got = ::read(fd, to, capacity);
   } while (got < 0 && errno == EINTR);
   return got;
-}
-
-bool WriteAll(int fd, const void* from, std::size_t size) {
-  const char* p = static_cast<const char*>(from);
-  while (size > 0) {
-    const ssize_t put = ::write(fd, p, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) {
-      if (put == 0) errno = ENOSPC;
-      return false;
-    }
-    p += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return true;
 }
 
 std::u16string EngineText(std::size_t code) {
@@ -131,7 +96,7 @@ std::int32_t FileCompressor::CompressFile(std::u16string_view source, std::u16st
   const std::filesystem::path sourcePath = ToFsPath(source);
   const std::filesystem::path targetPath = ToFsPath(target);
 
-  FileHandle in(source.empty() ? -1 : ::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC));
+  OwnedFd in(source.empty() ? -1 : ::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st {};
   if (!in.Valid() || ::fstat(in.Get(), &st) != 0) {
     return Fail(kCompressSourceMissing, ErrorDescription(errno));
@@ -142,7 +107,7 @@ std::int32_t FileCompressor::CompressFile(std::u16string_view source, std::u16st
     return Fail(kCompressTargetError, ErrorDescription(EINVAL));
   }
 
-  FileHandle out(::open(targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  OwnedFd out(::open(targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (!out.Valid()) return Fail(kCompressTargetError, ErrorDescription(errno));
   PartialTarget partial(targetPath);
 
@@ -169,8 +134,8 @@ std::int32_t FileCompressor::CompressFile(std::u16string_view source, std::u16st
           ZSTD_compressStream2(cctx_, &output, &input, last ? ZSTD_e_end : ZSTD_e_continue);
       // A source that grows or shrinks while it is read breaks the declared size here.
       if (ZSTD_isError(left)) return Fail(kCompressEngineError, EngineText(left));
-      if (!WriteAll(out.Get(), outBuffer.data(), output.pos)) {
-        return Fail(kCompressWriteError, ErrorDescription(errno));
+      if (const int error = WriteAllToFd(out.Get(), outBuffer.data(), output.pos); error != 0) {
+        return Fail(kCompressWriteError, ErrorDescription(error));
       }
       finished = last ? left == 0 : input.pos == input.size;
     }
@@ -178,9 +143,9 @@ std::int32_t FileCompressor::CompressFile(std::u16string_view source, std::u16st
   }
   in.Close();
   // The compressed file replaces the only copy of the text: it must be on disk.
-  if (::fsync(out.Get()) != 0 || !out.Close()) {
-    return Fail(kCompressWriteError, ErrorDescription(errno));
-  }
+  int error = ::fsync(out.Get()) == 0 ? 0 : errno;
+  if (error == 0) error = out.Close();
+  if (error != 0) return Fail(kCompressWriteError, ErrorDescription(error));
   if (replaceSource && ::rename(targetPath.c_str(), sourcePath.c_str()) != 0) {
     return Fail(kCompressReplaceError, ErrorDescription(errno));
   }
@@ -195,7 +160,7 @@ std::int32_t FileCompressor::DecompressFile(std::u16string_view source, std::u16
   const std::filesystem::path sourcePath = ToFsPath(source);
   const std::filesystem::path targetPath = ToFsPath(target);
 
-  FileHandle in(source.empty() ? -1 : ::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC));
+  OwnedFd in(source.empty() ? -1 : ::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st {};
   if (!in.Valid() || ::fstat(in.Get(), &st) != 0) {
     return Fail(kCompressSourceMissing, ErrorDescription(errno));
@@ -234,7 +199,7 @@ std::int32_t FileCompressor::DecompressFile(std::u16string_view source, std::u16
   if (UnfitTarget(st, targetPath)) {
     return Fail(kCompressTargetError, ErrorDescription(EINVAL));
   }
-  FileHandle out(::open(targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  OwnedFd out(::open(targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (!out.Valid()) return Fail(kCompressTargetError, ErrorDescription(errno));
   PartialTarget partial(targetPath);
 
@@ -254,8 +219,8 @@ std::int32_t FileCompressor::DecompressFile(std::u16string_view source, std::u16
     if (produced > expected) {
       return Fail(kCompressBadContentSize, u"The compressed file holds more than it declares");
     }
-    if (!WriteAll(out.Get(), outBuffer.data(), output.pos)) {
-      return Fail(kCompressWriteError, ErrorDescription(errno));
+    if (const int error = WriteAllToFd(out.Get(), outBuffer.data(), output.pos); error != 0) {
+      return Fail(kCompressWriteError, ErrorDescription(error));
     }
     progress = output.pos > 0 || input.pos > before;
     if (left == 0) frameDone = true;
@@ -283,7 +248,9 @@ std::int32_t FileCompressor::DecompressFile(std::u16string_view source, std::u16
     return Fail(kCompressBadContentSize, u"The compressed file holds less than it declares");
   }
   in.Close();
-  if (!out.Close()) return Fail(kCompressWriteError, ErrorDescription(errno));
+  if (const int error = out.Close(); error != 0) {
+    return Fail(kCompressWriteError, ErrorDescription(error));
+  }
   if (replaceSource && ::rename(targetPath.c_str(), sourcePath.c_str()) != 0) {
     return Fail(kCompressReplaceError, ErrorDescription(errno));
   }

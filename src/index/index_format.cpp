@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/encoding.h"
+#include "common/fd_io.h"
 #include "common/files.h"
 #include "common/strings.h"
 
@@ -26,28 +27,6 @@ void AppendNumber(std::u16string& out, std::uint32_t n) {
     n /= 10;
   } while (n != 0);
   while (k > 0) out += digits[--k];
-}
-
-// Writes all of data, going on after short writes and interruptions. 0 or the
-// errno value of the failure.
-int WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (written == 0) return EIO;
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return 0;
-}
-
-// Closes fd; 0 or the errno value of a failure (a delayed write error shows
-// up here on some file systems).
-int CloseChecked(int fd) {
-  return ::close(fd) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -121,7 +100,7 @@ std::u16string WriteDataFile(std::u16string_view path, const IndexLexicon& lexic
           if (p.File() >= 1 && p.File() <= length) chunk[used + p.File() - 1] = p.Value();
         }
       }
-      error = WriteAll(fd, chunk.data(), used);
+      error = WriteAllToFd(fd, chunk.data(), used);
     }
   }
   const int closeError = CloseChecked(fd);
@@ -139,7 +118,7 @@ std::u16string AppendLengthStamp(std::u16string_view path, std::int64_t textLeng
   const std::uint8_t stamp[4] = {
       static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
       static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-  int error = WriteAll(fd, stamp, sizeof stamp);
+  int error = WriteAllToFd(fd, stamp, sizeof stamp);
   const int closeError = CloseChecked(fd);
   if (error == 0) error = closeError;
   return error == 0 ? std::u16string() : ErrorDescription(error);

@@ -8,44 +8,10 @@
 #include <vector>
 
 #include "common/encoding.h"
+#include "common/fd_io.h"
 #include "common/files.h"
 
 namespace quor {
-
-namespace {
-
-// Writes all of data at offset, going on after short writes and
-// interruptions. 0 or the errno value of the failure.
-int WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, std::int64_t offset) {
-  while (size > 0) {
-    const ssize_t written = ::pwrite(fd, data, size, static_cast<off_t>(offset));
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (written == 0) return EIO;
-    data += written;
-    offset += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return 0;
-}
-
-int WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (written == 0) return EIO;
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return 0;
-}
-
-}  // namespace
 
 int OpenFileForWriting(const std::u16string& path) {
   return ::open(TextToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -78,7 +44,7 @@ bool IndexTextFile::Flush(bool force) {
   if (failed_ || fd_ < 0) return false;
   const std::string& waiting = records_.Utf8();
   if (waiting.empty() || (!force && waiting.size() < kFlushSize)) return true;
-  if (const int error = WriteAll(fd_, waiting.data(), waiting.size()); error != 0) {
+  if (const int error = WriteAllToFd(fd_, waiting.data(), waiting.size()); error != 0) {
     return Fail(error);
   }
   written_ += static_cast<std::int64_t>(waiting.size());
@@ -89,10 +55,10 @@ bool IndexTextFile::Flush(bool force) {
 bool IndexTextFile::Close() {
   if (fd_ < 0) return !failed_;
   const bool flushed = Flush(true);
-  const int closed = ::close(fd_);
+  const int closeError = CloseChecked(fd_);
   fd_ = -1;
   if (!flushed) return false;
-  if (closed != 0) return Fail(errno);
+  if (closeError != 0) return Fail(closeError);
   return true;
 }
 
