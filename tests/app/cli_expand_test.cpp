@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/encoding.h"
 #include "index/compressor.h"
+#include "support/cli_runner.h"
 #include "support/temp_folder.h"
 
 namespace quor::app {
@@ -19,21 +19,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempFolder;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = test::CliOutcome;
 
 Outcome Expand(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  CliStreams io{out, err};
-  Outcome outcome;
-  outcome.status = ExpandCommand().run(args, io);
-  outcome.out = out.str();
-  outcome.err = err.str();
-  return outcome;
+  return test::RunCliCommand(ExpandCommand(), args);
 }
 
 // An index text of a few hundred kilobytes, so the frame spans many blocks.

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 
 #include "common/encoding.h"
 #include "common/files.h"
 #include "index/compressor.h"
+#include "support/cli_runner.h"
 #include "support/temp_folder.h"
 
 namespace quor::app {
@@ -37,10 +37,10 @@ class IndexCommandTest : public ::testing::Test {
                                      "--min-size",
                                      "0"};
     args.insert(args.end(), extra.begin(), extra.end());
-    out.str("");
-    err.str("");
-    CliStreams io{out, err};
-    return IndexCommand().run(args, io);
+    const test::CliOutcome outcome = test::RunCliCommand(IndexCommand(), args);
+    out = outcome.out;
+    err = outcome.err;
+    return outcome.status;
   }
 
   std::u16string Out(const char* name) const {
@@ -48,16 +48,16 @@ class IndexCommandTest : public ::testing::Test {
   }
 
   test::TempFolder tmp;
-  std::ostringstream out;
-  std::ostringstream err;
+  std::string out;  // of the last Run
+  std::string err;
 };
 
 TEST_F(IndexCommandTest, BuildsTheIndexAndReportsTotalsAndResult) {
-  ASSERT_EQ(Run({}), kExitOk) << err.str();
-  EXPECT_EQ(out.str(),
+  ASSERT_EQ(Run({}), kExitOk) << err;
+  EXPECT_EQ(out,
             "Files to be indexed: 2\nTotal file size: 30 bytes\nTotal text size: 30 bytes\n"
             "Different words: 3\nData extraction completed.   Index file is proj_index.quor.  \n");
-  EXPECT_NE(err.str().find("Indexing file 1 of 2"), std::string::npos);
+  EXPECT_NE(err.find("Indexing file 1 of 2"), std::string::npos);
 
   FileCompressor compressor;
   ASSERT_TRUE(compressor.AllocateCompressionBuffer());
@@ -74,23 +74,21 @@ TEST_F(IndexCommandTest, BuildsTheIndexAndReportsTotalsAndResult) {
 TEST_F(IndexCommandTest, ExistingIndexIsOverwrittenOnlyWithYes) {
   ASSERT_EQ(Run({}), kExitOk);
   EXPECT_EQ(Run({}), kExitFailed);
-  EXPECT_NE(err.str().find("exists.  Overwrite this?\n  -> No"), std::string::npos) << err.str();
-  EXPECT_EQ(Run({"--yes"}), kExitOk) << err.str();
+  EXPECT_NE(err.find("exists.  Overwrite this?\n  -> No"), std::string::npos) << err;
+  EXPECT_EQ(Run({"--yes"}), kExitOk) << err;
 }
 
 TEST_F(IndexCommandTest, RefusedInputFailsWithTheMessageOnStderr) {
   EXPECT_EQ(Run({"--title", "My \"docs\""}), kExitFailed);
-  EXPECT_NE(err.str().find("Create index file: The title cannot contain a double quote"),
+  EXPECT_NE(err.find("Create index file: The title cannot contain a double quote"),
             std::string::npos)
-      << err.str();
+      << err;
   EXPECT_FALSE(FileExists(Out("proj_index.quor")));
 }
 
 TEST_F(IndexCommandTest, BadUsageExitsWithTwo) {
   EXPECT_EQ(Run({"--no-such-option"}), kExitUsage);
-  std::vector<std::string> none;
-  CliStreams io{out, err};
-  EXPECT_EQ(IndexCommand().run(none, io), kExitUsage);
+  EXPECT_EQ(test::RunCliCommand(IndexCommand(), {}).status, kExitUsage);
 }
 
 }  // namespace

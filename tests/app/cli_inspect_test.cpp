@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/cli_runner.h"
 #include "support/temp_folder.h"
 
 namespace quor::app {
@@ -18,21 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempFolder;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = test::CliOutcome;
 
 Outcome Inspect(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  CliStreams io{out, err};
-  Outcome outcome;
-  outcome.status = InspectCommand().run(args, io);
-  outcome.out = out.str();
-  outcome.err = err.str();
-  return outcome;
+  return test::RunCliCommand(InspectCommand(), args);
 }
 
 // Points the system temporary folder (where DOCX conversions make their

@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <sstream>
-
 #include "common/encoding.h"
 #include "common/files.h"
 #include "index/index_settings.h"
+#include "support/cli_runner.h"
 #include "support/temp_folder.h"
 
 namespace quor::app {
@@ -22,10 +21,10 @@ class ListCommandTest : public ::testing::Test {
   ~ListCommandTest() override { unsetenv("XDG_DATA_HOME"); }
 
   int Run(std::vector<std::string> args) {
-    out.str("");
-    err.str("");
-    CliStreams io{out, err};
-    return ListCommand().run(args, io);
+    const test::CliOutcome outcome = test::RunCliCommand(ListCommand(), args);
+    out = outcome.out;
+    err = outcome.err;
+    return outcome.status;
   }
   std::string Top() const { return (tmp.Path() / "top").string(); }
   void Write(const std::string& relative, std::size_t size) {
@@ -36,8 +35,8 @@ class ListCommandTest : public ::testing::Test {
   }
 
   test::TempFolder tmp;
-  std::ostringstream out;
-  std::ostringstream err;
+  std::string out;  // of the last Run
+  std::string err;
 };
 
 TEST_F(ListCommandTest, PrintsTheAcceptedFilesSortedThenTheClosingText) {
@@ -47,22 +46,22 @@ TEST_F(ListCommandTest, PrintsTheAcceptedFilesSortedThenTheClosingText) {
   Write("docs/c.txt", 2048);
   Write("docs/old/d.txt", 500);
   EXPECT_EQ(Run({"--top", Top(), "--include", "docs"}), kExitOk);
-  EXPECT_EQ(out.str(),
+  EXPECT_EQ(out,
             "A.txt (400 bytes)\n"
             "b.txt (500 bytes)\n"
             "docs/c.txt (2.00 Kb)\n"
             "\n"
             "That's all 3 of them.  Length of longest filepath is 9.\n"
             "To be indexed: 3 files, total size 2.88 Kb\n");
-  EXPECT_NE(err.str().find("Listed 3 files in "), std::string::npos);
+  EXPECT_NE(err.find("Listed 3 files in "), std::string::npos);
 
   EXPECT_EQ(Run({"--top", Top(), "--all-subfolders", "--min-size", "0", "--exclude-paths", "old"}),
             kExitOk);
-  EXPECT_NE(out.str().find("That's all 4 of them."), std::string::npos);
+  EXPECT_NE(out.find("That's all 4 of them."), std::string::npos);
   EXPECT_EQ(Run({"--top", Top(), "--all-subfolders", "--exclude-top-files", "--exclude-file",
                  "docs/c.txt"}),
             kExitOk);
-  EXPECT_EQ(out.str().substr(0, out.str().find('\n')), "docs/old/d.txt (500 bytes)");
+  EXPECT_EQ(out.substr(0, out.find('\n')), "docs/old/d.txt (500 bytes)");
 }
 
 TEST_F(ListCommandTest, SettingsFileLoadsFirstAndOptionsOverrideIt) {
@@ -75,10 +74,10 @@ TEST_F(ListCommandTest, SettingsFileLoadsFirstAndOptionsOverrideIt) {
   const std::string file = (tmp.Path() / "p.usri").string();
   ASSERT_TRUE(WriteWholeFile(Utf8ToText(file), WriteIndexSettings(settings)));
   EXPECT_EQ(Run({"--settings", file}), kExitOk);
-  EXPECT_NE(out.str().find("docs/b.txt (100 bytes)"), std::string::npos);
+  EXPECT_NE(out.find("docs/b.txt (100 bytes)"), std::string::npos);
   EXPECT_EQ(Run({"--settings", file, "--min-size", "200"}), kExitOk);
-  EXPECT_EQ(out.str().find("docs/b.txt"), std::string::npos);
-  EXPECT_NE(out.str().find("a.txt (500 bytes)"), std::string::npos);
+  EXPECT_EQ(out.find("docs/b.txt"), std::string::npos);
+  EXPECT_NE(out.find("a.txt (500 bytes)"), std::string::npos);
 }
 
 TEST_F(ListCommandTest, BadUsageAndRefusedInputGiveTheirStatus) {
@@ -111,8 +110,8 @@ TEST_F(ListCommandTest, BadUsageAndRefusedInputGiveTheirStatus) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(Run(row.args), row.status);
-    EXPECT_NE(err.str().find(row.message), std::string::npos) << err.str();
-    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(err.find(row.message), std::string::npos) << err;
+    EXPECT_EQ(out, "");
   }
 }
 
@@ -120,8 +119,8 @@ TEST_F(ListCommandTest, InvalidFileNameStopsTheListingWithFailure) {
   Write("a.txt", 500);
   Write("b\"c.txt", 500);
   EXPECT_EQ(Run({"--top", Top()}), kExitFailed);
-  EXPECT_NE(err.str().find("The file name contains an invalid character."), std::string::npos);
-  EXPECT_EQ(out.str().substr(0, out.str().find('\n')), "a.txt (500 bytes)");
+  EXPECT_NE(err.find("The file name contains an invalid character."), std::string::npos);
+  EXPECT_EQ(out.substr(0, out.find('\n')), "a.txt (500 bytes)");
 }
 
 }  // namespace
