@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
-GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "$(GENERATOR)")
+GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 QUOR       := $(BUILD)/bin/quor
 
 .PHONY: all deps build run test test-asan screenshots fuzz bench format clean
