@@ -40,9 +40,15 @@ std::u16string EncodeCountRow(std::span<const Posting> postings, std::int32_t fi
 // Appends one count row per row number 1..WordCount.
 void WriteCountRows(RecordWriter& out, const IndexLexicon& lexicon, std::int32_t fileCount);
 
-// Writes the data file's matrix (rows of rowLength bytes in row-number order,
-// sequentially), replacing any file at path. Returns "" or the system's
-// description of the failure.
+// Writes the data file's matrix to fd: rowLength bytes for every row number
+// 1..WordCount, holding each posting's value at its file's column, row after
+// row. Blocks that hold only zeros are left as holes (the file reads the
+// same), and the file ends at exactly WordCount * rowLength bytes. Does not
+// close fd. Returns "" or the system's description of the failure.
+[[nodiscard]] std::u16string WriteDataMatrix(int fd, const IndexLexicon& lexicon,
+                                             std::int32_t rowLength);
+
+// WriteDataMatrix into a file at path, created or replaced, then closed.
 [[nodiscard]] std::u16string WriteDataFile(std::u16string_view path, const IndexLexicon& lexicon,
                                            std::int32_t rowLength);
 

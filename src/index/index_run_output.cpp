@@ -3,9 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <vector>
 
 #include "common/encoding.h"
 #include "common/fd_io.h"
@@ -65,59 +63,6 @@ bool IndexTextFile::Close() {
 void IndexTextFile::Abandon() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-}
-
-// ---- the data file ----
-
-std::u16string WriteDataMatrix(int fd, const IndexLexicon& lexicon, std::int32_t rowLength) {
-  // Blocks of the file system's usual size: a block that holds no value is
-  // not written at all, so it stays a hole.
-  constexpr std::int64_t kBlock = 4096;
-  constexpr std::int64_t kWindow = 1024 * kBlock;
-  const std::int64_t length = std::max<std::int32_t>(rowLength, 0);
-  const std::int64_t total = length * lexicon.WordCount();
-
-  // The window's buffer is cleared once; afterwards only the blocks that
-  // received values are cleared again.
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min(total, kWindow)), 0);
-  std::vector<bool> dirty;
-  for (std::int64_t start = 0; start < total; start += kWindow) {
-    const std::int64_t end = std::min(total, start + kWindow);
-    dirty.assign(static_cast<std::size_t>((end - start + kBlock - 1) / kBlock), false);
-    const auto firstRow = static_cast<std::int32_t>(start / length) + 1;
-    const auto lastRow = static_cast<std::int32_t>((end - 1) / length) + 1;
-    for (std::int32_t row = firstRow; row <= lastRow; ++row) {
-      const std::int64_t rowStart = static_cast<std::int64_t>(row - 1) * length;
-      for (const Posting& p : lexicon.Postings(row)) {
-        if (p.File() < 1 || p.File() > static_cast<std::uint32_t>(length)) continue;
-        const std::int64_t at = rowStart + p.File() - 1;
-        if (at < start || at >= end) continue;
-        buffer[static_cast<std::size_t>(at - start)] = p.Value();
-        dirty[static_cast<std::size_t>((at - start) / kBlock)] = true;
-      }
-    }
-    // Consecutive blocks with values go out in one write.
-    std::size_t block = 0;
-    while (block < dirty.size()) {
-      if (!dirty[block]) {
-        ++block;
-        continue;
-      }
-      std::size_t next = block;
-      while (next < dirty.size() && dirty[next]) ++next;
-      const std::int64_t from = static_cast<std::int64_t>(block) * kBlock;
-      const std::int64_t to = std::min(end - start, static_cast<std::int64_t>(next) * kBlock);
-      if (const int error = WriteAllAt(fd, buffer.data() + from,
-                                       static_cast<std::size_t>(to - from), start + from);
-          error != 0) {
-        return ErrorDescription(error);
-      }
-      std::fill(buffer.begin() + from, buffer.begin() + to, std::uint8_t{0});
-      block = next;
-    }
-  }
-  if (::ftruncate(fd, static_cast<off_t>(total)) != 0) return ErrorDescription(errno);
-  return {};
 }
 
 }  // namespace quor

@@ -1,7 +1,7 @@
 // The two files an index build writes while it runs: the index text, whose
 // records are gathered in memory and moved to the file in large blocks, and
-// the data file, whose matrix is written row by row from the lexicon's
-// postings once the indexing pass has ended.
+// the data file, whose matrix WriteDataMatrix (index/index_format.h) writes
+// from the lexicon's postings once the indexing pass has ended.
 //
 // Both are opened through an OpenForWriting function so that a test can hand
 // out a descriptor that fails (a full disk is /dev/full).
@@ -65,13 +65,5 @@ class IndexTextFile {
   bool failed_ = false;
   std::u16string error_;
 };
-
-// Writes the data file's matrix to fd: rowLength bytes for every row number
-// 1..WordCount, holding each posting's value at its file's column, row after
-// row. Blocks that hold only zeros are left as holes (the file reads the
-// same), and the file ends at exactly WordCount * rowLength bytes. Does not
-// close fd. Returns "" or the system's description of the failure.
-[[nodiscard]] std::u16string WriteDataMatrix(int fd, const IndexLexicon& lexicon,
-                                             std::int32_t rowLength);
 
 }  // namespace quor
