@@ -29,6 +29,11 @@ class OwnedFd {
 
   int Get() const { return fd_; }
   bool Valid() const { return fd_ >= 0; }
+  // Closes the descriptor held (ignoring its error) and takes fd instead.
+  void Reset(int fd) {
+    Close();
+    fd_ = fd;
+  }
   // 0 (also when already closed), or the errno value of the failure.
   int Close();
 

@@ -63,6 +63,24 @@ bool UnfitTarget(const struct stat& source, const std::filesystem::path& target)
   return !S_ISREG(b.st_mode) || (source.st_dev == b.st_dev && source.st_ino == b.st_ino);
 }
 
+// Opens the source for reading: 0, or the errno value why it cannot be read
+// (EINVAL for anything but a plain file).
+int OpenSource(const std::filesystem::path& path, OwnedFd& in, struct stat& info) {
+  if (path.empty()) return ENOENT;
+  in.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.Valid() || ::fstat(in.Get(), &info) != 0) return errno;
+  return S_ISREG(info.st_mode) ? 0 : EINVAL;
+}
+
+// Creates or truncates the target: 0, or the errno value of the failure
+// (EINVAL for a target UnfitTarget refuses).
+int OpenTarget(const struct stat& source, const std::filesystem::path& path, OwnedFd& out) {
+  // Truncating the target must never destroy the source.
+  if (UnfitTarget(source, path)) return EINVAL;
+  out.Reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  return out.Valid() ? 0 : errno;
+}
+
 }  // namespace
 
 FileCompressor::~FileCompressor() {
@@ -96,19 +114,15 @@ std::int32_t FileCompressor::CompressFile(std::u16string_view source, std::u16st
   const std::filesystem::path sourcePath = ToFsPath(source);
   const std::filesystem::path targetPath = ToFsPath(target);
 
-  OwnedFd in(source.empty() ? -1 : ::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC));
+  OwnedFd in;
   struct stat st {};
-  if (!in.Valid() || ::fstat(in.Get(), &st) != 0) {
-    return Fail(kCompressSourceMissing, ErrorDescription(errno));
+  if (const int error = OpenSource(sourcePath, in, st); error != 0) {
+    return Fail(kCompressSourceMissing, ErrorDescription(error));
   }
-  if (!S_ISREG(st.st_mode)) return Fail(kCompressSourceMissing, ErrorDescription(EINVAL));
-  // Truncating the target must never destroy the source.
-  if (UnfitTarget(st, targetPath)) {
-    return Fail(kCompressTargetError, ErrorDescription(EINVAL));
+  OwnedFd out;
+  if (const int error = OpenTarget(st, targetPath, out); error != 0) {
+    return Fail(kCompressTargetError, ErrorDescription(error));
   }
-
-  OwnedFd out(::open(targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!out.Valid()) return Fail(kCompressTargetError, ErrorDescription(errno));
   PartialTarget partial(targetPath);
 
   ZSTD_CCtx_reset(cctx_, ZSTD_reset_session_and_parameters);
@@ -160,12 +174,11 @@ std::int32_t FileCompressor::DecompressFile(std::u16string_view source, std::u16
   const std::filesystem::path sourcePath = ToFsPath(source);
   const std::filesystem::path targetPath = ToFsPath(target);
 
-  OwnedFd in(source.empty() ? -1 : ::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC));
+  OwnedFd in;
   struct stat st {};
-  if (!in.Valid() || ::fstat(in.Get(), &st) != 0) {
-    return Fail(kCompressSourceMissing, ErrorDescription(errno));
+  if (const int error = OpenSource(sourcePath, in, st); error != 0) {
+    return Fail(kCompressSourceMissing, ErrorDescription(error));
   }
-  if (!S_ISREG(st.st_mode)) return Fail(kCompressSourceMissing, ErrorDescription(EINVAL));
 
   // The header must declare a content size that the file could hold.
   unsigned char head[kFrameHeaderMax];
@@ -196,11 +209,10 @@ std::int32_t FileCompressor::DecompressFile(std::u16string_view source, std::u16
     return Fail(kCompressBadContentSize, u"The compressed file declares an impossible size");
   }
 
-  if (UnfitTarget(st, targetPath)) {
-    return Fail(kCompressTargetError, ErrorDescription(EINVAL));
+  OwnedFd out;
+  if (const int error = OpenTarget(st, targetPath, out); error != 0) {
+    return Fail(kCompressTargetError, ErrorDescription(error));
   }
-  OwnedFd out(::open(targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!out.Valid()) return Fail(kCompressTargetError, ErrorDescription(errno));
   PartialTarget partial(targetPath);
 
   ZSTD_DCtx_reset(dctx_, ZSTD_reset_session_and_parameters);

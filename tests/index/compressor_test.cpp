@@ -7,12 +7,14 @@
 #include <unistd.h>
 #include <zstd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "common/files.h"
 #include "support/temp_folder.h"
 
 namespace quor {
@@ -148,6 +150,9 @@ TEST_F(CompressorTest, FailuresGiveNegativeStatusesAndLeaveNoTarget) {
   EXPECT_TRUE(fs::is_directory(folder_.Path() / "dir"));
   EXPECT_EQ(compressor_.DecompressFile(Path("missing"), Path("t")), kCompressSourceMissing);
   EXPECT_FALSE(Exists("t"));
+  // No source named at all reads as a missing file, not as a stale error.
+  EXPECT_EQ(compressor_.CompressFile(u"", Path("t"), true), kCompressSourceMissing);
+  EXPECT_EQ(compressor_.LastError(), ErrorDescription(ENOENT));
 }
 
 TEST_F(CompressorTest, WithoutABufferNothingHappens) {
