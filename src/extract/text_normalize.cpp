@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "common/encoding.h"
 
@@ -67,6 +69,39 @@ void RepairLead(std::u16string& text, char16_t lead, Decide decide) {
     }
     pos = p + 1;
   }
+}
+
+// The step of the Latin repair for lead in one pass over the text, from
+// position first (the first lead) on: each lead followed by a character that
+// its rule repairs is replaced there and then. That gives what the step gives
+// when no repair can form a new pair; isTricky(next) tells for the character
+// after a lead whether the text may hold such a case (or a character that only
+// shares its code with the one the rule pairs), and then nothing is changed
+// and false is returned.
+template <typename IsTricky, typename Repair>
+bool RepairLeadInOnePass(std::u16string& text, std::size_t first, char16_t lead, IsTricky isTricky,
+                         Repair repair) {
+  const std::size_t n = text.size();
+  for (std::size_t i = first; i + 1 < n; ++i) {
+    if (text[i] == lead && isTricky(text[i + 1])) return false;
+  }
+  std::size_t out = first;
+  std::size_t i = first;
+  while (i < n) {
+    const char16_t ch = text[i];
+    if (ch == lead && i + 1 < n) {
+      // repair returns the repaired character, or 0 to leave the pair.
+      if (const char16_t repaired = repair(text[i + 1]); repaired != 0) {
+        text[out++] = repaired;
+        i += 2;
+        continue;
+      }
+    }
+    text[out++] = ch;
+    ++i;
+  }
+  text.resize(out);
+  return true;
 }
 
 // The plain form of the punctuation sequence 226, 128, x; null when x has
@@ -138,6 +173,43 @@ std::u16string BuildEntityTable() {
   return table;
 }
 
+// The entity texts DecodeEntities can find in the entity table, with their
+// replacements, sorted. An entity is looked for as a part of the table, so
+// besides the entries themselves the table holds one more: from the "&" that
+// replaces "&amp;" to the ";" of the "&nbsp;" after it ("& &nbsp;", giving a
+// space). Derived from the table, the first occurrence deciding.
+class EntityIndex {
+  using Key = std::pair<std::u16string, char16_t>;
+
+ public:
+  explicit EntityIndex(std::u16string_view table) {
+    for (std::size_t a = table.find(u'&'); a != std::u16string_view::npos;
+         a = table.find(u'&', a + 1)) {
+      const std::size_t semicolon = table.find(u';', a + 1);
+      if (semicolon == std::u16string_view::npos || semicolon + 1 >= table.size()) break;
+      const std::u16string_view key = table.substr(a, semicolon - a + 1);
+      const bool known =
+          std::any_of(keys_.begin(), keys_.end(), [&](const Key& k) { return k.first == key; });
+      if (!known) keys_.push_back({std::u16string(key), table[semicolon + 1]});
+    }
+    std::sort(keys_.begin(), keys_.end());
+    for (const auto& k : keys_) longest_ = std::max(longest_, k.first.size());
+  }
+
+  // The replacement of entity, 0 when the table does not hold it.
+  char16_t Find(std::u16string_view entity) const {
+    if (entity.size() > longest_) return 0;
+    const auto it = std::lower_bound(
+        keys_.begin(), keys_.end(), entity,
+        [](const Key& k, std::u16string_view e) { return std::u16string_view(k.first) < e; });
+    return it != keys_.end() && it->first == entity ? it->second : 0;
+  }
+
+ private:
+  std::vector<Key> keys_;
+  std::size_t longest_ = 0;
+};
+
 }  // namespace
 
 std::u16string RepairUtf8Latin(std::u16string_view text, int /*flag*/) {
@@ -147,34 +219,71 @@ std::u16string RepairUtf8Latin(std::u16string_view text, int /*flag*/) {
 }
 
 void RepairUtf8LatinInPlace(std::u16string& text) {
-  bool has2 = false;
-  bool has3 = false;
+  const std::size_t npos = std::u16string::npos;
+  std::size_t first2 = npos;
+  std::size_t first3 = npos;
   bool has4 = false;
-  for (char16_t ch : text) {
-    has2 |= ch == kLatinLead2;
-    has3 |= ch == kLatinLead3;
+  std::size_t start = 0;
+  while (start < text.size() && static_cast<unsigned>(text[start] - kLatinLead2) > 2u) ++start;
+  for (std::size_t i = start; i < text.size(); ++i) {
+    const char16_t ch = text[i];
+    if (ch == kLatinLead2 && first2 == npos) first2 = i;
+    if (ch == kLatinLead3 && first3 == npos) first3 = i;
     has4 |= ch == kLatinLead4;
   }
   // The first step makes no "Ã"; the second can make an "Ä" (from "Ã" and
-  // code 132), so the third step runs after it whenever it changed the text.
-  if (has2) {
-    RepairLead(text, kLatinLead2, [](int c, char16_t& replacement) {
-      if (c >= 128 && c <= 159) return 1;
-      if (c >= 160 && c <= 191) {
-        replacement = AnsiChar(static_cast<std::uint8_t>(c));
-        return 2;
-      }
-      return 0;
-    });
+  // code 132), so the third step runs after it whenever it may have made one.
+  //
+  // Each step is first tried in one pass. The order of the rule matters only
+  // where a repair joins characters into a new pair: in the first step a
+  // removal (codes 128..159) or "Â" after "Â", in the second a repair giving
+  // "Ã" (code 131). Those rare texts take the rule literally.
+  if (first2 != npos) {
+    const bool done = RepairLeadInOnePass(
+        text, first2, kLatinLead2,
+        [](char16_t next) {
+          const int c = AnsiCode(next);
+          return next == kLatinLead2 || (c >= 128 && c <= 159);
+        },
+        [](char16_t next) -> char16_t {
+          const int c = AnsiCode(next);
+          return c >= 160 && c <= 191 ? next : 0;
+        });
+    if (!done) {
+      RepairLead(text, kLatinLead2, [](int c, char16_t& replacement) {
+        if (c >= 128 && c <= 159) return 1;
+        if (c >= 160 && c <= 191) {
+          replacement = AnsiChar(static_cast<std::uint8_t>(c));
+          return 2;
+        }
+        return 0;
+      });
+    }
+    if (first3 != npos) first3 = text.find(kLatinLead3);
   }
-  if (has3) {
-    const std::size_t before = text.size();
-    RepairLead(text, kLatinLead3, [](int c, char16_t& replacement) {
-      if (c < 128 || c > 191) return 0;
-      replacement = AnsiChar(static_cast<std::uint8_t>(c + 64));
-      return 2;
-    });
-    has4 |= text.size() != before;
+  if (first3 != npos) {
+    const bool done = RepairLeadInOnePass(
+        text, first3, kLatinLead3,
+        [](char16_t next) {
+          const int c = AnsiCode(next);
+          return c >= 128 && c <= 191 &&
+                 (c == 131 || next != AnsiChar(static_cast<std::uint8_t>(c)));
+        },
+        [&has4](char16_t next) -> char16_t {
+          const int c = AnsiCode(next);
+          if (c < 128 || c > 191) return 0;
+          has4 |= c + 64 == 196;
+          return AnsiChar(static_cast<std::uint8_t>(c + 64));
+        });
+    if (!done) {
+      const std::size_t before = text.size();
+      RepairLead(text, kLatinLead3, [](int c, char16_t& replacement) {
+        if (c < 128 || c > 191) return 0;
+        replacement = AnsiChar(static_cast<std::uint8_t>(c + 64));
+        return 2;
+      });
+      has4 |= text.size() != before;
+    }
   }
   // A single pass leaves no (196, 141) pair behind: the replacement "c" can
   // never complete a new one.
@@ -254,7 +363,7 @@ std::u16string_view EntityTable() {
 void DecodeEntities(std::u16string& text) {
   std::size_t pos = text.find(u'&');
   if (pos == std::u16string::npos) return;
-  const std::u16string_view table = EntityTable();
+  static const EntityIndex index(EntityTable());
 
   // One pass from left to right: after a replacement the scan goes on right
   // after the inserted character, after an unknown run right after its ";".
@@ -271,8 +380,8 @@ void DecodeEntities(std::u16string& text) {
     char16_t replacement = 0;
     if (entity == u"&quot;") {
       replacement = u'"';
-    } else if (const std::size_t k = table.find(entity); k != std::u16string_view::npos) {
-      replacement = table[table.find(u';', k) + 1];
+    } else {
+      replacement = index.Find(entity);
     }
     if (replacement != 0) {
       text[out++] = replacement;

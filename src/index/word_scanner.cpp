@@ -2,6 +2,9 @@
 
 #include <array>
 #include <exception>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <new>
 
 #include "common/encoding.h"
@@ -157,25 +160,75 @@ unsigned ScanFeatures(std::u16string_view text) {
   return Features(scan, scan.nonAscii ? HighClasses(text) : 0u);
 }
 
+// Copies the n units of from to to with the ASCII capitals made small, and
+// tells what they hold. Eight units at a time where the processor allows.
+LineScan CopyLowered(const char16_t* from, std::size_t n, char16_t* to) {
+  std::size_t i = 0;
+  std::uint16_t all = 0;
+  bool low = false;
+  bool amp = false;
+#if defined(__SSE2__)
+  const __m128i capitalA = _mm_set1_epi16('A');
+  const __m128i letters = _mm_set1_epi16(25);
+  const __m128i caseBit = _mm_set1_epi16(32);
+  const __m128i cr = _mm_set1_epi16('\r');
+  const __m128i ampersand = _mm_set1_epi16('&');
+  const __m128i zero = _mm_setzero_si128();
+  __m128i allV = zero;
+  __m128i lowV = zero;
+  __m128i ampV = zero;
+  for (; i + 8 <= n; i += 8) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+    allV = _mm_or_si128(allV, v);
+    // v <= 13 and v - 'A' <= 25, unsigned: the saturating difference is 0.
+    lowV = _mm_or_si128(lowV, _mm_cmpeq_epi16(_mm_subs_epu16(v, cr), zero));
+    ampV = _mm_or_si128(ampV, _mm_cmpeq_epi16(v, ampersand));
+    const __m128i capital =
+        _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, capitalA), letters), zero);
+    v = _mm_add_epi16(v, _mm_and_si128(capital, caseBit));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), v);
+  }
+  alignas(16) std::uint16_t lanes[8];
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes), allV);
+  for (std::uint16_t lane : lanes) all = static_cast<std::uint16_t>(all | lane);
+  low = _mm_movemask_epi8(lowV) != 0;
+  amp = _mm_movemask_epi8(ampV) != 0;
+#endif
+  for (; i < n; ++i) {
+    const char16_t ch = from[i];
+    all = static_cast<std::uint16_t>(all | ch);
+    low |= ch <= u'\r';
+    amp |= ch == u'&';
+    to[i] = static_cast<char16_t>(ch + (static_cast<unsigned>(ch - u'A') < 26u ? 32 : 0));
+  }
+  return LineScan{all >= 0x80, low, amp};
+}
+
 // Line preparation; features tells what the prepared line holds.
+//
+// The ASCII capitals are made small while the line is copied, before the
+// repairs: the repairs neither read nor write ASCII letters (a letter after a
+// lead character is left, one after a punctuation lead removed, whatever its
+// case), so the order makes no difference.
 LinePreparation Prepare(std::u16string_view line, std::u16string& out, unsigned& features) {
   std::size_t first = 0;
   std::size_t last = line.size();
   while (first < last && line[first] == u' ') ++first;
   while (last > first && line[last - 1] == u' ') --last;
-  out.assign(line.substr(first, last - first));
-  LineScan scan = ScanAscii(out);
+  const std::size_t length = last - first;
+  // Room for the end-mark space, so that appending it never reallocates.
+  if (out.capacity() < length + 1) out.reserve(length + 1);
+  out.resize(length);
+  LineScan scan = CopyLowered(line.data() + first, length, out.data());
   unsigned high = scan.nonAscii ? HighClasses(out) : 0u;
   if ((high & (kLatinLead | kPunctLead)) != 0) {
     if ((high & kLatinLead) != 0) RepairUtf8LatinInPlace(out);
     if ((high & kPunctLead) != 0) RepairUtf8PunctuationInPlace(out);
-    scan = ScanAscii(out);
-    high = scan.nonAscii ? HighClasses(out) : 0u;
+    // The repairs add no control character and no "&"; they may add a
+    // no-break space and remove every character above ASCII.
+    high = HighClasses(out);
   }
   if (out.empty()) return LinePreparation::kEmpty;
-  for (char16_t& ch : out) {
-    ch = static_cast<char16_t>(ch + (static_cast<unsigned>(ch - u'A') < 26u ? 32 : 0));
-  }
   if (scan.nonAscii) {
     for (char16_t& ch : out) {
       if (ch >= 0x80) ch = FoldChar(ch);
