@@ -1052,22 +1052,23 @@ bool FormRenderer::FilterEvent(QObject* watched, void* rawEvent) {
   }
 }
 
+Form* FormRenderer::FormOfWindow(const QWidget* window) const {
+  auto it = targets_.find(window);
+  return it == targets_.end() ? nullptr : it->second.form;
+}
+
 void FormRenderer::WindowCloseRequested(QWidget* window) {
   if (syncing_) return;
-  auto it = targets_.find(window);
-  if (it == targets_.end()) return;
-  Form* form = it->second.form;
-  if (!form->Visible()) return;
+  Form* form = FormOfWindow(window);
+  if (!form || !form->Visible()) return;
   form->CloseByUser();
   SyncAll();
 }
 
 void FormRenderer::WindowResized(QWidget* window) {
   if (syncing_) return;
-  auto it = targets_.find(window);
-  if (it == targets_.end()) return;
-  Form* form = it->second.form;
-  FormView* view = FindView(*form);
+  Form* form = FormOfWindow(window);
+  FormView* view = form ? FindView(*form) : nullptr;
   if (!view || !form->resizable) return;
   const int frameWidth = form->borderless ? 0 : kFrameWidthTwips;
   const int frameHeight = form->borderless ? 0 : kFrameHeightTwips;
@@ -1087,10 +1088,8 @@ void FormRenderer::WindowResized(QWidget* window) {
 
 void FormRenderer::WindowMoved(QWidget* window) {
   if (syncing_) return;
-  auto it = targets_.find(window);
-  if (it == targets_.end()) return;
-  Form* form = it->second.form;
-  FormView* view = FindView(*form);
+  Form* form = FormOfWindow(window);
+  FormView* view = form ? FindView(*form) : nullptr;
   if (!view) return;
   const QPoint at = window->pos();
   if (TwipsToPixels(form->geometry.left) == at.x() && TwipsToPixels(form->geometry.top) == at.y()) {
@@ -1103,10 +1102,8 @@ void FormRenderer::WindowMoved(QWidget* window) {
 
 void FormRenderer::WindowStateChanged(QWidget* window) {
   if (syncing_) return;
-  auto it = targets_.find(window);
-  if (it == targets_.end()) return;
-  Form* form = it->second.form;
-  FormView* view = FindView(*form);
+  Form* form = FormOfWindow(window);
+  FormView* view = form ? FindView(*form) : nullptr;
   if (!view) return;
   const Qt::WindowStates states = window->windowState();
   const WindowState state = states & Qt::WindowMinimized   ? WindowState::Minimized
@@ -1120,12 +1117,12 @@ void FormRenderer::WindowStateChanged(QWidget* window) {
 }
 
 void FormRenderer::WindowKey(QWidget* window, int key, bool& handled) {
-  auto it = targets_.find(window);
-  if (it == targets_.end()) return;
+  Form* form = FormOfWindow(window);
+  if (!form) return;
   const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
   const bool escape = key == Qt::Key_Escape;
   if (!enter && !escape) return;
-  for (Control* control : it->second.form->Controls()) {
+  for (Control* control : form->Controls()) {
     if (control->Kind() != ControlKind::CommandButton) continue;
     auto* button = static_cast<CommandButton*>(control);
     if ((enter && button->isDefault) || (escape && button->isCancel)) {

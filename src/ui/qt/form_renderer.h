@@ -70,6 +70,7 @@ class FormRenderer {
   void Route(QObject* source, bool needsLive, Action action);
   bool IsReachable(const Control& control) const;
   // Events of the top-level windows.
+  Form* FormOfWindow(const QWidget* window) const;  // null for a window not ours
   void WindowCloseRequested(QWidget* window);
   void WindowResized(QWidget* window);
   void WindowMoved(QWidget* window);
