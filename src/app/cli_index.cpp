@@ -71,15 +71,7 @@ void PrintLabel(std::ostream& out, const std::u16string& caption) {
 
 int RunIndex(const std::vector<std::string>& args, CliStreams& io) {
   SelectionOptions options;
-  std::string error;
-  if (!ParseSelectionOptions(args, options, error)) {
-    io.err << "quor index: " << error << "\nUsage: quor index " << SelectionOptionsUsage() << '\n';
-    return kExitUsage;
-  }
-  if (!options.top && !options.settings) {
-    io.err << "quor index: --top DIR (or --settings FILE.usri) is needed\n";
-    return kExitUsage;
-  }
+  if (!ParseCommandSelection("index", args, options, io.err)) return kExitUsage;
 
   ui::ConsolePlatform platform({options.yes}, io.err);
   ProgramTexts texts;

@@ -33,15 +33,7 @@ std::string ForOutput(std::u16string_view text) {
 
 int RunList(const std::vector<std::string>& args, CliStreams& io) {
   SelectionOptions options;
-  std::string error;
-  if (!ParseSelectionOptions(args, options, error)) {
-    io.err << "quor list: " << error << "\nUsage: quor list " << SelectionOptionsUsage() << '\n';
-    return kExitUsage;
-  }
-  if (!options.top && !options.settings) {
-    io.err << "quor list: --top DIR (or --settings FILE.usri) is needed\n";
-    return kExitUsage;
-  }
+  if (!ParseCommandSelection("list", args, options, io.err)) return kExitUsage;
 
   ui::ConsolePlatform platform({options.yes}, io.err);
   ProgramTexts texts;

@@ -99,6 +99,21 @@ bool ParseSelectionOptions(const std::vector<std::string>& args, SelectionOption
   return true;
 }
 
+bool ParseCommandSelection(std::string_view command, const std::vector<std::string>& args,
+                           SelectionOptions& options, std::ostream& err) {
+  std::string error;
+  if (!ParseSelectionOptions(args, options, error)) {
+    err << "quor " << command << ": " << error << "\nUsage: quor " << command << ' '
+        << SelectionOptionsUsage() << '\n';
+    return false;
+  }
+  if (!options.top && !options.settings) {
+    err << "quor " << command << ": --top DIR (or --settings FILE.usri) is needed\n";
+    return false;
+  }
+  return true;
+}
+
 bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form, std::ostream& err) {
   form.SetDefaults();
   form.UpdateTopFolderControls();

@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quor {
@@ -40,6 +41,13 @@ std::string SelectionOptionsUsage();
 // stray argument.
 [[nodiscard]] bool ParseSelectionOptions(const std::vector<std::string>& args,
                                          SelectionOptions& options, std::string& error);
+
+// ParseSelectionOptions for `quor <command>`, which also needs --top or
+// --settings. False after writing what is wrong, and the usage, to err (the
+// command then exits with kExitUsage).
+[[nodiscard]] bool ParseCommandSelection(std::string_view command,
+                                         const std::vector<std::string>& args,
+                                         SelectionOptions& options, std::ostream& err);
 
 // Fills a loaded window: its defaults (the saved "next run" file is not
 // used), then the settings file, then each explicit option. False, with the

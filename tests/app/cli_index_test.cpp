@@ -88,7 +88,11 @@ TEST_F(IndexCommandTest, RefusedInputFailsWithTheMessageOnStderr) {
 
 TEST_F(IndexCommandTest, BadUsageExitsWithTwo) {
   EXPECT_EQ(Run({"--no-such-option"}), kExitUsage);
-  EXPECT_EQ(test::RunCliCommand(IndexCommand(), {}).status, kExitUsage);
+  EXPECT_EQ(err.rfind("quor index: ", 0), 0u) << err;
+  EXPECT_NE(err.find("\nUsage: quor index "), std::string::npos) << err;
+  const test::CliOutcome none = test::RunCliCommand(IndexCommand(), {});
+  EXPECT_EQ(none.status, kExitUsage);
+  EXPECT_EQ(none.err, "quor index: --top DIR (or --settings FILE.usri) is needed\n");
 }
 
 }  // namespace
