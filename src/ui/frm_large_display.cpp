@@ -201,7 +201,7 @@ void frmLargeDisplay::cmdCopyToClipboard_Click() {
     Refresh();
     // The feeding operation sits in its own DoEvents below this handler; it
     // goes on once Continue is pressed or the window is gone.
-    while (Paused && Visible()) GetPlatform().DoEvents();
+    while (Paused && Visible()) GetPlatform().WaitForEvents(50);
     if (!Visible()) {
       // Nobody is left to press Continue: the wait is over for good.
       EndPause();

@@ -65,6 +65,13 @@ class Platform : public PathsProvider {
   // Lets the window system process pending events (clicks on Pause, the close
   // box, timers). Cheap to call often: implementations throttle by time.
   virtual void DoEvents() = 0;
+  // A wait loop with nothing to do but wait for the user (a paused listing):
+  // processes events, sleeping until one arrives or maxMs pass, so waiting
+  // costs no processor time. The default is DoEvents.
+  virtual void WaitForEvents(int maxMs) {
+    (void)maxMs;
+    DoEvents();
+  }
 
   // Windows appear, disappear and change through these; a renderer builds
   // and updates its widgets here. ShowForm with modal set returns when the

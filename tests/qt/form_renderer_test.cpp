@@ -286,6 +286,22 @@ TEST_F(RendererTest, NestedDoEventsInAHandlerLetsAnotherButtonThrough) {
   EXPECT_TRUE(Widget<QPushButton>(form.cmdStart)->isEnabled());
 }
 
+TEST_F(RendererTest, IdleWaitSleepsUntilAnEventOrItsTimeLimit) {
+  bool resumed = false;
+  form.cmdPause.Click = [&] { resumed = true; };
+  form.Show();
+  // With nothing to do, one wait lasts about its limit instead of returning
+  // at once (a paused listing must not spin).
+  int waits = 0;
+  QTimer::singleShot(120, Widget<QPushButton>(form.cmdPause), &QPushButton::click);
+  while (!resumed && waits < 1000) {
+    ++waits;
+    platform.WaitForEvents(50);
+  }
+  EXPECT_TRUE(resumed);
+  EXPECT_LT(waits, 20);
+}
+
 TEST_F(RendererTest, ModalShowReturnsWhenTheFormIsHidden) {
   SampleForm dialog(platform);
   form.Show();

@@ -4,12 +4,14 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <iostream>
 #include <vector>
@@ -180,6 +182,17 @@ void QtPlatform::DoEvents() {
   // acts on it.
   renderer_.SyncAll();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+  lastEvents_ = std::chrono::steady_clock::now();
+}
+
+void QtPlatform::WaitForEvents(int maxMs) {
+  renderer_.SyncAll();
+  // A short event loop: it sleeps while nothing happens and serves the user's
+  // clicks as they come; the caller's loop condition is checked again after
+  // at most maxMs.
+  QEventLoop loop;
+  QTimer::singleShot(maxMs, &loop, &QEventLoop::quit);
+  loop.exec();
   lastEvents_ = std::chrono::steady_clock::now();
 }
 

@@ -39,6 +39,7 @@ class QtPlatform : public Platform {
   std::u16string ShowSaveDialog(const FileDialogRequest& request) override;
   std::u16string BrowseForFolder(const Form* owner, const std::u16string& prompt) override;
   void DoEvents() override;
+  void WaitForEvents(int maxMs) override;
   void ShowForm(Form& form, bool modal) override;
   void HideForm(Form& form) override;
   void Refresh(Form& form) override;
