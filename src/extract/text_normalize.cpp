@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
 #include "common/encoding.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace quor {
 namespace {
@@ -16,6 +21,27 @@ constexpr char16_t kLatinLead3 = u'\u00C3';  // ANSI 195
 constexpr char16_t kLatinLead4 = u'\u00C4';  // ANSI 196
 constexpr char16_t kPunctLead1 = u'\u00E2';  // ANSI 226
 constexpr char16_t kPunctLead2 = u'\u20AC';  // ANSI 128
+
+// The position of the first unit ch at or after from, npos when there is
+// none. Eight units at a time where the processor allows.
+std::size_t FindUnit(std::u16string_view text, char16_t ch, std::size_t from = 0) {
+  const char16_t* p = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(ch));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(v, wanted));
+    if (mask != 0)
+      return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+  }
+#endif
+  for (; i < n; ++i) {
+    if (p[i] == ch) return i;
+  }
+  return std::u16string_view::npos;
+}
 
 // Replaces every non-overlapping pair (first, second), left to right from
 // position from on, by replacement (empty or one character). Returns the
@@ -82,23 +108,34 @@ template <typename IsTricky, typename Repair>
 bool RepairLeadInOnePass(std::u16string& text, std::size_t first, char16_t lead, IsTricky isTricky,
                          Repair repair) {
   const std::size_t n = text.size();
-  for (std::size_t i = first; i + 1 < n; ++i) {
-    if (text[i] == lead && isTricky(text[i + 1])) return false;
+  for (std::size_t i = first; i != std::u16string::npos && i + 1 < n;
+       i = FindUnit(text, lead, i + 1)) {
+    if (isTricky(text[i + 1])) return false;
   }
+  // The runs between leads are moved as a whole.
+  char16_t* p = text.data();
   std::size_t out = first;
   std::size_t i = first;
   while (i < n) {
-    const char16_t ch = text[i];
-    if (ch == lead && i + 1 < n) {
+    // p[i] is a lead.
+    if (i + 1 < n) {
       // repair returns the repaired character, or 0 to leave the pair.
-      if (const char16_t repaired = repair(text[i + 1]); repaired != 0) {
-        text[out++] = repaired;
+      if (const char16_t repaired = repair(p[i + 1]); repaired != 0) {
+        p[out++] = repaired;
         i += 2;
-        continue;
+      } else {
+        p[out++] = p[i++];
       }
+    } else {
+      p[out++] = p[i++];
     }
-    text[out++] = ch;
-    ++i;
+    std::size_t next = i < n ? FindUnit(text, lead, i) : n;
+    if (next == std::u16string::npos) next = n;
+    if (next > i) {
+      if (out != i) std::memmove(p + out, p + i, (next - i) * sizeof(char16_t));
+      out += next - i;
+      i = next;
+    }
   }
   text.resize(out);
   return true;
@@ -220,17 +257,9 @@ std::u16string RepairUtf8Latin(std::u16string_view text, int /*flag*/) {
 
 void RepairUtf8LatinInPlace(std::u16string& text) {
   const std::size_t npos = std::u16string::npos;
-  std::size_t first2 = npos;
-  std::size_t first3 = npos;
-  bool has4 = false;
-  std::size_t start = 0;
-  while (start < text.size() && static_cast<unsigned>(text[start] - kLatinLead2) > 2u) ++start;
-  for (std::size_t i = start; i < text.size(); ++i) {
-    const char16_t ch = text[i];
-    if (ch == kLatinLead2 && first2 == npos) first2 = i;
-    if (ch == kLatinLead3 && first3 == npos) first3 = i;
-    has4 |= ch == kLatinLead4;
-  }
+  std::size_t first2 = FindUnit(text, kLatinLead2);
+  std::size_t first3 = FindUnit(text, kLatinLead3);
+  bool has4 = FindUnit(text, kLatinLead4) != npos;
   // The first step makes no "Ã"; the second can make an "Ä" (from "Ã" and
   // code 132), so the third step runs after it whenever it may have made one.
   //
@@ -259,7 +288,7 @@ void RepairUtf8LatinInPlace(std::u16string& text) {
         return 0;
       });
     }
-    if (first3 != npos) first3 = text.find(kLatinLead3);
+    if (first3 != npos) first3 = FindUnit(text, kLatinLead3);
   }
   if (first3 != npos) {
     const bool done = RepairLeadInOnePass(
@@ -297,31 +326,47 @@ std::u16string RepairUtf8Punctuation(std::u16string_view text) {
 }
 
 void RepairUtf8PunctuationInPlace(std::u16string& text) {
-  const std::size_t n = text.size();
-  std::size_t first = std::u16string::npos;
-  for (std::size_t i = 0; i + 1 < n; ++i) {
-    if (text[i] == kPunctLead1 && text[i + 1] == kPunctLead2) {
-      first = i;
-      break;
-    }
+  const std::size_t npos = std::u16string::npos;
+  std::size_t first = FindUnit(text, kPunctLead1);
+  while (first != npos && !(first + 1 < text.size() && text[first + 1] == kPunctLead2)) {
+    first = FindUnit(text, kPunctLead1, first + 1);
   }
-  if (first == std::u16string::npos) return;
+  if (first == npos) return;
 
   // Each sequence is repaired by its own table entry, left to right; the
   // replacements never hold a lead character, so nothing is repaired twice.
-  std::u16string out(text, 0, first);
-  out.reserve(n + 8);
-  for (std::size_t i = first; i < n;) {
-    if (text[i] == kPunctLead1 && i + 1 < n && text[i + 1] == kPunctLead2) {
-      if (i + 2 < n) {
-        if (const char16_t* r = PunctuationReplacement(AnsiCode(text[i + 2]))) out += r;
+  // Only " -- " is longer than its sequence: the text is first moved up by
+  // what those add, then rewritten in place from the front, the writing never
+  // overtaking the reading.
+  const std::size_t n = text.size();
+  std::size_t growth = 0;
+  // Counted at every lead: where sequences overlap this is more than is
+  // needed, which does no harm.
+  for (std::size_t i = first; i != npos && i + 2 < n; i = FindUnit(text, kPunctLead1, i + 1)) {
+    if (text[i + 1] == kPunctLead2 && text[i + 2] == AnsiChar(148)) ++growth;
+  }
+  std::size_t i = first;
+  if (growth > 0) {
+    text.resize(n + growth);
+    std::memmove(text.data() + first + growth, text.data() + first, (n - first) * sizeof(char16_t));
+    i += growth;
+  }
+  const std::size_t end = n + growth;
+  char16_t* p = text.data();
+  std::size_t out = first;
+  while (i < end) {
+    if (p[i] == kPunctLead1 && i + 1 < end && p[i + 1] == kPunctLead2) {
+      if (i + 2 < end) {
+        if (const char16_t* r = PunctuationReplacement(AnsiCode(p[i + 2]))) {
+          while (*r != 0) p[out++] = *r++;
+        }
       }
       i += 3;
       continue;
     }
-    out += text[i++];
+    p[out++] = p[i++];
   }
-  text.swap(out);
+  text.resize(out);
 }
 
 void NormalizeWhitespace(std::u16string& text) {
@@ -361,22 +406,26 @@ std::u16string_view EntityTable() {
 }
 
 void DecodeEntities(std::u16string& text) {
-  std::size_t pos = text.find(u'&');
-  if (pos == std::u16string::npos) return;
+  const std::size_t npos = std::u16string::npos;
+  std::size_t pos = FindUnit(text, u'&');
+  if (pos == npos) return;
   static const EntityIndex index(EntityTable());
 
   // One pass from left to right: after a replacement the scan goes on right
   // after the inserted character, after an unknown run right after its ";".
   // A replacement is shorter than its entity, so the text is rewritten in
   // place behind the reading position.
+  char16_t* p = text.data();
   std::size_t out = pos;
   for (;;) {
-    const std::size_t i = text.find(u'&', pos);
-    if (i == std::u16string::npos) break;
-    const std::size_t j = text.find(u';', i + 1);
-    if (j == std::u16string::npos) break;
-    while (pos < i) text[out++] = text[pos++];
-    const std::u16string_view entity = std::u16string_view(text).substr(i, j - i + 1);
+    const std::size_t i = FindUnit(text, u'&', pos);
+    if (i == npos) break;
+    const std::size_t j = FindUnit(text, u';', i + 1);
+    if (j == npos) break;
+    if (out != pos) std::memmove(p + out, p + pos, (i - pos) * sizeof(char16_t));
+    out += i - pos;
+    pos = i;
+    const std::u16string_view entity(p + i, j - i + 1);
     char16_t replacement = 0;
     if (entity == u"&quot;") {
       replacement = u'"';
@@ -384,43 +433,53 @@ void DecodeEntities(std::u16string& text) {
       replacement = index.Find(entity);
     }
     if (replacement != 0) {
-      text[out++] = replacement;
+      p[out++] = replacement;
     } else {
-      while (pos <= j) text[out++] = text[pos++];
+      while (pos <= j) p[out++] = p[pos++];
     }
     pos = j + 1;
   }
-  while (pos < text.size()) text[out++] = text[pos++];
-  text.resize(out);
+  const std::size_t n = text.size();
+  if (out != pos) std::memmove(p + out, p + pos, (n - pos) * sizeof(char16_t));
+  text.resize(out + (n - pos));
 }
 
 void BlankEntityRuns(std::u16string& text) {
-  std::size_t i = text.find(u'&');
-  if (i == std::u16string::npos) return;
+  const std::size_t npos = std::u16string::npos;
+  std::size_t i = FindUnit(text, u'&');
+  if (i == npos) return;
   const std::size_t n = text.size();
+  char16_t* p = text.data();
   // The next ";" and the next space are remembered: they only move forward.
   std::size_t nextSemicolon = 0;
   std::size_t nextSpace = 0;
   std::size_t out = i;
   while (i < n) {
-    if (text[i] != u'&') {
-      text[out++] = text[i++];
-      continue;
-    }
+    // p[i] is "&"; the run up to the next one is moved as a whole.
+    std::size_t next = n;
     if (nextSemicolon <= i) {
-      nextSemicolon = text.find(u';', i + 1);
-      if (nextSemicolon == std::u16string::npos) nextSemicolon = n + 1;
+      nextSemicolon = FindUnit(text, u';', i + 1);
+      if (nextSemicolon == npos) nextSemicolon = n + 1;
     }
     if (nextSpace <= i) {
-      nextSpace = text.find(u' ', i + 1);
-      if (nextSpace == std::u16string::npos) nextSpace = n + 1;
+      nextSpace = FindUnit(text, u' ', i + 1);
+      if (nextSpace == npos) nextSpace = n + 1;
     }
     if (nextSemicolon <= n && nextSemicolon < nextSpace) {
-      text[out++] = u' ';
+      p[out++] = u' ';
       i = nextSemicolon + 1;
-      continue;
+    } else {
+      p[out++] = p[i++];
     }
-    text[out++] = text[i++];
+    if (i < n) {
+      next = FindUnit(text, u'&', i);
+      if (next == npos) next = n;
+    }
+    if (next > i) {
+      if (out != i) std::memmove(p + out, p + i, (next - i) * sizeof(char16_t));
+      out += next - i;
+      i = next;
+    }
   }
   text.resize(out);
 }

@@ -112,6 +112,7 @@ struct LineScan {
   bool nonAscii = false;
   bool low = false;  // a character at or below CR
   bool amp = false;
+  unsigned high = 0;  // HighClasses, where the scan tells them
 };
 
 // One loop simple enough to be vectorised.
@@ -134,10 +135,32 @@ LineScan ScanAscii(std::u16string_view text) {
 unsigned HighClasses(std::u16string_view text) {
   const char16_t* p = text.data();
   const std::size_t n = text.size();
+  std::size_t i = 0;
   std::uint16_t latin = 0;
   std::uint16_t punct = 0;
   std::uint16_t nbsp = 0;
-  for (std::size_t i = 0; i < n; ++i) {
+#if defined(__SSE2__)
+  const __m128i latinFirst = _mm_set1_epi16(0xC2);
+  const __m128i latinSpan = _mm_set1_epi16(2);
+  const __m128i punctLead = _mm_set1_epi16(0xE2);
+  const __m128i noBreak = _mm_set1_epi16(0xA0);
+  const __m128i zero = _mm_setzero_si128();
+  __m128i latinV = zero;
+  __m128i punctV = zero;
+  __m128i nbspV = zero;
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    // 0xC2 <= v <= 0xC4: v - 0xC2, unsigned, minus 2 saturates to 0.
+    latinV = _mm_or_si128(
+        latinV, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, latinFirst), latinSpan), zero));
+    punctV = _mm_or_si128(punctV, _mm_cmpeq_epi16(v, punctLead));
+    nbspV = _mm_or_si128(nbspV, _mm_cmpeq_epi16(v, noBreak));
+  }
+  latin = _mm_movemask_epi8(latinV) != 0 ? 1 : 0;
+  punct = _mm_movemask_epi8(punctV) != 0 ? 1 : 0;
+  nbsp = _mm_movemask_epi8(nbspV) != 0 ? 1 : 0;
+#endif
+  for (; i < n; ++i) {
     const std::uint16_t ch = p[i];
     latin = static_cast<std::uint16_t>(latin | (ch >= 0xC2 && ch <= 0xC4 ? 1 : 0));
     punct = static_cast<std::uint16_t>(punct | (ch == 0xE2 ? 1 : 0));
@@ -148,6 +171,30 @@ unsigned HighClasses(std::u16string_view text) {
   if (punct != 0) classes |= kPunctLead;
   if (nbsp != 0) classes |= kNoBreakSpace;
   return classes;
+}
+
+// Folds the case of the characters above ASCII; blocks of eight ASCII
+// characters are passed over whole where the processor allows.
+void FoldHighChars(std::u16string& text) {
+  char16_t* p = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i lastAscii = _mm_set1_epi16(0x7F);
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, lastAscii), zero)) == 0xFFFF) {
+      continue;
+    }
+    for (std::size_t k = i; k < i + 8; ++k) {
+      if (p[k] >= 0x80) p[k] = FoldChar(p[k]);
+    }
+  }
+#endif
+  for (; i < n; ++i) {
+    if (p[i] >= 0x80) p[i] = FoldChar(p[i]);
+  }
 }
 
 unsigned Features(const LineScan& scan, unsigned highClasses) {
@@ -161,12 +208,14 @@ unsigned ScanFeatures(std::u16string_view text) {
 }
 
 // Copies the n units of from to to with the ASCII capitals made small, and
-// tells what they hold. Eight units at a time where the processor allows.
+// tells what they hold (the high classes as well). Eight units at a time where the processor
+// allows.
 LineScan CopyLowered(const char16_t* from, std::size_t n, char16_t* to) {
   std::size_t i = 0;
   std::uint16_t all = 0;
   bool low = false;
   bool amp = false;
+  unsigned high = 0;
 #if defined(__SSE2__)
   const __m128i capitalA = _mm_set1_epi16('A');
   const __m128i letters = _mm_set1_epi16(25);
@@ -174,12 +223,23 @@ LineScan CopyLowered(const char16_t* from, std::size_t n, char16_t* to) {
   const __m128i cr = _mm_set1_epi16('\r');
   const __m128i ampersand = _mm_set1_epi16('&');
   const __m128i zero = _mm_setzero_si128();
+  const __m128i latinFirst = _mm_set1_epi16(0xC2);
+  const __m128i latinSpan = _mm_set1_epi16(2);
+  const __m128i punctLead = _mm_set1_epi16(0xE2);
+  const __m128i noBreak = _mm_set1_epi16(0xA0);
   __m128i allV = zero;
   __m128i lowV = zero;
   __m128i ampV = zero;
+  __m128i latinV = zero;
+  __m128i punctV = zero;
+  __m128i nbspV = zero;
   for (; i + 8 <= n; i += 8) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
     allV = _mm_or_si128(allV, v);
+    latinV = _mm_or_si128(
+        latinV, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, latinFirst), latinSpan), zero));
+    punctV = _mm_or_si128(punctV, _mm_cmpeq_epi16(v, punctLead));
+    nbspV = _mm_or_si128(nbspV, _mm_cmpeq_epi16(v, noBreak));
     // v <= 13 and v - 'A' <= 25, unsigned: the saturating difference is 0.
     lowV = _mm_or_si128(lowV, _mm_cmpeq_epi16(_mm_subs_epu16(v, cr), zero));
     ampV = _mm_or_si128(ampV, _mm_cmpeq_epi16(v, ampersand));
@@ -193,15 +253,21 @@ LineScan CopyLowered(const char16_t* from, std::size_t n, char16_t* to) {
   for (std::uint16_t lane : lanes) all = static_cast<std::uint16_t>(all | lane);
   low = _mm_movemask_epi8(lowV) != 0;
   amp = _mm_movemask_epi8(ampV) != 0;
+  if (_mm_movemask_epi8(latinV) != 0) high |= kLatinLead;
+  if (_mm_movemask_epi8(punctV) != 0) high |= kPunctLead;
+  if (_mm_movemask_epi8(nbspV) != 0) high |= kNoBreakSpace;
 #endif
   for (; i < n; ++i) {
     const char16_t ch = from[i];
     all = static_cast<std::uint16_t>(all | ch);
     low |= ch <= u'\r';
     amp |= ch == u'&';
+    if (ch >= 0xC2 && ch <= 0xC4) high |= kLatinLead;
+    if (ch == 0xE2) high |= kPunctLead;
+    if (ch == 0xA0) high |= kNoBreakSpace;
     to[i] = static_cast<char16_t>(ch + (static_cast<unsigned>(ch - u'A') < 26u ? 32 : 0));
   }
-  return LineScan{all >= 0x80, low, amp};
+  return LineScan{all >= 0x80, low, amp, high};
 }
 
 // Line preparation; features tells what the prepared line holds.
@@ -220,7 +286,7 @@ LinePreparation Prepare(std::u16string_view line, std::u16string& out, unsigned&
   if (out.capacity() < length + 1) out.reserve(length + 1);
   out.resize(length);
   LineScan scan = CopyLowered(line.data() + first, length, out.data());
-  unsigned high = scan.nonAscii ? HighClasses(out) : 0u;
+  unsigned high = scan.high;
   if ((high & (kLatinLead | kPunctLead)) != 0) {
     if ((high & kLatinLead) != 0) RepairUtf8LatinInPlace(out);
     if ((high & kPunctLead) != 0) RepairUtf8PunctuationInPlace(out);
@@ -229,11 +295,7 @@ LinePreparation Prepare(std::u16string_view line, std::u16string& out, unsigned&
     high = HighClasses(out);
   }
   if (out.empty()) return LinePreparation::kEmpty;
-  if (scan.nonAscii) {
-    for (char16_t& ch : out) {
-      if (ch >= 0x80) ch = FoldChar(ch);
-    }
-  }
+  if (scan.nonAscii) FoldHighChars(out);
   if (out[0] == kBase64Marker[0] && IsBase64Marker(out)) return LinePreparation::kEndOfText;
   out += u' ';
   features = Features(scan, high);

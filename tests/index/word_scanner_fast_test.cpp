@@ -93,6 +93,63 @@ void LiteralDecodeEntities(std::u16string& text) {
   }
 }
 
+// Each "&" whose next ";" comes before the next space starts a run up to
+// that ";", which becomes one space; the search goes on after it.
+std::u16string LiteralBlankEntityRuns(std::u16string text) {
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t i = text.find(u'&', pos);
+    if (i == std::u16string::npos) return text;
+    const std::size_t semicolon = text.find(u';', i + 1);
+    const std::size_t space = text.find(u' ', i + 1);
+    if (semicolon != std::u16string::npos && semicolon < space) {
+      text.replace(i, semicolon - i + 1, u" ");
+    }
+    pos = i + 1;
+  }
+}
+
+// The punctuation repair as written: a new text built left to right, each
+// sequence 226, 128, x giving its plain form (nothing when x has none, nothing
+// for a sequence cut short by the end).
+std::u16string LiteralRepairPunctuation(std::u16string_view text) {
+  auto plain = [](int x) -> std::u16string {
+    if (x >= 144 && x <= 147) return u"-";
+    if (x >= 152 && x <= 155) return u"'";
+    if (x >= 156 && x <= 159) return u"\"";
+    switch (x) {
+      case 148:
+        return u" -- ";
+      case 149:
+        return u"--";
+      case 150:
+        return u"|";
+      case 151:
+        return std::u16string(1, Ansi(137));
+      case 162:
+        return u" . ";
+      case 166:
+        return u"...";
+      case 185:
+        return u"<";
+      case 186:
+        return u">";
+      default:
+        return u"";
+    }
+  };
+  std::u16string out;
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] == Ansi(226) && i + 1 < text.size() && text[i + 1] == Ansi(128)) {
+      if (i + 2 < text.size()) out += plain(AnsiCode(text[i + 2]));
+      i += 3;
+      continue;
+    }
+    out += text[i++];
+  }
+  return out;
+}
+
 // Line preparation step by step.
 LinePreparation LiteralPrepare(std::u16string_view line, std::u16string& out) {
   std::size_t first = line.find_first_not_of(u' ');
@@ -100,7 +157,7 @@ LinePreparation LiteralPrepare(std::u16string_view line, std::u16string& out) {
   const std::size_t last = line.find_last_not_of(u' ');
   out =
       std::u16string(line.substr(first, last == std::u16string_view::npos ? 0 : last + 1 - first));
-  out = RepairUtf8Punctuation(LiteralRepairLatin(out));
+  out = LiteralRepairPunctuation(LiteralRepairLatin(out));
   if (out.empty()) return LinePreparation::kEmpty;
   out = FoldCase(out);
   if (RemoveAll(out, u" ") == kBase64Marker) return LinePreparation::kEndOfText;
@@ -177,6 +234,64 @@ TEST(FastLatinRepairTest, AgreesWithTheLiteralRuleOnRandomText) {
   }
 }
 
+// Long texts take the eight-at-a-time searches through whole blocks and
+// their tails.
+TEST(FastLatinRepairTest, AgreesWithTheLiteralRuleOnLongText) {
+  std::mt19937 rng(77);
+  PieceText pieces(Utf8RemnantPieces());
+  for (int round = 0; round < 3000; ++round) {
+    const std::u16string text = pieces.Next(rng, 90);
+    if (RepairUtf8Latin(text, 0) != LiteralRepairLatin(text)) {
+      ADD_FAILURE() << "differs for " << TextToUtf8(text);
+      return;
+    }
+  }
+}
+
+std::vector<std::u16string> PunctuationPieces() {
+  std::vector<std::u16string> pieces = {
+      u"a", u"bc", u" ", u"defghijk", u"\u00E2", u"\u20AC", u"\u00E2\u00E2\u20AC"};
+  for (int x = 128; x <= 191; ++x) pieces.push_back(std::u16string{Ansi(226), Ansi(128), Ansi(x)});
+  for (int k = 0; k < 6; ++k) pieces.push_back(Doc("\xE2\x80\x94"));  // the one that grows
+  pieces.push_back(Doc("\xE2\x80"));
+  return pieces;
+}
+
+TEST(FastPunctuationRepairTest, CornerCases) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"nothing to repair", "plain text"},
+      {"em dash grows the text", "a\xE2\x80\x94z"},
+      {"em dashes back to back", "\xE2\x80\x94\xE2\x80\x94\xE2\x80\x94"},
+      {"em dash after a long run", "abcdefghijklmnopqrstuvwxyz\xE2\x80\x94"},
+      {"sequence cut short at the end", "abc\xE2\x80"},
+      {"lone lead at the end", "abc\xE2"},
+      {"lead inside a sequence", "\xE2\x80\xE2\x80\x94"},
+      {"no plain form", "x\xE2\x80\xA0y"},
+      {"ellipsis keeps the length", "wait\xE2\x80\xA6"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::u16string text = Doc(c.bytes);
+    EXPECT_EQ(RepairUtf8Punctuation(text), LiteralRepairPunctuation(text));
+  }
+}
+
+TEST(FastPunctuationRepairTest, AgreesWithTheLiteralRuleOnRandomText) {
+  std::mt19937 rng(31337);
+  PieceText pieces(PunctuationPieces());
+  for (int round = 0; round < 20000; ++round) {
+    const std::u16string text = pieces.Next(rng, round % 2 == 0 ? 8 : 60);
+    if (RepairUtf8Punctuation(text) != LiteralRepairPunctuation(text)) {
+      ADD_FAILURE() << "differs for " << TextToUtf8(text);
+      return;
+    }
+  }
+}
+
 TEST(FastEntityDecodingTest, TableIsSearchedAsText) {
   struct Case {
     const char* name;
@@ -214,13 +329,28 @@ TEST(FastEntityDecodingTest, AgreesWithTheLiteralRuleOnRandomText) {
   std::mt19937 rng(7);
   PieceText text(pieces);
   for (int round = 0; round < 20000; ++round) {
-    const std::u16string input = text.Next(rng, 10);
+    const std::u16string input = text.Next(rng, round % 2 == 0 ? 10 : 40);
     std::u16string expected = input;
     LiteralDecodeEntities(expected);
     std::u16string fast = input;
     DecodeEntities(fast);
     if (fast != expected) {
       ADD_FAILURE() << "differs for " << TextToUtf8(input);
+      return;
+    }
+  }
+}
+
+TEST(FastEntityDecodingTest, BlankingAgreesWithTheLiteralRuleOnRandomText) {
+  std::mt19937 rng(4242);
+  PieceText pieces({u"&", u";", u" ", u"a", u"bcdefghij", u"&amp;", u"&x y;", u"&&;", u";;",
+                    u"&#160;", u"&Eacute;", u"\u00E9"});
+  for (int round = 0; round < 20000; ++round) {
+    std::u16string text = pieces.Next(rng, round % 2 == 0 ? 10 : 60);
+    const std::u16string expected = LiteralBlankEntityRuns(text);
+    BlankEntityRuns(text);
+    if (text != expected) {
+      ADD_FAILURE() << "differs for " << TextToUtf8(expected);
       return;
     }
   }
@@ -255,7 +385,7 @@ TEST(FastLinePreparationTest, AgreesWithTheStepsOfTheRuleOnRandomLines) {
   std::u16string fast;
   std::u16string literal;
   for (int round = 0; round < 20000; ++round) {
-    const std::u16string line = pieces.Next(rng, 24);
+    const std::u16string line = pieces.Next(rng, round % 4 == 0 ? 90 : 24);
     const LinePreparation expected = LiteralPrepare(line, literal);
     const LinePreparation got = PrepareLine(line, fast);
     if (got != expected || (got == LinePreparation::kScan && fast != literal)) {
