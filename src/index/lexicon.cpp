@@ -25,10 +25,15 @@ bool SameWord(const std::u16string& a, std::u16string_view b) {
     std::memcpy(&v, y + i, sizeof v);
     if (u != v) return false;
   }
-  for (; i < n; ++i) {
-    if (x[i] != y[i]) return false;
+  if (n - i >= 2) {
+    std::uint32_t u;
+    std::uint32_t v;
+    std::memcpy(&u, x + i, sizeof u);
+    std::memcpy(&v, y + i, sizeof v);
+    if (u != v) return false;
+    i += 2;
   }
-  return true;
+  return i == n || x[i] == y[i];
 }
 
 }  // namespace
@@ -124,15 +129,19 @@ void IndexLexicon::Rehash(std::size_t capacity) {
 }
 
 std::int32_t IndexLexicon::Find(std::u16string_view word) const {
-  const Slot& s = slots_[Probe(word, Hash(word))];
-  return static_cast<std::int32_t>(s.row);
-}
-
-void IndexLexicon::CountRow(std::int32_t row) {
-  Entry& e = Row(row);
-  if (e.countInFile == 0) touched_.push_back(row);
-  if (e.countInFile < 255) ++e.countInFile;
-  maxCountInFile_ = std::max(maxCountInFile_, e.countInFile);
+  // Probe's loop, kept here so that the search of every word cut needs no
+  // further call.
+  const std::uint64_t hash = Hash(word);
+  const auto tag = static_cast<std::uint32_t>(hash >> 32);
+  std::size_t slot = static_cast<std::size_t>(hash) & mask_;
+  for (;;) {
+    const Slot& s = slots_[slot];
+    if (s.row == 0) return 0;
+    if (s.hashTag == tag && SameWord(entries_[s.row - 1].word, word)) {
+      return static_cast<std::int32_t>(s.row);
+    }
+    slot = (slot + 1) & mask_;
+  }
 }
 
 std::int32_t IndexLexicon::AddWord(std::u16string_view word, int commonIndex, int& step) {

@@ -76,7 +76,12 @@ class IndexLexicon {
   // 5 insertion).
   std::int32_t AddWord(std::u16string_view word, int commonIndex, int& step);
   // The same for a word already found at row (skips the search).
-  void CountRow(std::int32_t row);
+  void CountRow(std::int32_t row) {
+    Entry& e = Row(row);
+    if (e.countInFile == 0) touched_.push_back(row);
+    if (e.countInFile < 255) ++e.countInFile;
+    if (e.countInFile > maxCountInFile_) maxCountInFile_ = e.countInFile;
+  }
 
   // Ends the current file: every word it held gets a posting with its byte
   // value. Does nothing when no word was counted or the file has already

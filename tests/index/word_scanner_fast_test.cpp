@@ -14,6 +14,7 @@
 #include "common/strings.h"
 #include "extract/common_words.h"
 #include "extract/text_normalize.h"
+#include "index/lexicon.h"
 #include "index/word_scanner.h"
 
 namespace quor {
@@ -354,6 +355,31 @@ TEST(FastEntityDecodingTest, BlankingAgreesWithTheLiteralRuleOnRandomText) {
       return;
     }
   }
+}
+
+// Words are compared in blocks of four units, then two, then one: words
+// that differ in any one unit, or only in length, are different rows.
+TEST(FastLexiconTest, WordsDifferingInOneUnitOrInLengthAreDifferentRows) {
+  IndexLexicon lexicon;
+  lexicon.BeginFile(1);
+  int step = 0;
+  std::vector<std::u16string> words;
+  for (std::size_t length = 1; length <= 11; ++length) {
+    const std::u16string base(length, u'k');
+    words.push_back(base);
+    for (std::size_t at = 0; at < length; ++at) {
+      std::u16string changed = base;
+      changed[at] = u'\u016B';  // differs from "k" only above the low byte
+      words.push_back(changed);
+    }
+  }
+  for (const std::u16string& w : words) lexicon.AddWord(w, 0, step);
+  ASSERT_EQ(lexicon.WordCount(), static_cast<std::int32_t>(words.size()));
+  for (std::size_t r = 0; r < words.size(); ++r) {
+    SCOPED_TRACE(TextToUtf8(words[r]));
+    EXPECT_EQ(lexicon.Find(words[r]), static_cast<std::int32_t>(r + 1));
+  }
+  EXPECT_EQ(lexicon.Find(std::u16string(12, u'k')), 0);
 }
 
 std::vector<std::u16string> LinePieces() {
