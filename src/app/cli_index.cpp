@@ -65,8 +65,11 @@ class ProgressPrinter {
   std::chrono::steady_clock::time_point last_;
 };
 
+// A label's caption as a line; the spaces a label keeps before an empty time
+// text are dropped.
 void PrintLabel(std::ostream& out, const std::u16string& caption) {
-  if (!caption.empty()) out << ForTerminal(caption) << '\n';
+  const std::u16string line = Trim(caption);
+  if (!line.empty()) out << ForTerminal(line) << '\n';
 }
 
 int RunIndex(const std::vector<std::string>& args, CliStreams& io) {

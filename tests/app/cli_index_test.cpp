@@ -56,7 +56,7 @@ TEST_F(IndexCommandTest, BuildsTheIndexAndReportsTotalsAndResult) {
   ASSERT_EQ(Run({}), kExitOk) << err;
   EXPECT_EQ(out,
             "Files to be indexed: 2\nTotal file size: 30 bytes\nTotal text size: 30 bytes\n"
-            "Different words: 3\nData extraction completed.   Index file is proj_index.quor.  \n");
+            "Different words: 3\nData extraction completed.   Index file is proj_index.quor.\n");
   EXPECT_NE(err.find("Indexing file 1 of 2"), std::string::npos);
 
   FileCompressor compressor;
