@@ -111,10 +111,12 @@ int RunInspect(const std::vector<std::string>& args, CliStreams& io) {
   scanner.InitWordExtraction();
 
   platform.InstallInterruptHandler();
-  const FileReadResult read = ReadFileWords(platform, scanner, path, type, 1, [&platform] {
+  FileReadHooks hooks;
+  hooks.afterLine = [&platform] {
     platform.DoEvents();
     return platform.Interrupted();
-  });
+  };
+  const FileReadResult read = ReadFileWords(platform, scanner, path, type, 1, hooks);
   if (read.outcome == FileReadOutcome::kFailed || read.outcome == FileReadOutcome::kStopped) {
     return kExitFailed;
   }

@@ -11,31 +11,39 @@ namespace quor {
 
 namespace {
 
-// Removes a DOCX conversion's temporary folder when the file is done with,
-// on every way out of the reading.
-class DocxTempGuard {
- public:
-  DocxTempGuard() = default;
-  ~DocxTempGuard() {
-    if (!folder_.empty()) ClearDocxTemp(folder_);
-  }
-  DocxTempGuard(const DocxTempGuard&) = delete;
-  DocxTempGuard& operator=(const DocxTempGuard&) = delete;
-  void Hold(std::u16string folder) { folder_ = std::move(folder); }
-
- private:
-  std::u16string folder_;
-};
-
 void ShowError(ui::Platform& platform, std::u16string text) {
   platform.MsgBox(std::move(text), ui::MsgButtons::Ok, ui::MsgIcon::Exclamation, u"Error");
+}
+
+void ShowReadError(ui::Platform& platform, const std::u16string& description,
+                   std::u16string_view path) {
+  ShowError(platform, description + u"\r\n" + std::u16string(path));
+}
+
+// Scans the lines of the open text until its end, the attachment marker, a
+// stop or an error.
+FileReadOutcome ScanLines(ui::Platform& platform, WordScanner& scanner, TextLineReader& reader,
+                          std::u16string_view path, const std::function<bool()>& afterLine) {
+  std::u16string_view line;
+  while (reader.NextLine(line)) {
+    const LineOutcome outcome = scanner.ProcessLine(line);
+    if (outcome == LineOutcome::kEndOfText) return FileReadOutcome::kRead;
+    if (outcome == LineOutcome::kStopped || scanner.StopRequested()) {
+      if (scanner.ErrorText().empty()) return FileReadOutcome::kStopped;
+      ShowError(platform, scanner.ErrorText());
+      return FileReadOutcome::kFailed;
+    }
+    if (afterLine && afterLine()) return FileReadOutcome::kStopped;
+  }
+  if (!reader.Failed()) return FileReadOutcome::kRead;
+  ShowReadError(platform, reader.Error(), path);
+  return FileReadOutcome::kFailed;
 }
 
 }  // namespace
 
 FileReadResult ReadFileWords(ui::Platform& platform, WordScanner& scanner, std::u16string_view path,
-                             int typeCode, std::uint32_t fileNumber,
-                             const std::function<bool()>& afterLine) {
+                             int typeCode, std::uint32_t fileNumber, const FileReadHooks& hooks) {
   FileReadResult result;
   // Each file starts outside markup: a tag left open at the end of one file
   // must not hide the words of the next.
@@ -43,51 +51,32 @@ FileReadResult ReadFileWords(ui::Platform& platform, WordScanner& scanner, std::
   scanner.BeginFile(fileNumber);
 
   std::u16string textPath(path);
-  DocxTempGuard temp;
+  std::u16string tempFolder;
   if (IsDocxFile(path)) {
-    const DocxConversion conversion = ConvertDocxToText(path, platform.TempFolder(), u"QUOR",
-                                                        DocxCallbacksFor(platform, afterLine));
+    const DocxConversion conversion = ConvertDocxToText(
+        path, platform.TempFolder(), u"QUOR", DocxCallbacksFor(platform, hooks.afterLine));
     if (conversion.status < 0) {
       const int next = ReportDocxFailure(platform, conversion.status, path, conversion.errorText);
       result.outcome = next == kDocxGoOn ? FileReadOutcome::kPassedOver : FileReadOutcome::kFailed;
       return result;
     }
-    temp.Hold(conversion.tempFolder);
+    tempFolder = conversion.tempFolder;
     textPath = conversion.textPath;
     // The document's text is one line of Windows-1252 bytes.
     typeCode = kTypeCrLf;
   }
 
   TextLineReader reader;
-  if (!reader.Open(textPath, typeCode)) {
-    ShowError(platform, reader.Error());
-    result.outcome = FileReadOutcome::kFailed;
-    return result;
-  }
-  result.textSize = reader.FileSize();
-
-  std::u16string_view line;
-  while (reader.NextLine(line)) {
-    const LineOutcome outcome = scanner.ProcessLine(line);
-    if (outcome == LineOutcome::kEndOfText) break;
-    if (outcome == LineOutcome::kStopped || scanner.StopRequested()) {
-      if (scanner.ErrorText().empty()) {
-        result.outcome = FileReadOutcome::kStopped;
-      } else {
-        ShowError(platform, scanner.ErrorText());
-        result.outcome = FileReadOutcome::kFailed;
-      }
-      return result;
-    }
-    if (afterLine && afterLine()) {
-      result.outcome = FileReadOutcome::kStopped;
-      return result;
-    }
-  }
-  if (reader.Failed()) {
-    ShowError(platform, reader.Error());
+  if (reader.Open(textPath, typeCode)) {
+    result.textSize = reader.FileSize();
+    if (hooks.opened) hooks.opened(result.textSize);
+    result.outcome = ScanLines(platform, scanner, reader, path, hooks.afterLine);
+  } else {
+    ShowReadError(platform, reader.Error(), path);
     result.outcome = FileReadOutcome::kFailed;
   }
+  reader.Close();
+  if (!tempFolder.empty() && !ClearDocxTemp(tempFolder)) result.tempFolderLeft = tempFolder;
   return result;
 }
 

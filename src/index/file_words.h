@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "index/word_scanner.h"
@@ -27,19 +28,31 @@ struct FileReadResult {
   // Bytes of the text that was read: the file itself, or the temporary text
   // of a DOCX document (what the run adds to its total text size).
   std::int64_t textSize = 0;
+  // A DOCX temporary folder that could not be removed (empty when none was
+  // left); the caller may try again and report it.
+  std::u16string tempFolderLeft;
+};
+
+// What the caller does while a file is read. Both may be empty.
+struct FileReadHooks {
+  // The text is open and about to be read; textSize as in FileReadResult.
+  std::function<void(std::int64_t textSize)> opened;
+  // Called after every line (the place for pending events and the progress
+  // display); returning true ends the reading as kStopped. It also answers
+  // the DOCX conversion's stop checks.
+  std::function<bool()> afterLine;
 };
 
 // Reads the file at path (text type code typeCode, 1 or more) into scanner
 // for file number fileNumber (1-based). Messages go to platform's message
-// boxes: a read error with its description (title "Error"), DOCX questions
-// and failures as the conversion and ReportDocxFailure word them. afterLine,
-// when set, is called after every line (the place for pending events and the
-// progress display); returning true ends the reading as kStopped. It also
-// answers the DOCX conversion's stop checks. The counts of the file stay in
+// boxes: a read error with its description and the path (title "Error"), a
+// word the lexicon could not take, DOCX questions and failures as the
+// conversion and ReportDocxFailure word them. The counts of the file stay in
 // the scanner's lexicon; ending the file (WordScanner::EndFile) is the
-// caller's. No DOCX temporary folder is left behind, whatever the outcome.
+// caller's. A DOCX temporary folder is removed whatever the outcome (see
+// tempFolderLeft).
 FileReadResult ReadFileWords(ui::Platform& platform, WordScanner& scanner, std::u16string_view path,
                              int typeCode, std::uint32_t fileNumber,
-                             const std::function<bool()>& afterLine = {});
+                             const FileReadHooks& hooks = {});
 
 }  // namespace quor

@@ -15,7 +15,6 @@
 #include <optional>
 #include <string>
 
-#include "extract/text_reader.h"
 #include "index/frm_index_main.h"
 #include "index/index_run_output.h"
 #include "index/lexicon.h"
@@ -108,7 +107,6 @@ class IndexRun : public IndexBuild {
   void Finish(double startSeconds);
   // Shows a write failure (critical icon, program text 48) and stops the run.
   void WriteFailed(const std::u16string& description);
-  void ShowReadError(const std::u16string& description, const std::u16string& path);
   bool Ended() const;
   void DeleteOutputFiles();
   void ClearDocxFolder(bool reportFailure);
@@ -118,7 +116,6 @@ class IndexRun : public IndexBuild {
   std::optional<WordScanner> scanner_;
   IndexTextFile indexText_;
   int dataFd_ = -1;
-  TextLineReader reader_;
   // The last DOCX temporary folder made and not yet removed.
   std::u16string docxFolder_;
 };

@@ -8,8 +8,7 @@
 #include "common/files.h"
 #include "common/strings.h"
 #include "extract/classify.h"
-#include "extract/docx.h"
-#include "index/docx_failure.h"
+#include "index/file_words.h"
 #include "index/index_run_texts.h"
 #include "ui/app_context.h"
 #include "ui/platform.h"
@@ -40,66 +39,36 @@ void IndexRun::ProcessFile(const std::u16string& fullPath, int typeCode) {
   form.Refresh();
   ReportProgress(IndexRunProgress::Stage::kIndexing);
 
-  WordScanner& scanner = *scanner_;
-  scanner.BeginFile(static_cast<std::uint32_t>(CurrentFileNumber));
-  // Each file starts outside markup: a tag left open at the end of the last
-  // file must not hide the words of this one.
-  scanner.ClearInTag();
   std::int32_t wordsShown = Lexicon.WordCount();
-
-  std::u16string textPath = fullPath;
-  int lineType = typeCode;
-  const bool docx = IsDocxFile(fullPath);
-  if (docx) {
-    const DocxConversion conversion =
-        ConvertDocxToText(fullPath, platform.TempFolder(), u"QUOR",
-                          DocxCallbacksFor(platform, [this] { return Ended(); }));
-    if (conversion.status < 0) {
-      // Passed over: the file keeps its list place and an all-zero column.
-      if (ReportDocxFailure(platform, conversion.status, fullPath, conversion.errorText) !=
-          kDocxGoOn) {
-        form.walk.StopRequested = true;
-      }
-      return;
-    }
-    docxFolder_ = conversion.tempFolder;
-    textPath = conversion.textPath;
-    lineType = 1;
-  }
-
-  if (!reader_.Open(textPath, lineType)) {
-    ShowReadError(reader_.Error(), fullPath);
-    return;
-  }
-  TotalTextSize += static_cast<double>(reader_.FileSize());
-  form.lblTotalTextSize.caption = u"Total text size: " + FormatTotalSize(TotalTextSize, 2);
-
-  std::u16string_view line;
-  while (reader_.NextLine(line)) {
-    const LineOutcome outcome = scanner.ProcessLine(line);
-    if (outcome == LineOutcome::kEndOfText) break;
-    if (outcome == LineOutcome::kStopped) {
-      if (!scanner.ErrorText().empty()) {
-        platform.MsgBox(scanner.ErrorText(), ui::MsgButtons::Ok, ui::MsgIcon::Exclamation,
-                        u"Error");
-      }
-      form.walk.StopRequested = true;
-      return;
-    }
+  FileReadHooks hooks;
+  hooks.opened = [&](std::int64_t textSize) {
+    TotalTextSize += static_cast<double>(textSize);
+    form.lblTotalTextSize.caption = u"Total text size: " + FormatTotalSize(TotalTextSize, 2);
+  };
+  hooks.afterLine = [&] {
     if (Lexicon.WordCount() > wordsShown + kWordsBetweenRefreshes) {
       ShowWordsFoundSoFar();
       wordsShown = Lexicon.WordCount();
     }
     platform.DoEvents();
-    // The file stays open; the next file's Open or the run's end closes it.
-    if (Ended()) return;
+    return Ended();
+  };
+  const FileReadResult read = ReadFileWords(platform, *scanner_, fullPath, typeCode,
+                                            static_cast<std::uint32_t>(CurrentFileNumber), hooks);
+  // A folder that could not be removed now is tried again, and reported, at
+  // the end of the run.
+  if (!read.tempFolderLeft.empty()) docxFolder_ = read.tempFolderLeft;
+  switch (read.outcome) {
+    case FileReadOutcome::kRead:
+    case FileReadOutcome::kPassedOver:  // keeps its list place and an all-zero column
+      return;
+    case FileReadOutcome::kStopped:
+      if (!Ended()) form.walk.StopRequested = true;
+      return;
+    case FileReadOutcome::kFailed:
+      form.walk.StopRequested = true;
+      return;
   }
-  if (reader_.Failed()) {
-    ShowReadError(reader_.Error(), fullPath);
-    return;
-  }
-  reader_.Close();
-  if (docx && ClearDocxTemp(docxFolder_)) docxFolder_.clear();
 }
 
 std::u16string IndexRun::WriteFileColumn() {
@@ -112,13 +81,6 @@ void IndexRun::ShowWordsFoundSoFar() {
       u"Different words found so far: " + GroupDigits(Lexicon.WordCount());
   form_->lblAsterisks.caption = AsteriskText(CurrentFileNumber, Lexicon.WordCount());
   form_->Refresh();
-}
-
-void IndexRun::ShowReadError(const std::u16string& description, const std::u16string& path) {
-  reader_.Close();
-  form_->GetPlatform().MsgBox(description + std::u16string(kCrLf) + path, ui::MsgButtons::Ok,
-                              ui::MsgIcon::Exclamation, u"Error");
-  form_->walk.StopRequested = true;
 }
 
 }  // namespace quor
