@@ -10,22 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "common/messages.h"
+
 namespace quor::ui {
 
 class Form;
 
-enum class MsgButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
-enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-// Values as the classic message-box function returns them.
-enum class MsgResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
-
-struct MessageBoxRequest {
-  std::u16string text;
-  std::u16string title;
-  MsgButtons buttons = MsgButtons::Ok;
-  MsgIcon icon = MsgIcon::None;
-  int defaultButton = 1;  // 1-based
-};
+// The message vocabulary is the engines' (common/messages.h); windows use it
+// under these names.
+using quor::MessageBoxRequest;
+using quor::MsgButtons;
+using quor::MsgIcon;
+using quor::MsgResult;
 
 struct FileDialogRequest {
   std::u16string title;
@@ -47,14 +43,10 @@ struct PathsProvider {
   virtual std::u16string TempFolder() const = 0;
 };
 
-class Platform : public PathsProvider {
+// Message boxes (MessageSink::MessageBox) are modal and return the button
+// pressed.
+class Platform : public PathsProvider, public MessageSink {
  public:
-  // A modal message box; returns the button pressed.
-  virtual MsgResult MessageBox(const MessageBoxRequest& request) = 0;
-  MsgResult MsgBox(std::u16string text, MsgButtons buttons, MsgIcon icon, std::u16string title,
-                   int defaultButton = 1) {
-    return MessageBox({std::move(text), std::move(title), buttons, icon, defaultButton});
-  }
 
   // File dialogs: the chosen path(s); empty on cancel.
   virtual std::vector<std::u16string> ShowOpenDialog(const FileDialogRequest& request) = 0;
