@@ -11,8 +11,8 @@
 
 #include "common/files.h"
 #include "frm_index_main_test_fixture.h"
-#include "index/compressor.h"
-#include "index/index_run.h"
+#include "indexfile/compressor.h"
+#include "windows/index_run.h"
 
 namespace quor::test {
 
