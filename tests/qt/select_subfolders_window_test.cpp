@@ -12,7 +12,9 @@
 
 #include "common/encoding.h"
 #include "support/temp_folder.h"
+#include "ui/app_context.h"
 #include "ui/qt/qt_platform.h"
+#include "windows/frm_index_main.h"
 #include "windows/frm_select_subfolders.h"
 
 namespace quor::ui::qt {
@@ -80,6 +82,50 @@ TEST(SelectSubfoldersWindowTest, ThreeHundredSubfoldersScrollToTheLastBox) {
   EXPECT_TRUE(checked);
   EXPECT_TRUE(window.Accepted);
   EXPECT_EQ(window.Result, u"folder 299");
+}
+
+// "Include subfolders" on the Index Module's widgets: the window opens over
+// it, and what is ticked there comes back when Accept is clicked.
+TEST(SelectSubfoldersWindowTest, IncludeSubfoldersButtonOpensTheWindowAndTakesItsResult) {
+  test::TempFolder tmp;
+  tmp.Write("top/docs/a.txt", "text");
+  tmp.Write("top/notes/b.txt", "text");
+  QtPlatform::Options options;
+  options.doEventsInterval = std::chrono::milliseconds(0);
+  options.appDataFolder = tmp.Text() + u"appdata";
+  options.programFolder = u"" QUOR_DATA_DIR;
+  options.tempFolder = tmp.Text();
+  options.interactive = false;
+  QtPlatform platform(options);
+  ProgramTexts texts;
+  ASSERT_GT(texts.Load(options.programFolder + u"/quor.dat"), 0);
+  AppContext app(platform, std::move(texts));
+  frmIndexMain index(app);
+  index.Show();
+  index.SetTopFolder(tmp.Text() + u"top");
+  FormRenderer& renderer = platform.Renderer();
+  renderer.SyncAll();
+
+  bool seen = false;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    auto* window = qobject_cast<QWidget*>(QApplication::activeModalWidget());
+    if (seen || !window || window->objectName() != "frmSelectSubfolders") return;
+    auto* box = window->findChild<QCheckBox*>("chkSubfolder(1)");
+    if (!box) return;
+    seen = true;
+    EXPECT_EQ(window->parentWidget(), renderer.WindowOf(index));
+    box->click();
+    window->findChild<QPushButton*>("cmdAccept")->click();
+  });
+  user.start(10);
+  QTimer::singleShot(60000, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->hide();
+  });
+  qobject_cast<QPushButton*>(renderer.WidgetOf(index.cmdSelectSubfolders))->click();
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(index.txbIncludedFolders.Text(), u"notes");
+  EXPECT_EQ(index.IncludedSubfolders, (TextList{u"notes"}));
 }
 
 }  // namespace
