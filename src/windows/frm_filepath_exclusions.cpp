@@ -70,11 +70,7 @@ void frmFilepathExclusions::Form_Activate() {
   const std::u16string text = Trim(FragmentsText);
   if (!text.empty()) SplitList(text, u",", Fragments, true);
   if (!Fragments.empty()) SortStrings(Fragments, 0, static_cast<int>(Fragments.size()) - 1, true);
-  std::u16string lines;
-  for (std::size_t i = 0; i < Fragments.size(); ++i) {
-    if (i > 0) lines += kCrLf;
-    lines += Fragments[i];
-  }
+  const std::u16string lines = JoinLines(Fragments);
   txbFilepathExclusions.SetText(lines);
   txbFilepathExclusions.SetSelection(static_cast<int>(lines.size()), 0);
   txbFilepathExclusions.SetFocus();

@@ -169,7 +169,7 @@ void frmSelectSubfolders::FillList() {
 
   TextList names;
   std::u16string error;
-  if (!ListSubfolders(TopFolder, readFolder, names, error)) {
+  if (!ListSubfolders(TopFolder, ReadFolder, names, error)) {
     filling_ = false;
     GetPlatform().MsgBox(error, ui::MsgButtons::Ok, ui::MsgIcon::Exclamation, u"Select subfolders");
     Unload();
@@ -182,7 +182,7 @@ void frmSelectSubfolders::FillList() {
   for (std::u16string& name : names) {
     GetPlatform().DoEvents();
     if (stop_.StopRequested()) break;
-    FolderStatistic statistic = CountFolder(TopFolder + name, readFolder, observer, stop_);
+    FolderStatistic statistic = CountFolder(TopFolder + name, ReadFolder, observer, stop_);
     subfolders_.push_back({std::move(name), statistic});
     dots = dots == kMaxDots ? 1 : dots + 1;
     lblReadingDisk.caption = std::u16string(kReadingDisk);

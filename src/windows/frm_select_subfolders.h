@@ -26,8 +26,6 @@ class frmSelectSubfolders : public ui::Form {
   std::u16string Instruction;
   // The subfolders included so far, joined by CR LF (may be empty).
   std::u16string Selection;
-  // How folders are read (tests hand in one that fails for some folder).
-  FolderReader readFolder = ReadFolder;
   // Places the window 50 twips above and 50 twips right of the button's
   // top-left corner and sizes it to end 150 twips inside the owner's right
   // edge and 200 twips above its bottom.
