@@ -236,7 +236,7 @@ void frmSelectSubfolders::CreateCheckBoxes() {
     box.geometry = {kListMargin, 0, boxWidth, kRowHeight - 15};
     box.backColour = kListColour;
     box.hasBackColour = true;
-    box.tabIndex = cmdSelectDeselectAllSubfolders.tabIndex;
+    box.tabIndex = picSubfolders.tabIndex;
     box.Click = [this, index] { chkSubfolder_Click(index); };
     box.GotFocus = [this, index] { chkSubfolder_GotFocus(index); };
     chkSubfolder.push_back(&box);
