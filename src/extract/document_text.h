@@ -17,8 +17,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/messages.h"
@@ -41,13 +43,36 @@ class DocumentTextObserver : public MessageSink {
   virtual bool ConversionStep() { return false; }
 };
 
+// An observer that passes messages and questions on to another sink (a
+// window's Platform, the command line's printer), with a given temporary root
+// and an optional event check for ConversionStep.
+class ForwardingDocumentObserver : public DocumentTextObserver {
+ public:
+  // sink must outlive the observer; an empty step never stops.
+  ForwardingDocumentObserver(MessageSink& sink, std::u16string tempRoot,
+                             std::function<bool()> step = {})
+      : sink_(sink), tempRoot_(std::move(tempRoot)), step_(std::move(step)) {}
+
+  MsgResult MessageBox(const MessageBoxRequest& request) override {
+    return sink_.MessageBox(request);
+  }
+  std::u16string TempRoot() override { return tempRoot_; }
+  bool ConversionStep() override { return step_ && step_(); }
+
+ private:
+  MessageSink& sink_;
+  std::u16string tempRoot_;
+  std::function<bool()> step_;
+};
+
 // The outcome of DocumentText::Open.
 enum class DocumentOpen {
   kOpened,      // the text is ready to be read
   kPassedOver,  // a DOCX document that gives no text; the caller goes on with its next file
   kStopped,     // ConversionStep asked for a stop during a DOCX conversion
-  kFailed,      // the file cannot be opened (Error() says why, nothing was reported),
-                // or a DOCX failure that ends the caller's work (already reported)
+  kFailed,      // the file cannot be opened: Error() says why and nothing was reported;
+                // or a DOCX failure that ends the caller's work: already reported, Error()
+                // empty
 };
 
 // What a DOCX failure report tells the caller to do.
@@ -110,9 +135,10 @@ class DocumentText {
   // and on a read error (then Failed()).
   bool NextBlock(std::string_view& block);
 
-  bool Failed() const { return reader_.Failed(); }
-  // The system's description of an open or read error.
-  const std::u16string& Error() const { return reader_.Error(); }
+  bool Failed() const { return textOpened_ && reader_.Failed(); }
+  // The system's description of an open or read error of the text since the
+  // last Open; empty when there was none.
+  const std::u16string& Error() const;
   // The length in bytes of the text being read: the file itself, or the
   // temporary text of a DOCX document.
   std::int64_t TextSize() const { return reader_.FileSize(); }
@@ -128,6 +154,7 @@ class DocumentText {
  private:
   DocumentTextObserver& observer_;
   TextLineReader reader_;
+  bool textOpened_ = false;    // reader_ was opened (or tried) since the last Close
   std::u16string tempFolder_;  // the DOCX temporary folder, empty when none
   std::vector<char> block_;    // a block gathered from several chunks
   std::string_view chunk_;     // the rest of the chunk being cut into blocks
