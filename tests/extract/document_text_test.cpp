@@ -139,13 +139,19 @@ TEST(DocumentText, BlocksAreConsecutive4096ByteRunsOfTheDocumentBytes) {
   }
 }
 
-TEST(DocumentText, DocxIsReadThroughItsTemporaryTextWhichGoesWithTheReader) {
+// A two-paragraph document and the temporary root its conversion uses.
+class DocxReading : public ::testing::Test {
+ protected:
+  void SetUp() override { WriteDocx(docx, Paragraphs(2)); }
+
   TempFolder folder;
   TempFolder temp;
   const fs::path docx = folder.Path() / "Letter.docx";
-  WriteDocx(docx, Paragraphs(2));
   const fs::path tempFolder = temp.Path() / "QUOR001";
-  RecordingObserver observer(temp.Text());
+  RecordingObserver observer{temp.Text()};
+};
+
+TEST_F(DocxReading, TextComesFromTheTemporaryTextWhichGoesWithTheReader) {
   {
     DocumentText text(observer);
     ASSERT_EQ(text.Open(Text(docx), 1), DocumentOpen::kOpened);
@@ -230,13 +236,7 @@ bool Lock(const fs::path& folder, bool lock) {
   return !ec;
 }
 
-TEST(DocumentText, FolderThatCannotBeRemovedIsReported) {
-  TempFolder folder;
-  TempFolder temp;
-  const fs::path docx = folder.Path() / "Letter.docx";
-  WriteDocx(docx, Paragraphs(1));
-  const fs::path tempFolder = temp.Path() / "QUOR001";
-  RecordingObserver observer(temp.Text());
+TEST_F(DocxReading, FolderThatCannotBeRemovedIsReported) {
   DocumentText text(observer);
   ASSERT_EQ(text.Open(Text(docx), 1), DocumentOpen::kOpened);
   if (!Lock(tempFolder, true)) GTEST_SKIP() << "cannot protect a folder from removal here";
