@@ -3,72 +3,125 @@
 // through its conversion) and prints its words with their counts and values.
 #include "app/cli_inspect.h"
 
+#include <signal.h>
+
+#include <atomic>
 #include <filesystem>
-#include <optional>
 #include <ostream>
 
+#include "app/cli_options.h"
 #include "common/encoding.h"
 #include "common/paths.h"
 #include "extract/classify.h"
 #include "extract/common_words.h"
+#include "extract/document_text.h"
 #include "index/file_words.h"
 #include "index/lexicon.h"
 #include "index/word_scanner.h"
 #include "selection/folder_walk.h"
-#include "ui/console_platform.h"
+#include "ui/system_services.h"
 
 namespace quor::app {
 
 namespace {
 
-constexpr const char* kUsage = "[--yes] FILE";
+// Set by the SIGINT handler; a signal handler can reach nothing else.
+std::atomic<bool> interruptSeen{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-int Usage(CliStreams& io, const std::string& problem) {
-  io.err << "quor inspect: " << problem << "\nUsage: quor inspect " << kUsage << '\n';
-  return kExitUsage;
+extern "C" void OnInspectInterrupt(int) {
+  interruptSeen.store(true);
 }
 
-struct InspectArgs {
-  bool yes = false;
-  std::string file;
+// While it lives, the first Ctrl-C asks the reading to stop (so a DOCX
+// temporary folder is removed); a second one ends the process as usual. The
+// earlier handling of SIGINT comes back at the end.
+class InterruptGuard {
+ public:
+  InterruptGuard() {
+    interruptSeen.store(false);
+    struct sigaction action {};
+    action.sa_handler = OnInspectInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    ::sigaction(SIGINT, &action, &previous_);
+  }
+  ~InterruptGuard() { ::sigaction(SIGINT, &previous_, nullptr); }
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+ private:
+  struct sigaction previous_ {};
 };
 
-// Parses [--yes] FILE; "--" ends the options. Empty on bad usage (reported).
-std::optional<InspectArgs> ParseArgs(const std::vector<std::string>& args, CliStreams& io) {
-  InspectArgs parsed;
-  bool haveFile = false;
-  bool optionsEnded = false;
-  for (const std::string& arg : args) {
-    if (!optionsEnded && arg == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    if (!optionsEnded && arg == "--yes") {
-      parsed.yes = true;
-      continue;
-    }
-    if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-      Usage(io, "unknown option '" + arg + "'");
-      return std::nullopt;
-    }
-    if (haveFile) {
-      Usage(io, "one FILE only");
-      return std::nullopt;
-    }
-    parsed.file = arg;
-    haveFile = true;
-  }
-  if (!haveFile || parsed.file.empty()) {
-    Usage(io, "FILE is needed");
-    return std::nullopt;
-  }
-  return parsed;
-}
+// The reading's messages on stderr as "Title: text"; a question gets the
+// answer of the command line (Yes only under --yes; OK for OK/Cancel), which
+// is printed after it.
+class InspectObserver : public DocumentTextObserver {
+ public:
+  InspectObserver(bool assumeYes, std::ostream& err) : assumeYes_(assumeYes), err_(err) {}
 
-int RunInspect(const std::vector<std::string>& args, CliStreams& io) {
-  const std::optional<InspectArgs> parsed = ParseArgs(args, io);
-  if (!parsed) return kExitUsage;
-  const std::string& file = parsed->file;
+  MsgResult MessageBox(const MessageBoxRequest& request) override {
+    const MsgResult answer = Answer(request.buttons);
+    if (!request.title.empty()) err_ << TerminalText(request.title) << ": ";
+    err_ << TerminalText(request.text) << '\n';
+    if (request.buttons != MsgButtons::Ok) err_ << "  -> " << AnswerName(answer) << '\n';
+    err_.flush();
+    return answer;
+  }
+  bool ConversionStep() override { return Interrupted(); }
+
+  // True once Ctrl-C was seen; says so on stderr the first time.
+  bool Interrupted() {
+    if (!interruptSeen.load()) return false;
+    if (!told_) err_ << "Interrupted: stopping ...\n" << std::flush;
+    told_ = true;
+    return true;
+  }
+
+ private:
+  MsgResult Answer(MsgButtons buttons) const {
+    switch (buttons) {
+      case MsgButtons::Ok:
+      case MsgButtons::OkCancel:
+        return MsgResult::Ok;
+      case MsgButtons::YesNo:
+      case MsgButtons::YesNoCancel:
+        return assumeYes_ ? MsgResult::Yes : MsgResult::No;
+      case MsgButtons::AbortRetryIgnore:
+        return MsgResult::Abort;
+      case MsgButtons::RetryCancel:
+        return MsgResult::Cancel;
+    }
+    return MsgResult::Cancel;
+  }
+  static const char* AnswerName(MsgResult answer) {
+    switch (answer) {
+      case MsgResult::Ok:
+        return "OK";
+      case MsgResult::Cancel:
+        return "Cancel";
+      case MsgResult::Abort:
+        return "Abort";
+      case MsgResult::Retry:
+        return "Retry";
+      case MsgResult::Ignore:
+        return "Ignore";
+      case MsgResult::Yes:
+        return "Yes";
+      case MsgResult::No:
+        return "No";
+    }
+    return "?";
+  }
+
+  bool assumeYes_;
+  std::ostream& err_;
+  bool told_ = false;
+};
+
+int RunInspect(const CliArgs& args, CliStreams& io) {
+  const std::string& file = args.Operands()[0];
   const std::u16string path = Utf8ToText(file);
 
   std::error_code ec;
@@ -98,9 +151,8 @@ int RunInspect(const std::vector<std::string>& args, CliStreams& io) {
   // repaired as such while it is converted.
   const bool utf8 = IsDocxFile(path) || ClassifyTextFile(path).isUtf8;
 
-  ui::ConsolePlatform platform({parsed->yes}, io.err);
   const std::u16string commonWordsPath =
-      EnsureTrailingBackslash(platform.ProgramFolder()) + u"cwds.txt";
+      EnsureTrailingBackslash(ui::DefaultProgramFolder()) + u"cwds.txt";
   CommonWords commonWords;
   if (commonWords.LoadCommonWords(commonWordsPath) == 0) {
     io.err << "quor inspect: warning: no common words in " << TextToUtf8(commonWordsPath)
@@ -110,13 +162,11 @@ int RunInspect(const std::vector<std::string>& args, CliStreams& io) {
   WordScanner scanner(lexicon, &commonWords);
   scanner.InitWordExtraction();
 
-  platform.InstallInterruptHandler();
+  InspectObserver observer(args.Given("--yes"), io.err);
+  const InterruptGuard interrupts;
   FileReadHooks hooks;
-  hooks.afterLine = [&platform] {
-    platform.DoEvents();
-    return platform.Interrupted();
-  };
-  const FileReadResult read = ReadFileWords(platform, scanner, path, type, 1, hooks);
+  hooks.afterLine = [&observer] { return observer.Interrupted(); };
+  const FileReadResult read = ReadFileWords(observer, scanner, path, type, 1, hooks);
   if (read.outcome == FileReadOutcome::kFailed || read.outcome == FileReadOutcome::kStopped) {
     return kExitFailed;
   }
@@ -135,10 +185,17 @@ int RunInspect(const std::vector<std::string>& args, CliStreams& io) {
 }  // namespace
 
 CliCommand InspectCommand() {
-  return {"inspect", kUsage,
-          "how the index reads one file: its type code, whether it is UTF-8, and its words with "
-          "their counts and values (--yes answers DOCX questions Yes)",
-          RunInspect};
+  CliSyntax syntax;
+  syntax.command = "inspect";
+  syntax.summary =
+      "how the index reads one file: its type code, whether it is UTF-8, and its words with "
+      "their counts and values";
+  syntax.options = {Flag("--yes", "answer the questions about a DOCX document Yes (otherwise No)")};
+  syntax.operands = "FILE";
+  syntax.minOperands = syntax.maxOperands = 1;
+  syntax.missingOperands = "FILE is needed";
+  syntax.extraOperands = "one FILE only";
+  return MakeCliCommand(std::move(syntax), RunInspect);
 }
 
 }  // namespace quor::app
