@@ -95,8 +95,8 @@ ui::Form& ShowIndexModuleFilled(ScreenshotStage& stage) {
   return window;
 }
 
-// A sample tree for the subfolder window: folders of a few files, one of
-// more than 200, an empty one and a long name.
+// A sample tree for the subfolder window: more folders than fit, one of more
+// than 200 files, an empty one and a long name.
 std::u16string WriteSubfolderSample(ScreenshotStage& stage) {
   const std::u16string top = stage.Context().platform.TempFolder() + u"/quor-sample-tree/";
   auto write = [&](const std::u16string& folder, int count, std::size_t size) {
@@ -117,6 +117,13 @@ std::u16string WriteSubfolderSample(ScreenshotStage& stage) {
   write(u"projects from the years before the move to the new building, kept as they were", 3, 700);
   write(u"recipes", 1, 812);
   write(u"reports", 9, 15000);
+  int files = 1;
+  for (const char16_t* folder :
+       {u"budget", u"contracts", u"correspondence", u"invoices", u"letters", u"manuals", u"minutes",
+        u"presentations", u"proposals", u"research", u"talks", u"templates"}) {
+    write(folder, files, 1500 * static_cast<std::size_t>(files));
+    files = files % 7 + 2;
+  }
   return top;
 }
 
