@@ -26,8 +26,9 @@ class QuorProcess : public ::testing::Test {
   }
   // Runs quor with the loader's trace of every library it loads.
   test::CliOutcome Traced(const std::vector<std::string>& args) {
-    return test::RunProgram(test::BuiltProgram("quor"), args,
-                            {"LD_DEBUG=libs", "XDG_DATA_HOME=" + (tmp.Path() / "data").string()},
+    std::string dataHome = "XDG_DATA_HOME=";
+    dataHome += (tmp.Path() / "data").string();
+    return test::RunProgram(test::BuiltProgram("quor"), args, {"LD_DEBUG=libs", dataHome},
                             tmp.Path() / "scratch");
   }
   std::string Path(const char* relative) const { return (tmp.Path() / relative).string(); }
