@@ -45,6 +45,32 @@ struct LengthStampInfo {
 // description of the failure (also when textLength does not fit 32 bits).
 [[nodiscard]] std::u16string AppendLengthStamp(std::u16string_view path, std::int64_t textLength);
 
+// Writes a data file's matrix from the start of fd, row after row, each row
+// in turn: the rows are gathered in windows of 4 MiB, and 4 KiB blocks that
+// hold only zeros are not written, so they stay holes (the file reads the
+// same). Finish sets the file's length to rowCount * rowLength exactly.
+class DataMatrixWriter {
+ public:
+  DataMatrixWriter(int fd, std::int32_t rowLength);
+  // Appends the next row (rowLength bytes). Returns "" or the system's
+  // description of a write failure; after a failure nothing more is written.
+  [[nodiscard]] std::u16string AppendRow(std::span<const std::uint8_t> row);
+  // Writes what is gathered and sets the length. Returns "" or the
+  // description of the failure.
+  [[nodiscard]] std::u16string Finish();
+  std::int64_t Length() const { return written_ + static_cast<std::int64_t>(filled_); }
+
+ private:
+  [[nodiscard]] std::u16string Flush();
+
+  int fd_;
+  std::size_t rowLength_;
+  std::vector<std::uint8_t> window_;
+  std::size_t filled_ = 0;
+  std::int64_t written_ = 0;  // file offset of window_[0]
+  std::u16string error_;
+};
+
 // The row of one word: rowLength bytes (the file count) read at byte offset
 // (rowNumber - 1) * rowLength of an open data file.
 class DataFileRows {
