@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -28,6 +29,25 @@ bool IsFieldEnd(char c) {
 bool ScanField(std::string_view text, std::size_t pos, bool final, std::string_view& raw,
                std::size_t& next) {
   const std::size_t size = text.size();
+  // Nearly every field of an index text is a quoted string or a number
+  // followed by its separator: those are found without the general rules.
+  if (pos < size && text[pos] == '"') {
+    const char* data = text.data();
+    const void* close = std::memchr(data + pos + 1, '"', size - pos - 1);
+    if (close) {
+      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(close) - data);
+      if (at + 1 < size && data[at + 1] == ',') {
+        raw = text.substr(pos + 1, at - pos - 1);
+        next = at + 2;
+        return true;
+      }
+      if (at + 2 < size && data[at + 1] == '\r' && data[at + 2] == '\n') {
+        raw = text.substr(pos + 1, at - pos - 1);
+        next = at + 3;
+        return true;
+      }
+    }
+  }
   while (pos < size && IsBlank(text[pos])) ++pos;
   if (pos == size && !final) return false;
   if (pos < size && text[pos] == '"') {
