@@ -8,6 +8,7 @@
 
 #include "common/encoding.h"
 #include "common/records.h"
+#include "indexfile/data_file.h"
 
 namespace quor {
 
@@ -285,6 +286,30 @@ std::u16string ReadLexiconRecords(RecordFieldReader& reader, IndexTextSink& sink
     sink.LexiconEntry(rowNumber, text);
     ++wordsRead;
   }
+}
+
+std::u16string WriteDataMatrixFromCountRows(int fd, RecordFieldReader& reader,
+                                            std::int32_t fileCount, std::int32_t wordCount,
+                                            const std::function<bool(std::int32_t)>& onRow,
+                                            bool& stopped) {
+  stopped = false;
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(std::max<std::int32_t>(fileCount, 0)));
+  DataMatrixWriter writer(fd, fileCount);
+  for (std::int32_t r = 1; r <= wordCount; ++r) {
+    std::string_view text;
+    if (reader.Next(text) != RecordFieldReader::Result::kField) {
+      return std::u16string(kInputPastEndOfFile);
+    }
+    if (std::u16string error = DecodeCountRow(text, row); !error.empty()) {
+      return error + u" (count row " + Utf8ToText(std::to_string(r)) + u")";
+    }
+    if (std::u16string error = writer.AppendRow(row); !error.empty()) return error;
+    if (onRow && !onRow(r)) {
+      stopped = true;
+      return {};
+    }
+  }
+  return writer.Finish();
 }
 
 namespace {
