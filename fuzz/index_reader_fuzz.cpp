@@ -49,22 +49,30 @@ class QuietObserver final : public quor::IndexLoadObserver {
 
 // Loads bytes as the index file f_index.quor, building its data file.
 void LoadAsIndexFile(std::string_view bytes) {
-  static const std::filesystem::path folder = [] {
+  // Never destroyed, so that the clean-up at exit can still name it.
+  static const std::filesystem::path* const folder = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "quor-fuzz-XXXXXX").string();
-    return std::filesystem::path(::mkdtemp(pattern.data()));
+    const char* dir = ::mkdtemp(pattern.data());
+    if (!dir) std::abort();
+    auto* made = new std::filesystem::path(dir);
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(*folder, ec);
+    });
+    return made;
   }();
-  const std::filesystem::path index = folder / "f_index.quor";
+  const std::filesystem::path index = *folder / "f_index.quor";
   FILE* out = std::fopen(index.c_str(), "wb");
   if (!out) return;
   std::fwrite(bytes.data(), 1, bytes.size(), out);
   std::fclose(out);
   std::error_code ec;
-  std::filesystem::remove(folder / "f_data.quor", ec);
+  std::filesystem::remove(*folder / "f_data.quor", ec);
 
   quor::IndexLoadRequest request;
   request.indexFilePath = quor::Utf8ToText(index.string());
   request.searchCaption = u"Search";
-  request.dataFolder = quor::Utf8ToText(folder.string());
+  request.dataFolder = quor::Utf8ToText(folder->string());
   QuietObserver observer;
   quor::StopToken stop;
   const quor::IndexLoadResult result = quor::LoadIndex(request, observer, stop);
