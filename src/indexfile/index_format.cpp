@@ -79,54 +79,20 @@ void WriteCountRows(RecordWriter& out, LexiconRows lexicon, std::int32_t fileCou
 }
 
 std::u16string WriteDataMatrix(int fd, LexiconRows lexicon, std::int32_t rowLength) {
-  // Blocks of the file system's usual size: a block that holds no value is
-  // not written at all, so it stays a hole.
-  constexpr std::int64_t kBlock = 4096;
-  constexpr std::int64_t kWindow = 1024 * kBlock;
-  const std::int64_t length = std::max<std::int32_t>(rowLength, 0);
-  const std::int64_t total = length * lexicon.WordCount();
-
-  // The window's buffer is cleared once; afterwards only the blocks that
-  // received values are cleared again.
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min(total, kWindow)), 0);
-  std::vector<bool> dirty;
-  for (std::int64_t start = 0; start < total; start += kWindow) {
-    const std::int64_t end = std::min(total, start + kWindow);
-    dirty.assign(static_cast<std::size_t>((end - start + kBlock - 1) / kBlock), false);
-    const auto firstRow = static_cast<std::int32_t>(start / length) + 1;
-    const auto lastRow = static_cast<std::int32_t>((end - 1) / length) + 1;
-    for (std::int32_t row = firstRow; row <= lastRow; ++row) {
-      const std::int64_t rowStart = static_cast<std::int64_t>(row - 1) * length;
-      for (const Posting& p : lexicon.Postings(row)) {
-        if (p.File() < 1 || p.File() > static_cast<std::uint32_t>(length)) continue;
-        const std::int64_t at = rowStart + p.File() - 1;
-        if (at < start || at >= end) continue;
-        buffer[static_cast<std::size_t>(at - start)] = p.Value();
-        dirty[static_cast<std::size_t>((at - start) / kBlock)] = true;
-      }
+  const auto length = static_cast<std::uint32_t>(std::max<std::int32_t>(rowLength, 0));
+  DataMatrixWriter writer(fd, rowLength);
+  std::vector<std::uint8_t> row(length, 0);
+  for (std::int32_t r = 1; r <= lexicon.WordCount(); ++r) {
+    const std::span<const Posting> postings = lexicon.Postings(r);
+    for (const Posting& p : postings) {
+      if (p.File() >= 1 && p.File() <= length) row[p.File() - 1] = p.Value();
     }
-    // Consecutive blocks with values go out in one write.
-    std::size_t block = 0;
-    while (block < dirty.size()) {
-      if (!dirty[block]) {
-        ++block;
-        continue;
-      }
-      std::size_t next = block;
-      while (next < dirty.size() && dirty[next]) ++next;
-      const std::int64_t from = static_cast<std::int64_t>(block) * kBlock;
-      const std::int64_t to = std::min(end - start, static_cast<std::int64_t>(next) * kBlock);
-      if (const int error = WriteAllAt(fd, buffer.data() + from,
-                                       static_cast<std::size_t>(to - from), start + from);
-          error != 0) {
-        return ErrorDescription(error);
-      }
-      std::fill(buffer.begin() + from, buffer.begin() + to, std::uint8_t{0});
-      block = next;
+    if (std::u16string error = writer.AppendRow(row); !error.empty()) return error;
+    for (const Posting& p : postings) {
+      if (p.File() >= 1 && p.File() <= length) row[p.File() - 1] = 0;
     }
   }
-  if (::ftruncate(fd, static_cast<off_t>(total)) != 0) return ErrorDescription(errno);
-  return {};
+  return writer.Finish();
 }
 
 std::u16string WriteDataFile(std::u16string_view path, LexiconRows lexicon,
@@ -137,22 +103,6 @@ std::u16string WriteDataFile(std::u16string_view path, LexiconRows lexicon,
   const int closeError = CloseChecked(fd);
   if (error.empty() && closeError != 0) error = ErrorDescription(closeError);
   return error;
-}
-
-std::u16string AppendLengthStamp(std::u16string_view path, std::int64_t textLength) {
-  if (textLength < 0 || textLength > std::numeric_limits<std::int32_t>::max()) {
-    return u"The index text is too long for the data file's length stamp";
-  }
-  const int fd = ::open(TextToUtf8(path).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  if (fd < 0) return ErrorDescription(errno);
-  const auto value = static_cast<std::uint32_t>(textLength);
-  const std::uint8_t stamp[4] = {
-      static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-      static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-  int error = WriteAllToFd(fd, stamp, sizeof stamp);
-  const int closeError = CloseChecked(fd);
-  if (error == 0) error = closeError;
-  return error == 0 ? std::u16string() : ErrorDescription(error);
 }
 
 }  // namespace quor

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "common/records.h"
+#include "indexfile/data_file.h"
 #include "indexfile/posting.h"
 
 namespace quor {
@@ -85,9 +86,5 @@ void WriteCountRows(RecordWriter& out, LexiconRows lexicon, std::int32_t fileCou
 // WriteDataMatrix into a file at path, created or replaced, then closed.
 [[nodiscard]] std::u16string WriteDataFile(std::u16string_view path, LexiconRows lexicon,
                                            std::int32_t rowLength);
-
-// Appends the LengthStamp to the end of the data file. Returns "" or the
-// description of the failure (also when textLength does not fit 32 bits).
-[[nodiscard]] std::u16string AppendLengthStamp(std::u16string_view path, std::int64_t textLength);
 
 }  // namespace quor
