@@ -53,11 +53,12 @@ void IndexRun::ProcessFile(const std::u16string& fullPath, int typeCode) {
     platform.DoEvents();
     return Ended();
   };
-  const FileReadResult read = ReadFileWords(platform, *scanner_, fullPath, typeCode,
+  ForwardingDocumentObserver observer(platform, platform.TempFolder(), [&platform] {
+    platform.DoEvents();
+    return false;
+  });
+  const FileReadResult read = ReadFileWords(observer, *scanner_, fullPath, typeCode,
                                             static_cast<std::uint32_t>(CurrentFileNumber), hooks);
-  // A folder that could not be removed now is tried again, and reported, at
-  // the end of the run.
-  if (!read.tempFolderLeft.empty()) docxFolder_ = read.tempFolderLeft;
   switch (read.outcome) {
     case FileReadOutcome::kRead:
     case FileReadOutcome::kPassedOver:  // keeps its list place and an all-zero column
