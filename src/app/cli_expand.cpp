@@ -11,7 +11,7 @@
 #include <ostream>
 
 #include "common/encoding.h"
-#include "index/compressor.h"
+#include "indexfile/compressor.h"
 
 namespace quor::app {
 

@@ -38,7 +38,7 @@ struct IndexRunProgress {
 };
 
 // Compresses source into target and replaces source with it; a status below
-// 0 is a failure (see index/compressor.h).
+// 0 is a failure (see indexfile/compressor.h).
 using CompressIndexFile =
     std::function<std::int32_t(const std::u16string& source, const std::u16string& target)>;
 std::int32_t CompressWithFileCompressor(const std::u16string& source, const std::u16string& target);

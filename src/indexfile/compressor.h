@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/fd_io.h"
+
 struct ZSTD_CCtx_s;
 struct ZSTD_DCtx_s;
 
@@ -58,6 +60,21 @@ class FileCompressor {
   [[nodiscard]] std::int32_t DecompressFile(std::u16string_view source, std::u16string_view target,
                                             bool replaceSource = false);
 
+  // Expansion piece by piece, for a reader that may stop early. BeginExpand
+  // opens source and checks its frame header as DecompressFile does:
+  // kCompressOk or a negative status. The expansion ends with EndExpand,
+  // FreeCompressionBuffer, a failure or the next BeginExpand.
+  [[nodiscard]] std::int32_t BeginExpand(std::u16string_view source);
+  // The byte length of the expanded text, as the frame header declares it
+  // (after a successful BeginExpand).
+  std::uint64_t DeclaredSize() const { return expected_; }
+  // Appends the next expanded bytes to `to` (at most about 128 KiB); done is
+  // set, with nothing appended, once the whole frame has been expanded and
+  // its checksum and size confirmed. kCompressOk or a negative status, which
+  // ends the expansion.
+  [[nodiscard]] std::int32_t ExpandMore(std::string& to, bool& done);
+  void EndExpand();
+
   void FreeCompressionBuffer();
 
   // The description of the last failure (empty after success).
@@ -68,6 +85,15 @@ class FileCompressor {
 
   ZSTD_CCtx_s* cctx_ = nullptr;
   ZSTD_DCtx_s* dctx_ = nullptr;
+  // The expansion in progress.
+  OwnedFd expandIn_;
+  std::string input_;
+  std::size_t inputPos_ = 0;
+  std::size_t inputSize_ = 0;
+  bool inputEnded_ = false;
+  bool frameDone_ = false;
+  std::uint64_t expected_ = 0;
+  std::uint64_t produced_ = 0;
   std::u16string lastError_;
 };
 

@@ -1,4 +1,4 @@
-#include "index/compressor.h"
+#include "indexfile/compressor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -84,6 +84,7 @@ int OpenTarget(const struct stat& source, const std::filesystem::path& path, Own
 }  // namespace
 
 FileCompressor::~FileCompressor() {
+  EndExpand();
   FreeCompressionBuffer();
 }
 
@@ -96,6 +97,7 @@ bool FileCompressor::AllocateCompressionBuffer() {
 }
 
 void FileCompressor::FreeCompressionBuffer() {
+  EndExpand();
   ZSTD_freeCCtx(cctx_);
   ZSTD_freeDCtx(dctx_);
   cctx_ = nullptr;
@@ -167,18 +169,21 @@ std::int32_t FileCompressor::CompressFile(std::u16string_view source, std::u16st
   return kCompressOk;
 }
 
-std::int32_t FileCompressor::DecompressFile(std::u16string_view source, std::u16string_view target,
-                                            bool replaceSource) {
+std::int32_t FileCompressor::BeginExpand(std::u16string_view source) {
+  EndExpand();
   lastError_.clear();
   if (!dctx_) return Fail(kCompressNoBuffer, u"No compression buffer");
-  const std::filesystem::path sourcePath = ToFsPath(source);
-  const std::filesystem::path targetPath = ToFsPath(target);
-
-  OwnedFd in;
+  OwnedFd& in = expandIn_;
   struct stat st {};
-  if (const int error = OpenSource(sourcePath, in, st); error != 0) {
+  if (const int error = OpenSource(ToFsPath(source), in, st); error != 0) {
+    EndExpand();
     return Fail(kCompressSourceMissing, ErrorDescription(error));
   }
+  // Every refusal below closes the file again.
+  const auto refuse = [&](std::int32_t status, std::u16string description) {
+    EndExpand();
+    return Fail(status, std::move(description));
+  };
 
   // The header must declare a content size that the file could hold.
   unsigned char head[kFrameHeaderMax];
@@ -186,80 +191,115 @@ std::int32_t FileCompressor::DecompressFile(std::u16string_view source, std::u16
   do {
     headLength = ::pread(in.Get(), head, sizeof head, 0);
   } while (headLength < 0 && errno == EINTR);
-  if (headLength < 0) return Fail(kCompressReadError, ErrorDescription(errno));
+  if (headLength < 0) return refuse(kCompressReadError, ErrorDescription(errno));
   const bool magic =
       headLength >= 4 && head[0] == 0x28 && head[1] == 0xB5 && head[2] == 0x2F && head[3] == 0xFD;
   if (!magic) {
     return headLength < 4 && headLength == st.st_size
-               ? Fail(kCompressTruncated, u"The compressed file ends early")
-               : Fail(kCompressCorrupt, u"Not a compressed file");
+               ? refuse(kCompressTruncated, u"The compressed file ends early")
+               : refuse(kCompressCorrupt, u"Not a compressed file");
   }
   const unsigned long long declared =
       ZSTD_getFrameContentSize(head, static_cast<std::size_t>(headLength));
   if (declared == ZSTD_CONTENTSIZE_ERROR) {
     return headLength == st.st_size && headLength < kFrameHeaderMax
-               ? Fail(kCompressTruncated, u"The compressed file ends early")
-               : Fail(kCompressCorrupt, u"The compressed file has a damaged header");
+               ? refuse(kCompressTruncated, u"The compressed file ends early")
+               : refuse(kCompressCorrupt, u"The compressed file has a damaged header");
   }
   if (declared == ZSTD_CONTENTSIZE_UNKNOWN) {
-    return Fail(kCompressBadContentSize, u"The compressed file does not declare its size");
+    return refuse(kCompressBadContentSize, u"The compressed file does not declare its size");
   }
-  const std::uint64_t expected = declared;
-  if (expected / kMaxExpansion > static_cast<std::uint64_t>(st.st_size)) {
-    return Fail(kCompressBadContentSize, u"The compressed file declares an impossible size");
+  if (declared / kMaxExpansion > static_cast<std::uint64_t>(st.st_size)) {
+    return refuse(kCompressBadContentSize, u"The compressed file declares an impossible size");
   }
 
+  ZSTD_DCtx_reset(dctx_, ZSTD_reset_session_and_parameters);
+  input_.resize(ZSTD_DStreamInSize());
+  inputPos_ = inputSize_ = 0;
+  inputEnded_ = frameDone_ = false;
+  expected_ = declared;
+  produced_ = 0;
+  return kCompressOk;
+}
+
+void FileCompressor::EndExpand() {
+  expandIn_.Close();
+}
+
+std::int32_t FileCompressor::ExpandMore(std::string& to, bool& done) {
+  done = false;
+  if (!expandIn_.Valid() || !dctx_) return Fail(kCompressNoBuffer, u"No expansion in progress");
+  const auto fail = [&](std::int32_t status, std::u16string description) {
+    EndExpand();
+    return Fail(status, std::move(description));
+  };
+  const std::size_t start = to.size();
+  const std::size_t room = ZSTD_DStreamOutSize();
+  for (;;) {
+    if (inputPos_ == inputSize_ && !inputEnded_) {
+      const std::int64_t got = ReadSome(expandIn_.Get(), input_.data(), input_.size());
+      if (got < 0) return fail(kCompressReadError, ErrorDescription(errno));
+      inputPos_ = 0;
+      inputSize_ = static_cast<std::size_t>(got);
+      inputEnded_ = got == 0;
+    }
+    if (frameDone_) {
+      if (inputPos_ < inputSize_) {
+        return fail(kCompressCorrupt, u"Unexpected data after the compressed text");
+      }
+      if (!inputEnded_) continue;
+      if (produced_ != expected_) {
+        return fail(kCompressBadContentSize, u"The compressed file holds less than it declares");
+      }
+      EndExpand();
+      done = true;
+      return kCompressOk;
+    }
+    to.resize(start + room);
+    ZSTD_inBuffer input{input_.data(), inputSize_, inputPos_};
+    ZSTD_outBuffer output{to.data() + start, room, 0};
+    const std::size_t left = ZSTD_decompressStream(dctx_, &output, &input);
+    to.resize(start + (ZSTD_isError(left) ? 0 : output.pos));
+    if (ZSTD_isError(left)) return fail(kCompressCorrupt, EngineText(left));
+    const bool progress = output.pos > 0 || input.pos > inputPos_;
+    inputPos_ = input.pos;
+    produced_ += output.pos;
+    if (produced_ > expected_) {
+      return fail(kCompressBadContentSize, u"The compressed file holds more than it declares");
+    }
+    if (left == 0) frameDone_ = true;
+    if (output.pos > 0) return kCompressOk;
+    if (inputEnded_ && !progress && !frameDone_) {
+      return fail(kCompressTruncated, u"The compressed file ends early");
+    }
+  }
+}
+
+std::int32_t FileCompressor::DecompressFile(std::u16string_view source, std::u16string_view target,
+                                            bool replaceSource) {
+  if (const std::int32_t status = BeginExpand(source); status < 0) return status;
+  const std::filesystem::path sourcePath = ToFsPath(source);
+  const std::filesystem::path targetPath = ToFsPath(target);
+  struct stat st {};
+  if (::fstat(expandIn_.Get(), &st) != 0) {
+    EndExpand();
+    return Fail(kCompressReadError, ErrorDescription(errno));
+  }
   OwnedFd out;
   if (const int error = OpenTarget(st, targetPath, out); error != 0) {
+    EndExpand();
     return Fail(kCompressTargetError, ErrorDescription(error));
   }
   PartialTarget partial(targetPath);
-
-  ZSTD_DCtx_reset(dctx_, ZSTD_reset_session_and_parameters);
-  std::vector<char> inBuffer(ZSTD_DStreamInSize());
-  std::vector<char> outBuffer(ZSTD_DStreamOutSize());
-  std::uint64_t produced = 0;
-  bool frameDone = false;
-  // Runs the engine over input (empty at the end of the file) and writes
-  // what it gives. Returns 0 or a negative status.
-  const auto pump = [&](ZSTD_inBuffer& input, bool& progress) -> std::int32_t {
-    ZSTD_outBuffer output{outBuffer.data(), outBuffer.size(), 0};
-    const std::size_t before = input.pos;
-    const std::size_t left = ZSTD_decompressStream(dctx_, &output, &input);
-    if (ZSTD_isError(left)) return Fail(kCompressCorrupt, EngineText(left));
-    produced += output.pos;
-    if (produced > expected) {
-      return Fail(kCompressBadContentSize, u"The compressed file holds more than it declares");
-    }
-    if (const int error = WriteAllToFd(out.Get(), outBuffer.data(), output.pos); error != 0) {
+  std::string piece;
+  for (bool done = false; !done;) {
+    piece.clear();
+    if (const std::int32_t status = ExpandMore(piece, done); status < 0) return status;
+    if (const int error = WriteAllToFd(out.Get(), piece.data(), piece.size()); error != 0) {
+      EndExpand();
       return Fail(kCompressWriteError, ErrorDescription(error));
     }
-    progress = output.pos > 0 || input.pos > before;
-    if (left == 0) frameDone = true;
-    return kCompressOk;
-  };
-  for (;;) {
-    const std::int64_t got = ReadSome(in.Get(), inBuffer.data(), inBuffer.size());
-    if (got < 0) return Fail(kCompressReadError, ErrorDescription(errno));
-    if (got == 0) break;
-    ZSTD_inBuffer input{inBuffer.data(), static_cast<std::size_t>(got), 0};
-    while (input.pos < input.size) {
-      if (frameDone) return Fail(kCompressCorrupt, u"Unexpected data after the compressed text");
-      bool progress = false;
-      if (const std::int32_t status = pump(input, progress); status < 0) return status;
-    }
   }
-  // Flush what the engine still holds once the input has run out.
-  while (!frameDone) {
-    ZSTD_inBuffer input{nullptr, 0, 0};
-    bool progress = false;
-    if (const std::int32_t status = pump(input, progress); status < 0) return status;
-    if (!frameDone && !progress) return Fail(kCompressTruncated, u"The compressed file ends early");
-  }
-  if (produced != expected) {
-    return Fail(kCompressBadContentSize, u"The compressed file holds less than it declares");
-  }
-  in.Close();
   if (const int error = out.Close(); error != 0) {
     return Fail(kCompressWriteError, ErrorDescription(error));
   }
