@@ -12,7 +12,7 @@
 #include "common/files.h"
 #include "frm_index_main_test_fixture.h"
 #include "indexfile/compressor.h"
-#include "index/index_run.h"
+#include "windows/index_run.h"
 
 namespace quor::test {
 

@@ -7,9 +7,9 @@
 #include <chrono>
 #include <ctime>
 
-#include "index/frm_index_main_texts.h"
 #include "index_run_test_fixture.h"
 #include "ui/app_context.h"
+#include "windows/frm_index_main_texts.h"
 
 namespace quor::test {
 namespace {

@@ -1,13 +1,13 @@
 // frmIndexMain: the Settings commands and the ".usri" settings file.
-#include "index/frm_index_main.h"
+#include "windows/frm_index_main.h"
 
 #include "common/files.h"
 #include "common/paths.h"
-#include "index/frm_index_main_texts.h"
-#include "index/index_settings.h"
 #include "ui/app_context.h"
 #include "ui/frm_pop_up.h"
 #include "ui/platform.h"
+#include "windows/frm_index_main_texts.h"
+#include "windows/index_settings.h"
 
 namespace quor {
 

@@ -15,10 +15,10 @@
 #include <optional>
 #include <string>
 
-#include "index/frm_index_main.h"
 #include "index/index_run_output.h"
 #include "index/lexicon.h"
 #include "index/word_scanner.h"
+#include "windows/frm_index_main.h"
 
 namespace quor {
 

@@ -1,4 +1,4 @@
-#include "index/frm_index_main.h"
+#include "windows/frm_index_main.h"
 
 #include <gtest/gtest.h>
 

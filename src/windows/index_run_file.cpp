@@ -1,7 +1,7 @@
 // The per-file work of the indexing pass: recording the file, reading its
 // lines (a DOCX document through its temporary text), counting its words and
 // turning the counts into the file's byte values.
-#include "index/index_run.h"
+#include "windows/index_run.h"
 
 #include <string>
 

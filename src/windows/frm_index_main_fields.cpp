@@ -1,15 +1,15 @@
 // frmIndexMain: the project fields, the folder choices, the subfolder and
 // excluded-file lists, Clear and Reset.
-#include "index/frm_index_main.h"
+#include "windows/frm_index_main.h"
 
 #include <algorithm>
 
 #include "common/files.h"
 #include "common/paths.h"
-#include "index/frm_index_main_texts.h"
 #include "selection/folder_listing.h"
 #include "ui/app_context.h"
 #include "ui/platform.h"
+#include "windows/frm_index_main_texts.h"
 
 namespace quor {
 

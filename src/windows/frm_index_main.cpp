@@ -1,17 +1,17 @@
 // frmIndexMain: controls, layout, loading, defaults and leaving the window.
-#include "index/frm_index_main.h"
+#include "windows/frm_index_main.h"
 
 #include <filesystem>
 
 #include "common/files.h"
 #include "common/paths.h"
-#include "index/frm_index_main_texts.h"
-#include "index/index_run.h"
-#include "index/index_settings.h"
 #include "ui/app_context.h"
 #include "ui/launcher.h"
 #include "ui/platform.h"
 #include "ui/shell_services.h"
+#include "windows/frm_index_main_texts.h"
+#include "windows/index_run.h"
+#include "windows/index_settings.h"
 
 namespace quor {
 

@@ -1,4 +1,4 @@
-#include "index/index_settings.h"
+#include "windows/index_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "common/encoding.h"
-#include "index/frm_index_main.h"
 #include "support/scripted_platform.h"
 #include "support/temp_folder.h"
 #include "ui/app_context.h"
 #include "ui/launcher.h"
+#include "windows/frm_index_main.h"
 
 namespace quor::test {
 

@@ -1,15 +1,15 @@
 // frmIndexMain: the checks of BuildIndex, the list-only walk and "List files".
-#include "index/frm_index_main.h"
+#include "windows/frm_index_main.h"
 
 #include <algorithm>
 
 #include "common/files.h"
 #include "common/paths.h"
-#include "index/frm_index_main_texts.h"
-#include "index/index_main_walk_host.h"
 #include "ui/app_context.h"
 #include "ui/frm_large_display.h"
 #include "ui/platform.h"
+#include "windows/frm_index_main_texts.h"
+#include "windows/index_main_walk_host.h"
 
 namespace quor {
 

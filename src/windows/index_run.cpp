@@ -1,6 +1,6 @@
 // The index build: the click on "Create index file", both passes and the end
 // of a run. The per-file work of the indexing pass is in process_file.cpp.
-#include "index/index_run.h"
+#include "windows/index_run.h"
 
 #include <unistd.h>
 
@@ -11,13 +11,13 @@
 #include "common/paths.h"
 #include "common/strings.h"
 #include "extract/docx.h"
-#include "indexfile/compressor.h"
-#include "index/frm_index_main_texts.h"
-#include "indexfile/index_format.h"
-#include "index/index_main_walk_host.h"
 #include "index/index_run_texts.h"
+#include "indexfile/compressor.h"
+#include "indexfile/index_format.h"
 #include "ui/app_context.h"
 #include "ui/platform.h"
+#include "windows/frm_index_main_texts.h"
+#include "windows/index_main_walk_host.h"
 
 namespace quor {
 

@@ -4,8 +4,8 @@
 
 #include "common/files.h"
 #include "frm_index_main_test_fixture.h"
-#include "index/index_settings.h"
 #include "ui/frm_pop_up.h"
+#include "windows/index_settings.h"
 
 namespace quor::test {
 namespace {
