@@ -161,46 +161,54 @@ bool Run::ReadRows() {
   return false;
 }
 
+// The words' rows are added one after the other (each row is read in order
+// once); the scores are those of adding the words file by file.
 bool Run::CountFiles(int first, int last) {
   std::vector<std::int32_t>& scores = result_.MatchCounts;
-  const std::vector<SearchTerm>& terms = result_.SearchTerms;
+  const auto from = static_cast<std::size_t>(first - 1);
+  const auto to = static_cast<std::size_t>(last);
+  std::int32_t* score = scores.data() + 1;  // score[k] is the score of file k + 1
   if (effectiveType_ == SearchType::kAnyWord) {
-    // Without sorting a score only has to be non-zero: the first word found
-    // in a file is enough.
+    // Without sorting a score only has to be non-zero: a file keeps the value
+    // of the first word found in it.
     const bool firstOnly = !request_.sort;
-    for (int j = first; j <= last; ++j) {
-      const auto column = static_cast<std::size_t>(j - 1);
-      std::int32_t score = 0;
-      for (const SearchTerm& term : terms) {
-        if (term.Counts.empty() || term.Counts[column] == 0) continue;
-        score += term.Counts[column];
-        if (firstOnly) break;
+    for (const SearchTerm& term : result_.SearchTerms) {
+      if (term.Counts.empty()) continue;
+      const std::uint8_t* value = term.Counts.data();
+      if (firstOnly) {
+        for (std::size_t k = from; k < to; ++k) score[k] = score[k] != 0 ? score[k] : value[k];
+      } else {
+        for (std::size_t k = from; k < to; ++k) score[k] += value[k];
       }
-      scores[static_cast<std::size_t>(j)] = score;
-      if (observer_.Yield()) return Abandon();
     }
-    return true;
+    return !observer_.Yield() || Abandon();
   }
-  for (int j = first; j <= last; ++j) {
-    const auto column = static_cast<std::size_t>(j - 1);
-    std::int32_t score = 0;
-    for (const SearchTerm& term : terms) {
-      const std::uint8_t value = term.Counts.empty() ? 0 : term.Counts[column];
-      if (value == 0) {
-        score = 0;
-        break;
-      }
-      score += value;
-    }
-    scores[static_cast<std::size_t>(j)] = score;
-    if (score > 0 && effectiveType_ == SearchType::kExactPhrase && !ConfirmPhrase(j)) {
-      scores[static_cast<std::size_t>(j)] = 0;
-    }
-    if (observer_.Yield()) return Abandon();
-    if (stop_.StopRequested()) {
-      result_.stopped = true;
+  // Every word must be present: a file missing one scores 0.
+  for (std::size_t k = from; k < to; ++k) score[k] = 1;
+  for (const SearchTerm& term : result_.SearchTerms) {
+    if (term.Counts.empty()) {
+      std::fill(score + from, score + to, 0);
       break;
     }
+    const std::uint8_t* value = term.Counts.data();
+    for (std::size_t k = from; k < to; ++k) {
+      score[k] = value[k] == 0 ? 0 : score[k] + (score[k] == 0 ? 0 : value[k]);
+    }
+  }
+  for (std::size_t k = from; k < to; ++k) {
+    if (score[k] > 0) --score[k];  // the 1 each file started with
+  }
+  for (int j = first; j <= last; ++j) {
+    const auto k = static_cast<std::size_t>(j - 1);
+    if (result_.stopped) {
+      score[k] = 0;  // not counted before the stop
+      continue;
+    }
+    if (score[k] > 0 && effectiveType_ == SearchType::kExactPhrase && !ConfirmPhrase(j)) {
+      score[k] = 0;
+    }
+    if (observer_.Yield()) return Abandon();
+    if (stop_.StopRequested()) result_.stopped = true;
   }
   return true;
 }
@@ -250,9 +258,17 @@ void Run::ListFiles(int first, int last) {
     return index_.FileList[static_cast<std::size_t>(a - 1)] >
            index_.FileList[static_cast<std::size_t>(b - 1)];
   };
-  std::sort(ranked.begin(), ranked.end(), better);
-  for (int j : ranked) {
+  // The best are put in order first; the rest only when files were missing.
+  std::size_t sorted = std::min(ranked.size(), static_cast<std::size_t>(kMaxFoundFiles) + 12);
+  std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(sorted),
+                    ranked.end(), better);
+  for (std::size_t i = 0; i < ranked.size(); ++i) {
     if (result_.FoundCount == kMaxFoundFiles) break;
+    if (i == sorted) {
+      std::sort(ranked.begin() + static_cast<std::ptrdiff_t>(sorted), ranked.end(), better);
+      sorted = ranked.size();
+    }
+    const int j = ranked[i];
     if (!ListFile(j, scores[static_cast<std::size_t>(j)])) continue;
     if (observer_.Yield()) {
       Abandon();
