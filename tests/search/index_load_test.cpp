@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -244,6 +246,16 @@ TEST_F(IndexLoadTest, DamagedIndexFilesGiveTheirMessages) {
   }
 }
 
+TEST(IndexFileName, EndingIsComparedExactly) {
+  RecordingObserver observer;
+  EXPECT_TRUE(CheckIndexFileName(u"/a/x_index.quor", observer));
+  EXPECT_FALSE(CheckIndexFileName(u"/a/x_INDEX.QUOR", observer));
+  ASSERT_EQ(observer.shown.size(), 1u);
+  EXPECT_EQ(observer.shown[0].text, u"Index file names must end in '_index.quor'.");
+  EXPECT_EQ(observer.shown[0].title, u"Invalid input");
+  EXPECT_EQ(observer.shown[0].icon, MsgIcon::Exclamation);
+}
+
 TEST_F(IndexLoadTest, MissingIndexFileIsReportedUnderTheSearchCaption) {
   const IndexLoadResult result = Load();
   EXPECT_FALSE(result.ready);
@@ -334,6 +346,71 @@ TEST_F(IndexLoadTest, DeleteOnQuitAsksAboutAFileWithContent) {
   RecordingObserver sink;
   EXPECT_FALSE(DeleteDataFileOnQuit(DataPath(), true, sink));
   EXPECT_TRUE(sink.shown.empty());
+}
+
+}  // namespace
+}  // namespace quor
+
+namespace quor {
+namespace {
+
+// An index written by `quor index` itself, when the program has been built:
+// it loads, and the data file a load rebuilds is the one the build wrote.
+TEST(IndexLoadOfABuiltIndex, RebuiltDataFileIsTheIndexBuildsOwn) {
+  const std::filesystem::path quor = std::filesystem::path(QUOR_BIN_DIR) / "quor";
+  if (!std::filesystem::exists(quor)) GTEST_SKIP() << "quor is not built";
+  test::TempFolder folder;
+  folder.Write("top/Ärger über Öl.txt", "Cats and dogs, cats. The café is open.\n");
+  folder.Write("top/sub/b.htm", "<html><b>Dogs</b> &amp; cats</html>\n");
+  folder.Write("top/sub/c d.txt", "Nothing but words, words and more words here\n");
+  folder.MakeFolder("out");
+  const std::string command =
+      "'" + quor.string() + "' index --project proj --title 'Été 2024' --top '" +
+      (folder.Path() / "top").string() + "' --output '" + (folder.Path() / "out").string() +
+      "' --all-subfolders --min-size 0 --yes >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string built = folder.Read("out/proj_data.quor");
+
+  IndexLoadRequest request;
+  request.indexFilePath = Utf8ToText((folder.Path() / "out" / "proj_index.quor").string());
+  RecordingObserver observer;
+  StopToken stop;
+  IndexLoadResult result = LoadIndex(request, observer, stop);
+  ASSERT_TRUE(result.ready);
+  EXPECT_TRUE(observer.results.empty());  // the build's data file is current
+  EXPECT_EQ(result.index.IndexTitle, u"Été 2024");
+  EXPECT_EQ(result.index.FileCount, 3);
+  EXPECT_NE(std::find(result.index.FileList.begin(), result.index.FileList.end(),
+                      std::u16string_view(u"Ärger über Öl.txt")),
+            result.index.FileList.end());
+
+  std::filesystem::remove(folder.Path() / "out" / "proj_data.quor");
+  result = LoadIndex(request, observer, stop);
+  ASSERT_TRUE(result.ready);
+  EXPECT_FALSE(observer.results.empty());
+  EXPECT_TRUE(folder.Read("out/proj_data.quor") == built);
+}
+
+}  // namespace
+}  // namespace quor
+
+namespace quor {
+namespace {
+
+TEST(TextStore, ViewsSurviveGrowthAndMoves) {
+  TextStore store;
+  std::vector<std::u16string_view> views;
+  for (int i = 0; i < 3000; ++i) {
+    views.push_back(store.InternUtf8(std::string(100 + i % 7, static_cast<char>('a' + i % 26))));
+  }
+  views.push_back(store.InternUtf8("Übersicht"));
+  TextStore moved = std::move(store);
+  EXPECT_EQ(store.Intern(u"again"), u"again");  // a moved-from store starts afresh
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_EQ(views[static_cast<std::size_t>(i)],
+              std::u16string(100 + i % 7, static_cast<char16_t>(u'a' + i % 26)));
+  }
+  EXPECT_EQ(views.back(), u"Übersicht");
 }
 
 }  // namespace
