@@ -135,6 +135,7 @@ class Run {
   bool ConfirmPhrase(int j);
   void ListFiles(int first, int last);
   bool ListFile(int j, std::int32_t score);
+  bool GoOnListing(std::u16string_view terminated);
   void Summarise();
   // The results box gets a new text, or more text at its end.
   void Show(std::u16string_view text) {
@@ -282,15 +283,7 @@ void Run::ListFiles(int first, int last) {
       const std::int32_t score = scores[static_cast<std::size_t>(j)];
       if (score < 1) continue;
       if (!ListFile(j, score)) continue;
-      if (observer_.Yield()) {
-        Abandon();
-        return;
-      }
-      if (stop_.StopRequested()) {
-        result_.stopped = true;
-        Append(u"Search terminated.");
-        return;
-      }
+      if (!GoOnListing(u"Search terminated.")) return;
     }
     return;
   }
@@ -320,16 +313,18 @@ void Run::ListFiles(int first, int last) {
     }
     const int j = ranked[i];
     if (!ListFile(j, scores[static_cast<std::size_t>(j)])) continue;
-    if (observer_.Yield()) {
-      Abandon();
-      return;
-    }
-    if (stop_.StopRequested()) {
-      result_.stopped = true;
-      Append(u"Listing terminated.");
-      return;
-    }
+    if (!GoOnListing(u"Listing terminated.")) return;
   }
+}
+
+// After a listed file: false when the listing ends, because the search was
+// abandoned or stopped (then with terminated at the end of the results).
+bool Run::GoOnListing(std::u16string_view terminated) {
+  if (observer_.Yield()) return Abandon();
+  if (!stop_.StopRequested()) return true;
+  result_.stopped = true;
+  Append(terminated);
+  return false;
 }
 
 // Lists file j when it exists; false when it does not.
