@@ -39,6 +39,19 @@ void CollapseAll(std::u16string& text, std::u16string_view from, std::u16string_
 
 }  // namespace
 
+void ForEachExtractPiece(const Extract& extract,
+                         const std::function<void(std::u16string_view piece, bool isMark)>& piece) {
+  const std::u16string_view text = extract.text;
+  std::size_t at = 0;
+  for (const ExtractMark& mark : extract.marks) {
+    if (mark.start < at || mark.start + mark.length > text.size()) continue;
+    if (mark.start > at) piece(text.substr(at, mark.start - at), false);
+    piece(text.substr(mark.start, mark.length), true);
+    at = mark.start + mark.length;
+  }
+  if (at < text.size()) piece(text.substr(at), false);
+}
+
 int ExtractWidth(int sizeItem) {
   return std::clamp(sizeItem, 1, 9) * 10;
 }
@@ -119,8 +132,8 @@ MadeExtract MakeExtract(std::u16string_view blockText, std::size_t position,
 
 int PlaceExtract(DecileState& state, std::int64_t blockStart, std::size_t position,
                  std::int64_t fileLength) {
-  // The position counts from 1 in a block that starts at character 1.
-  const double at = static_cast<double>(blockStart + 1) + static_cast<double>(position + 1);
+  // Both counted from 1, as the file's characters are.
+  const double at = static_cast<double>(blockStart) + static_cast<double>(position + 1);
   const double ratio = fileLength > 0 ? at / static_cast<double>(fileLength) : 1.0;
   int decile = std::clamp(static_cast<int>(std::nearbyint(ratio * 10)), 1, 9);
   if (decile < state.highest) return state.highest;
@@ -137,30 +150,30 @@ bool StoreExtract(std::vector<Extract>& list, Extract extract, int maxExtracts) 
          std::ssize(list) <= static_cast<std::ptrdiff_t>(kOverCollectFactor) * maxExtracts;
 }
 
-ExtractCollector::ExtractCollector(int width, int maxExtracts,
-                                   std::vector<std::u16string> searchWords, bool exactPhrase)
+FileExtractCollector::FileExtractCollector(int width, int maxExtracts,
+                                           std::vector<std::u16string> searchWords,
+                                           bool exactPhrase)
     : width_(width),
       maxExtracts_(maxExtracts),
       searchWords_(std::move(searchWords)),
       exactPhrase_(exactPhrase) {}
 
-void ExtractCollector::StartFile(std::int64_t fileLength) {
+void FileExtractCollector::BeginFile(std::int64_t fileLength) {
   fileLength_ = fileLength;
   deciles_ = {};
-  resume_ = 0;
   extracts_.clear();
 }
 
-bool ExtractCollector::AddOccurrence(std::u16string_view blockText, std::int64_t blockStart,
-                                     std::size_t position, std::u16string_view word) {
+std::size_t FileExtractCollector::Occurrence(std::u16string_view blockText, std::int64_t blockStart,
+                                             std::size_t position, std::u16string_view word) {
   MadeExtract made = MakeExtract(blockText, position, word, width_, searchWords_, exactPhrase_);
-  resume_ = made.resumePosition;
   const int decile = PlaceExtract(deciles_, blockStart, position, fileLength_);
-  return StoreExtract(extracts_, {decile, std::move(made.text), std::move(made.marks)},
-                      maxExtracts_);
+  const bool more =
+      StoreExtract(extracts_, {decile, std::move(made.text), std::move(made.marks)}, maxExtracts_);
+  return more ? made.resumePosition : std::u16string_view::npos;
 }
 
-bool ExtractCollector::ScanFull() const {
+bool FileExtractCollector::FileDone() const {
   return maxExtracts_ != kNoExtractLimit &&
          std::ssize(extracts_) > static_cast<std::ptrdiff_t>(kOverCollectFactor) * maxExtracts_;
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,12 @@ struct Extract {
   friend bool operator==(const Extract&, const Extract&) = default;
 };
 
+// Hands the extract's text to piece in order: the stretches between search
+// words with isMark false, each search word with isMark true. This is where a
+// report decides how a search word is shown.
+void ForEachExtractPiece(const Extract& extract,
+                         const std::function<void(std::u16string_view piece, bool isMark)>& piece);
+
 // What MakeExtract gives: the extract text with its marks, and the 0-based
 // position in the block just after the extract, from which the scanner looks
 // for the next occurrence so that extracts of one file never overlap.
@@ -74,7 +81,7 @@ struct DecileState {
 };
 
 // The decile (1..9) of an occurrence at the 0-based position of a block whose
-// first character is character blockStart (0-based) of a file of fileLength
+// first character is character blockStart (1-based) of a file of fileLength
 // characters; raised to the highest decile so far, which it then becomes.
 int PlaceExtract(DecileState& state, std::int64_t blockStart, std::size_t position,
                  std::int64_t fileLength);
@@ -86,32 +93,29 @@ bool StoreExtract(std::vector<Extract>& list, Extract extract, int maxExtracts);
 
 // Gathers one file's extracts while the scanner feeds it occurrences, one
 // block at a time.
-class ExtractCollector {
+class FileExtractCollector {
  public:
   // width: ExtractWidth of the size item; maxExtracts: kNoExtractLimit or >= 1;
   // searchWords case-folded, in the order of the search.
-  ExtractCollector(int width, int maxExtracts, std::vector<std::u16string> searchWords,
-                   bool exactPhrase);
+  FileExtractCollector(int width, int maxExtracts, std::vector<std::u16string> searchWords,
+                       bool exactPhrase);
 
   // Empties the list and the decile state before a file of fileLength
   // characters (or bytes, as the scanner counts) is scanned.
-  void StartFile(std::int64_t fileLength);
+  void BeginFile(std::int64_t fileLength);
 
-  // One occurrence of word at the 0-based position of a block's display
-  // text; blockStart is the number of characters of the file's earlier
-  // blocks. Returns false when the file's scan is to stop.
-  bool AddOccurrence(std::u16string_view blockText, std::int64_t blockStart, std::size_t position,
-                     std::u16string_view word);
+  // One occurrence of word at the 0-based position of a block's display text
+  // whose first character is character blockStart (1-based) of the file.
+  // Returns the position from which the block is searched on (just after the
+  // extract), or npos when the file's scan is to stop.
+  std::size_t Occurrence(std::u16string_view blockText, std::int64_t blockStart,
+                         std::size_t position, std::u16string_view word);
 
-  // Where in the current block the scanner looks for the next occurrence.
-  std::size_t ResumePosition() const { return resume_; }
   // True once the file holds more extracts than are worth collecting.
-  bool ScanFull() const;
+  bool FileDone() const;
 
   const std::vector<Extract>& Extracts() const { return extracts_; }
-  int MaxExtracts() const { return maxExtracts_; }
   const std::vector<std::u16string>& SearchWords() const { return searchWords_; }
-  bool ExactPhrase() const { return exactPhrase_; }
 
  private:
   int width_;
@@ -120,7 +124,6 @@ class ExtractCollector {
   bool exactPhrase_;
   std::int64_t fileLength_ = 0;
   DecileState deciles_;
-  std::size_t resume_ = 0;
   std::vector<Extract> extracts_;
 };
 

@@ -26,16 +26,17 @@ std::string Shown(std::u16string_view text, const std::vector<ExtractMark>& mark
 
 // Feeds a collector every whole-word occurrence of the first search word in
 // one block, resuming after each extract, as the scanner does.
-void FeedBlock(ExtractCollector& collector, std::u16string_view block, std::int64_t blockStart) {
+void FeedBlock(FileExtractCollector& collector, std::u16string_view block,
+               std::int64_t blockStart) {
   const std::u16string& word = collector.SearchWords().front();
-  std::size_t from = 0;
-  for (;;) {
+  for (std::size_t from = 0; from != std::u16string_view::npos;) {
     const std::size_t at = block.find(word, from);
     if (at == std::u16string_view::npos) return;
-    if (!collector.AddOccurrence(block, blockStart, at, word)) return;
-    from = std::max(collector.ResumePosition(), at + 1);
+    from = collector.Occurrence(block, blockStart, at, word);
   }
 }
+
+constexpr std::size_t kStop = std::u16string_view::npos;
 
 TEST(MakeExtract, CutsAroundTheOccurrence) {
   struct Row {
@@ -149,52 +150,60 @@ TEST(MakeExtract, ResumesJustAfterTheExtract) {
   const std::u16string block = u"aa bb target cc dd ee ff";
   const MadeExtract made = MakeExtract(block, 6, u"target", 4, {u"target"}, false);
   EXPECT_EQ(made.resumePosition, block.find(u"dd") + 2);
+  FileExtractCollector collector(10, 1, {u"target"}, false);
+  collector.BeginFile(100);
+  EXPECT_EQ(collector.Occurrence(block, 1, 6, u"target"), block.size());
+  EXPECT_NE(collector.Occurrence(block, 1, 6, u"target"), kStop) << "a repeat is not stored";
+  EXPECT_NE(collector.Occurrence(u"target x", 50, 0, u"target"), kStop);
+  EXPECT_NE(collector.Occurrence(u"target y", 60, 0, u"target"), kStop);
+  EXPECT_NE(collector.Occurrence(u"target z", 70, 0, u"target"), kStop);
+  EXPECT_EQ(collector.Occurrence(u"target w", 80, 0, u"target"), kStop) << "5 > 4 x 1";
 }
 
 TEST(PlaceExtract, DecilesRunFromOneToNineAndNeverDecrease) {
   DecileState state;
-  EXPECT_EQ(PlaceExtract(state, 0, 0, 1000), 1);
-  EXPECT_EQ(PlaceExtract(state, 0, 450, 1000), 5);
-  EXPECT_EQ(PlaceExtract(state, 0, 100, 1000), 5) << "an earlier place keeps the highest decile";
-  EXPECT_EQ(PlaceExtract(state, 4096, 900, 5000), 9) << "the last tenth gives 9, never 10";
+  EXPECT_EQ(PlaceExtract(state, 1, 0, 1000), 1);
+  EXPECT_EQ(PlaceExtract(state, 1, 450, 1000), 5);
+  EXPECT_EQ(PlaceExtract(state, 1, 100, 1000), 5) << "an earlier place keeps the highest decile";
+  EXPECT_EQ(PlaceExtract(state, 4097, 900, 5000), 9) << "the last tenth gives 9, never 10";
   DecileState fresh;
-  EXPECT_EQ(PlaceExtract(fresh, 0, 999, 1000), 9);
+  EXPECT_EQ(PlaceExtract(fresh, 1, 999, 1000), 9);
 }
 
-TEST(ExtractCollector, IdenticalConsecutiveExtractsAreStoredOnce) {
-  ExtractCollector collector(10, kNoExtractLimit, {u"echo"}, false);
-  collector.StartFile(2000);
+TEST(FileExtractCollector, IdenticalConsecutiveExtractsAreStoredOnce) {
+  FileExtractCollector collector(10, kNoExtractLimit, {u"echo"}, false);
+  collector.BeginFile(2000);
   const std::u16string block = u"echo";
-  EXPECT_TRUE(collector.AddOccurrence(block, 0, 0, u"echo"));
-  EXPECT_TRUE(collector.AddOccurrence(block, 0, 0, u"echo"));
+  EXPECT_NE(collector.Occurrence(block, 1, 0, u"echo"), kStop);
+  EXPECT_NE(collector.Occurrence(block, 1, 0, u"echo"), kStop);
   ASSERT_EQ(collector.Extracts().size(), 1u);
   EXPECT_EQ(collector.Extracts()[0].text, u"... echo ...");
   EXPECT_EQ(collector.Extracts()[0].decile, 1);
 }
 
-TEST(ExtractCollector, MaximumTwoStopsAtNineAndShowsTwo) {
+TEST(FileExtractCollector, MaximumTwoStopsAtNineAndShowsTwo) {
   std::u16string block;
   for (int i = 0; i < 20; ++i) block += u"word filler filler filler filler filler filler ";
-  ExtractCollector collector(10, 2, {u"word"}, false);
-  collector.StartFile(static_cast<std::int64_t>(block.size()));
-  FeedBlock(collector, block, 0);
+  FileExtractCollector collector(10, 2, {u"word"}, false);
+  collector.BeginFile(static_cast<std::int64_t>(block.size()));
+  FeedBlock(collector, block, 1);
   EXPECT_EQ(collector.Extracts().size(), 9u);
-  EXPECT_TRUE(collector.ScanFull());
+  EXPECT_TRUE(collector.FileDone());
   const ExtractCount count = CountExtracts(collector.Extracts().size(), 2);
   EXPECT_EQ(count.shown, 2u);
   EXPECT_TRUE(count.shortened);
   EXPECT_EQ(count.line, u"Number of extracts: 2 (more than 8 possible)");
 }
 
-TEST(ExtractCollector, StartFileForgetsTheLastFile) {
-  ExtractCollector collector(10, kNoExtractLimit, {u"late"}, false);
-  collector.StartFile(100);
+TEST(FileExtractCollector, StartFileForgetsTheLastFile) {
+  FileExtractCollector collector(10, kNoExtractLimit, {u"late"}, false);
+  collector.BeginFile(100);
   const std::u16string block = u"late";
-  EXPECT_TRUE(collector.AddOccurrence(block, 95, 0, u"late"));
+  EXPECT_NE(collector.Occurrence(block, 96, 0, u"late"), kStop);
   EXPECT_EQ(collector.Extracts().back().decile, 9);
-  collector.StartFile(100);
+  collector.BeginFile(100);
   EXPECT_TRUE(collector.Extracts().empty());
-  EXPECT_TRUE(collector.AddOccurrence(block, 0, 0, u"late"));
+  EXPECT_NE(collector.Occurrence(block, 1, 0, u"late"), kStop);
   EXPECT_EQ(collector.Extracts().back().decile, 1);
 }
 
