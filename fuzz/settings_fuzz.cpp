@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "common/records.h"
-#include "index/index_settings.h"
+#include "windows/index_settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

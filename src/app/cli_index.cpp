@@ -14,10 +14,10 @@
 #include "common/paths.h"
 #include "common/strings.h"
 #include "extract/program_texts.h"
-#include "index/frm_index_main.h"
-#include "index/index_run.h"
 #include "ui/app_context.h"
 #include "ui/console_platform.h"
+#include "windows/frm_index_main.h"
+#include "windows/index_run.h"
 
 namespace quor::app {
 

@@ -11,9 +11,9 @@
 #include "common/encoding.h"
 #include "common/paths.h"
 #include "extract/program_texts.h"
-#include "index/frm_index_main.h"
 #include "ui/app_context.h"
 #include "ui/console_platform.h"
+#include "windows/frm_index_main.h"
 
 namespace quor::app {
 

@@ -7,9 +7,9 @@
 #include "common/encoding.h"
 #include "common/files.h"
 #include "common/paths.h"
-#include "index/frm_index_main.h"
-#include "index/index_settings.h"
 #include "selection/folder_listing.h"
+#include "windows/frm_index_main.h"
+#include "windows/index_settings.h"
 
 namespace quor::app {
 

@@ -5,9 +5,9 @@
 #include "common/encoding.h"
 #include "common/files.h"
 #include "common/paths.h"
-#include "index/frm_index_main.h"
 #include "ui/frm_large_display.h"
 #include "ui/platform.h"
+#include "windows/frm_index_main.h"
 
 namespace quor::app {
 

@@ -10,6 +10,7 @@
 #include "common/encoding.h"
 #include "common/strings.h"
 #include "extract/common_words.h"
+#include "extract/html_text.h"
 #include "extract/text_normalize.h"
 
 namespace quor {
@@ -28,11 +29,6 @@ constexpr std::array<bool, 256> kScannerWordByte = [] {
   for (unsigned b = 0; b < 256; ++b) table[b] = LowByteIsLetter(b) || (b >= 48 && b <= 57);
   return table;
 }();
-
-bool IsTagNameStart(char16_t ch) {
-  return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || ch == u'/' || ch == u'!' ||
-         ch == u'?';
-}
 
 // The folded, space-free line equals the attachment marker.
 bool IsBase64Marker(std::u16string_view line) {

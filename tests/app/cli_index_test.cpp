@@ -7,7 +7,7 @@
 
 #include "common/encoding.h"
 #include "common/files.h"
-#include "index/compressor.h"
+#include "indexfile/compressor.h"
 #include "support/cli_runner.h"
 #include "support/temp_folder.h"
 

@@ -5,9 +5,9 @@
 
 #include "common/encoding.h"
 #include "common/files.h"
-#include "index/index_settings.h"
 #include "support/cli_runner.h"
 #include "support/temp_folder.h"
+#include "windows/index_settings.h"
 
 namespace quor::app {
 namespace {

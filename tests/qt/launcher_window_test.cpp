@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "app/frm_main.h"
-#include "index/frm_index_main.h"
 #include "support/temp_folder.h"
 #include "ui/qt/form_renderer.h"
 #include "ui/qt/qt_platform.h"
+#include "windows/frm_index_main.h"
 
 namespace quor::app {
 namespace {

@@ -9,9 +9,9 @@
 #include "app/frm_main.h"
 #include "app/screenshot_windows.h"
 #include "common/encoding.h"
-#include "index/frm_index_main.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/window_image.h"
+#include "windows/frm_index_main.h"
 
 namespace {
 

@@ -1,0 +1,349 @@
+// frmIndexMain: the project fields, the folder choices, the subfolder and
+// excluded-file lists, Clear and Reset.
+#include "windows/frm_index_main.h"
+
+#include <algorithm>
+
+#include "common/files.h"
+#include "common/paths.h"
+#include "selection/folder_listing.h"
+#include "ui/app_context.h"
+#include "ui/platform.h"
+#include "windows/frm_index_main_texts.h"
+
+namespace quor {
+
+using namespace index_main;
+
+namespace {
+
+// Characters a project name cannot hold: it names files and stands in the
+// index text.
+constexpr std::u16string_view kInadmissibleNameChars = u":\\/,<>'&\"";
+
+// A typed subfolder entry without the separators around it.
+std::u16string CleanSubfolderEntry(std::u16string_view entry) {
+  while (!entry.empty() && (entry.front() == kPathSeparator || entry.front() == u'\\')) {
+    entry.remove_prefix(1);
+  }
+  while (!entry.empty() && (entry.back() == kPathSeparator || entry.back() == u'\\')) {
+    entry.remove_suffix(1);
+  }
+  return std::u16string(entry);
+}
+
+}  // namespace
+
+// ---- project name ----
+
+void frmIndexMain::txbProjectName_KeyPress(char16_t& keyAscii) {
+  if (keyAscii == u' ') keyAscii = u'_';
+}
+
+void frmIndexMain::txbProjectName_LostFocus() {
+  const std::u16string name = Trim(txbProjectName.Text());
+  txbProjectName.SetText(name);
+  IndexFilePath.clear();
+  if (name.empty()) return;
+  const auto bad = name.find_first_of(kInadmissibleNameChars);
+  if (bad == std::u16string::npos) {
+    IndexFilePath = txbOutputFolder.Text() + name + u"_index" + u".quor";
+    return;
+  }
+  GetPlatform().MsgBox(
+      u"The project name contains an inadmissible character: " + std::u16string(1, name[bad]),
+      ui::MsgButtons::Ok, ui::MsgIcon::Exclamation, u"Project name");
+}
+
+// ---- folders ----
+
+void frmIndexMain::cmdTopFolder_Click() {
+  const std::u16string folder = GetPlatform().BrowseForFolder(
+      this, u"Specify top folder containing files and subfolders to be indexed");
+  if (folder.empty()) return;
+  SetTopFolder(folder);
+}
+
+void frmIndexMain::SetTopFolder(const std::u16string& folder) {
+  txbTopFolder.SetText(EnsureTrailingBackslash(folder));
+  ValidateIncludedSubfolders();
+  ValidateExcludedFiles();
+  chkExcludeFilesInTopFolder.SetValue(0);
+  UpdateTopFolderControls();
+  cmdListFiles[1].visible = false;
+  lblDifferentWordsFoundSoFar.caption.clear();
+}
+
+void frmIndexMain::txbTopFolder_Click() {
+  if (txbTopFolder.Text().empty()) cmdTopFolder_Click();
+}
+
+void frmIndexMain::cmdOutputFolder_Click() {
+  const std::u16string folder =
+      GetPlatform().BrowseForFolder(this, u"Specify folder for output files");
+  if (folder.empty()) return;
+  if (SetOutputFolder(folder)) cmdExtractData.SetFocus();
+}
+
+bool frmIndexMain::SetOutputFolder(const std::u16string& folder) {
+  txbOutputFolder.SetText(EnsureTrailingBackslash(folder));
+  ClearResultLabels();
+  // A folder on a read-only file system cannot take the index files.
+  if (GetPlatform().IsReadOnlyFileSystem(txbOutputFolder.Text())) {
+    GetPlatform().MsgBox(u"The output folder cannot be located on a CD-ROM.", ui::MsgButtons::Ok,
+                         ui::MsgIcon::Exclamation, u"Error");
+    txbOutputFolder.SetText(u"");
+    return false;
+  }
+  return true;
+}
+
+void frmIndexMain::UpdateTopFolderControls() {
+  lblTopFolderIsEmpty.caption.clear();
+  const bool hasTop = !txbTopFolder.Text().empty();
+  cmdExcludeFiles.enabled = hasTop;
+  txbExcludedFiles.enabled = hasTop;
+  lblNumExcludedFiles.visible = hasTop;
+  lblTopFolderIsEmpty.visible = hasTop;
+  if (!hasTop) {
+    TopFolderHasSubfolders = false;
+    chkExcludeFilesInTopFolder.SetValue(0);
+    chkExcludeFilesInTopFolder.visible = false;
+    cmdSelectSubfolders.enabled = false;
+    txbIncludedFolders.enabled = false;
+    chkIncludeSubfoldersOfSubfolders.visible = false;
+    lblNumSubfoldersSelected.visible = false;
+    ClearTotalLabels();
+    return;
+  }
+  FolderListing listing;
+  std::u16string error;
+  if (!ReadFolder(txbTopFolder.Text(), listing, error)) listing = FolderListing();
+  const auto fileCount = static_cast<std::int64_t>(listing.files.size());
+  if (fileCount == 0) {
+    lblTopFolderIsEmpty.caption = app_.GetProgramText(kTextTopFolderHasNoFiles);
+    cmdExcludeFiles.enabled = false;
+  }
+  TopFolderHasSubfolders = !listing.subfolders.empty();
+  cmdSelectSubfolders.enabled = TopFolderHasSubfolders;
+  chkExcludeFilesInTopFolder.visible = fileCount > 0 && TopFolderHasSubfolders;
+  if (chkExcludeFilesInTopFolder.visible) {
+    chkExcludeFilesInTopFolder.caption =
+        fileCount == 1 ? u"Exclude the single file in the top folder."
+                       : u"Exclude the " + ToText(fileCount) + u" files in the top folder.";
+  }
+  lblNumSubfoldersSelected.visible = true;
+  if (!TopFolderHasSubfolders) {
+    chkExcludeFilesInTopFolder.SetValue(0);
+    txbIncludedFolders.enabled = false;
+    chkIncludeSubfoldersOfSubfolders.visible = false;
+    lblNumSubfoldersSelected.caption = app_.GetProgramText(kTextTopFolderHasNoSubfolders);
+  } else {
+    txbIncludedFolders.enabled = true;
+    chkExcludeFilesInTopFolder.enabled = true;
+    chkIncludeSubfoldersOfSubfolders.visible = NumIncludedSubfolders() > 0;
+    chkIncludeSubfoldersOfSubfolders.caption =
+        app_.GetProgramText(NumIncludedSubfolders() == 1 ? kTextNestedOne : kTextNestedSeveral);
+    if (NumIncludedSubfolders() == 0) {
+      lblNumSubfoldersSelected.caption = app_.GetProgramText(kTextNoSubfolders);
+      chkExcludeFilesInTopFolder.SetValue(0);
+    } else {
+      cmdExcludeFiles.enabled = true;
+      UpdateIncludedCount();
+    }
+  }
+  ClearTotalLabels();
+}
+
+// ---- included subfolders ----
+
+void frmIndexMain::UpdateIncludedCount() {
+  const int count = NumIncludedSubfolders();
+  if (count == 1) {
+    lblNumSubfoldersSelected.caption = app_.GetProgramText(kTextOneSubfolder);
+    return;
+  }
+  lblNumSubfoldersSelected.caption =
+      NumberToWords(count) + u" " + app_.GetProgramText(kTextSeveralSubfolders);
+}
+
+void frmIndexMain::ValidateIncludedSubfolders() {
+  if (!txbIncludedFolders.Text().empty()) {
+    const std::u16string& top = txbTopFolder.Text();
+    const auto before = IncludedSubfolders.size();
+    std::erase_if(IncludedSubfolders, [&](const std::u16string& entry) {
+      return top.empty() || !FolderExists(top + entry);
+    });
+    if (IncludedSubfolders.size() != before)
+      txbIncludedFolders.SetText(JoinLines(IncludedSubfolders));
+  }
+  UpdateIncludedCount();
+}
+
+void frmIndexMain::cmdSelectSubfolders_Click() {
+  ShowNotAvailable(cmdSelectSubfolders);
+}
+
+void frmIndexMain::txbIncludedFolders_LostFocus() {
+  TextList entries;
+  SplitLines(txbIncludedFolders.Text(), entries, 0, true);
+  IncludedSubfolders.clear();
+  for (const std::u16string& entry : entries) {
+    std::u16string clean = CleanSubfolderEntry(entry);
+    if (!clean.empty() && std::find(IncludedSubfolders.begin(), IncludedSubfolders.end(), clean) ==
+                              IncludedSubfolders.end()) {
+      IncludedSubfolders.push_back(std::move(clean));
+    }
+  }
+  txbIncludedFolders.SetText(JoinLines(IncludedSubfolders));
+  ValidateIncludedSubfolders();
+  UpdateTopFolderControls();
+}
+
+// ---- excluded files ----
+
+void frmIndexMain::UpdateExcludedCount() {
+  const int count = NumExcludedFiles();
+  if (count == 0) {
+    lblNumExcludedFiles.caption = u"No files are excluded.";
+  } else if (count == 1) {
+    lblNumExcludedFiles.caption = u"One file is excluded.";
+  } else {
+    std::u16string text = app_.GetProgramText(kTextSeveralExcluded);
+    const auto at = text.find(u"99");
+    if (at != std::u16string::npos) text.replace(at, 2, ToText(count));
+    lblNumExcludedFiles.caption = text;
+  }
+  Refresh();
+}
+
+void frmIndexMain::ValidateExcludedFiles() {
+  if (!txbExcludedFiles.Text().empty()) {
+    const std::u16string& top = txbTopFolder.Text();
+    const auto before = ExcludedFiles.size();
+    std::erase_if(ExcludedFiles, [&](const std::u16string& entry) {
+      return top.empty() || !FileExists(top + entry);
+    });
+    if (ExcludedFiles.size() != before) txbExcludedFiles.SetText(JoinLines(ExcludedFiles));
+  }
+  UpdateExcludedCount();
+}
+
+void frmIndexMain::cmdExcludeFiles_Click() {
+  ShowNotAvailable(cmdExcludeFiles);
+}
+
+void frmIndexMain::txbExcludedFiles_LostFocus() {
+  SplitLines(txbExcludedFiles.Text(), ExcludedFiles, 0, true);
+  if (!ExcludedFiles.empty()) {
+    SortStrings(ExcludedFiles, 0, NumExcludedFiles() - 1, true);
+  }
+  txbExcludedFiles.SetText(JoinLines(ExcludedFiles));
+  UpdateExcludedCount();
+}
+
+void frmIndexMain::cmdExpandFilepathExclusions_Click() {
+  ShowNotAvailable(cmdExpandFilepathExclusions);
+}
+
+void frmIndexMain::ShowNotAvailable(const ui::CommandButton& button) {
+  std::u16string hint;
+  if (&button == &cmdSelectSubfolders) {
+    hint = u"Type the subfolders into the box, one per line, relative to the top folder.";
+  } else if (&button == &cmdExcludeFiles) {
+    hint = u"Type the files into the box, one per line, relative to the top folder.";
+  } else {
+    hint = u"Type the strings into the box, separated by commas.";
+  }
+  GetPlatform().MsgBox(u"This window is not available in this build.  " + hint, ui::MsgButtons::Ok,
+                       ui::MsgIcon::Information, button.caption);
+}
+
+// ---- Clear and Reset ----
+
+void frmIndexMain::cboClear_Click() {
+  if (fillingCombos_ || !FormLoaded) return;
+  if (GetPlatform().MsgBox(u"Are you sure?", ui::MsgButtons::YesNo, ui::MsgIcon::Question,
+                           u"Clear") != ui::MsgResult::Yes) {
+    return;
+  }
+  cmdClear_Click();
+}
+
+void frmIndexMain::cmdClear_Click() {
+  const int item = cboClear.ListIndex();
+  if (item >= 0) ClearField(item);
+  FocusFirstEmptyField();
+}
+
+void frmIndexMain::ClearField(int item) {
+  bool folderListTouched = false;
+  auto clearIncluded = [&] {
+    txbIncludedFolders.SetText(u"");
+    IncludedSubfolders.clear();
+    folderListTouched = true;
+  };
+  auto clearExcluded = [&] {
+    txbExcludedFiles.SetText(u"");
+    ExcludedFiles.clear();
+    UpdateExcludedCount();
+    folderListTouched = true;
+  };
+  switch (item) {
+    case kClearOutputFolder:
+      txbOutputFolder.SetText(u"");
+      break;
+    case kClearMaximumFilesize:
+      txbMaximumFilesize.SetText(u"");
+      break;
+    case kClearMinimumFilesize:
+      txbMinimumFilesize.SetText(u"");
+      break;
+    case kClearExcludedFilepaths:
+      txbExcludedFilepaths.SetText(u"");
+      FilepathFragments.clear();
+      ClearTotalLabels();
+      break;
+    case kClearExcludedFiles:
+      clearExcluded();
+      ClearTotalLabels();
+      break;
+    case kClearIncludedSubfolders:
+      clearIncluded();
+      ClearTotalLabels();
+      break;
+    case kClearTopFolder:
+      txbTopFolder.SetText(u"");
+      clearIncluded();
+      clearExcluded();
+      ClearTotalLabels();
+      cmdListFiles[1].visible = false;
+      break;
+    case kClearTitle:
+      txbTitle.SetText(u"");
+      break;
+    case kClearProjectName:
+      txbProjectName.SetText(u"");
+      IndexFilePath.clear();
+      break;
+    default:
+      return;
+  }
+  if (folderListTouched) UpdateTopFolderControls();
+}
+
+void frmIndexMain::cmdReset_Click() {
+  const std::u16string text = app_.GetProgramText(kTextResetQuestion1) + std::u16string(kCrLf) +
+                              app_.GetProgramText(kTextResetQuestion2);
+  if (GetPlatform().MsgBox(text, ui::MsgButtons::YesNo, ui::MsgIcon::Question, cmdReset.caption) !=
+      ui::MsgResult::Yes) {
+    return;
+  }
+  SetDefaults();
+  txbProjectName_LostFocus();
+  ClearResultLabels();
+  UpdateTopFolderControls();
+  FocusFirstEmptyField();
+}
+
+}  // namespace quor

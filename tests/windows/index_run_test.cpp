@@ -1,0 +1,393 @@
+// Building an index from the Index Module window as a user does: click
+// "Create index file", answer the boxes, press Pause in the middle.
+#include <fcntl.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+
+#include "index_run_test_fixture.h"
+#include "ui/app_context.h"
+#include "windows/frm_index_main_texts.h"
+
+namespace quor::test {
+namespace {
+
+using ui::MsgResult;
+
+constexpr char16_t kCompleted[] = u"Data extraction completed.   Index file is proj_index.quor.  ";
+constexpr char16_t kStopped[] = u"Data extraction stopped.  ";
+
+TEST_F(IndexRunTest, WorkedExampleGivesTheExactIndexTextAndDataFile) {
+  tmp.Write("top/a.txt", "Cats and dogs, cats");
+  tmp.Write("top/sub/b.htm", "<b>Dogs</b>");
+  frmIndexMain& f = OpenProject();
+  f.cmdExtractData.Click();
+
+  EXPECT_TRUE(platform.MessageTexts().empty());
+  EXPECT_EQ(IndexText(),
+            "\"a.txt\"\r\n"
+            "\"sub/b.htm\"\r\n"
+            "\"End of file list\"\r\n"
+            "3,\"My docs\"\r\n"
+            "2,\"and\"\r\n"
+            "1,\"cats\"\r\n"
+            "3,\"dogs\"\r\n"
+            "967,\"End of lexicon\"\r\n"
+            "\"255,0\"\r\n"
+            "\"128,0\"\r\n"
+            "\"128,255\"\r\n");
+  EXPECT_EQ(DataBytes(), std::string("\xFF\x00\x80\x00\x80\xFF\x87\x00\x00\x00", 10));
+  EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"proj_data.quor", "proj_index.quor"}));
+
+  EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
+  EXPECT_TRUE(f.IndexCreated);
+  EXPECT_TRUE(f.cmdListFiles[1].visible);
+  EXPECT_TRUE(f.cmdListFiles[1].HasFocus());
+  EXPECT_EQ(f.cmdExtractData.caption, u"Create index file");
+  EXPECT_TRUE(f.txbTitle.enabled);
+  EXPECT_EQ(f.lblTotalTextSize.caption, u"Total text size: 30 bytes");
+  EXPECT_EQ(f.lblNowProcessingFile.caption, u"Writing the index.  Different words: 3");
+  EXPECT_EQ(f.lblAsterisks.caption, u"");
+  // "List files which were indexed" shows the relative paths.
+  ASSERT_EQ(f.walk.IndexFileCount, 2);
+  EXPECT_EQ(f.walk.IndexFileList[1], u"a.txt");
+  EXPECT_EQ(f.walk.IndexFileList[2], u"sub/b.htm");
+  EXPECT_EQ(DocxFoldersLeft(), 0);
+}
+
+TEST_F(IndexRunTest, PauseThenOkLetsTheRunGoOn) {
+  WriteText("a.txt");
+  WriteText("b.txt");
+  frmIndexMain& f = OpenProject();
+  platform.WhenDoEvents(
+      [&] { return f.lblNowProcessingFile.caption == u"Now processing file #1."; },
+      [&] { f.cmdExtractData.Click(); });
+  platform.AnswerNext(MsgResult::Ok);
+  f.cmdExtractData.Click();
+
+  ASSERT_EQ(platform.messages.size(), 1u);
+  const ui::MessageBoxRequest& box = platform.messages[0].request;
+  EXPECT_EQ(box.title, u"Paused");
+  EXPECT_EQ(box.text, app.GetProgramText(31));
+  EXPECT_EQ(box.buttons, ui::MsgButtons::OkCancel);
+  EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
+}
+
+TEST_F(IndexRunTest, CancelInTheCountingPassEndsSilentlyWithControlsBack) {
+  WriteText("a.txt");
+  WriteText("b.txt");
+  frmIndexMain& f = OpenProject();
+  platform.WhenDoEvents([&] { return !f.walk.IndexingPass && f.walk.IndexFileCount == 1; },
+                        [&] { f.cmdExtractData.Click(); });
+  platform.AnswerNext(MsgResult::Cancel);
+  f.cmdExtractData.Click();
+
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.title, u"Paused");
+  EXPECT_TRUE(OutputFiles().empty());
+  EXPECT_EQ(f.lblCurrentFile.caption, u"");
+  EXPECT_EQ(f.cmdExtractData.caption, u"Create index file");
+  EXPECT_TRUE(f.txbTitle.enabled);
+  EXPECT_TRUE(f.cmdListFiles[0].enabled);
+  EXPECT_FALSE(f.IndexCreated);
+}
+
+TEST_F(IndexRunTest, CancelInTheIndexingPassStopsAndRemovesBothFiles) {
+  WriteText("a.txt");
+  WriteText("b.txt");
+  WriteText("c.txt");
+  frmIndexMain& f = OpenProject();
+  platform.WhenDoEvents(
+      [&] { return f.lblNowProcessingFile.caption == u"Now processing file #2."; },
+      [&] {
+        // The files exist while the pass runs.
+        EXPECT_TRUE(std::filesystem::exists(IndexPath()));
+        EXPECT_TRUE(std::filesystem::exists(DataPath()));
+        f.cmdExtractData.Click();
+      });
+  platform.AnswerNext(MsgResult::Cancel);
+  f.cmdExtractData.Click();
+
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(f.lblCurrentFile.caption, kStopped);
+  EXPECT_TRUE(OutputFiles().empty());
+  EXPECT_FALSE(f.IndexCreated);
+  EXPECT_FALSE(f.cmdListFiles[1].visible);
+  EXPECT_TRUE(f.cmdExtractData.HasFocus());
+}
+
+TEST_F(IndexRunTest, ClosingTheWindowDuringThePassAbandonsTheRunSilently) {
+  WriteText("a.txt");
+  WriteText("b.txt");
+  frmIndexMain& f = OpenProject();
+  platform.WhenDoEvents(
+      [&] { return f.lblNowProcessingFile.caption == u"Now processing file #1."; },
+      [&] { f.Unload(); });
+  f.cmdExtractData.Click();
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(OutputFiles().empty());
+  EXPECT_FALSE(f.IndexCreated);
+}
+
+TEST_F(IndexRunTest, ClickBetweenThePassesPausesInsteadOfStartingASecondRun) {
+  WriteText("a.txt");
+  frmIndexMain& f = OpenProject();
+  platform.WhenDoEvents([&] { return f.cmdExtractData.caption == app.GetProgramText(50); },
+                        [&] { f.cmdExtractData.Click(); });
+  platform.AnswerNext(MsgResult::Ok);
+  f.cmdExtractData.Click();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.title, u"Paused");
+  EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
+}
+
+TEST_F(IndexRunTest, ExistingIndexIsKeptWhenOverwriteIsAnsweredNo) {
+  WriteText("a.txt");
+  tmp.Write("out/proj_index.quor", "old");
+  frmIndexMain& f = OpenProject();
+  platform.AnswerNext(MsgResult::No);
+  f.cmdExtractData.Click();
+
+  ASSERT_EQ(platform.messages.size(), 1u);
+  const ui::MessageBoxRequest& box = platform.messages[0].request;
+  EXPECT_EQ(box.text,
+            u"An index file " + Utf8ToText(IndexPath().string()) + u" exists.  Overwrite this?");
+  EXPECT_EQ(box.title, u"Create index file");
+  EXPECT_EQ(box.buttons, ui::MsgButtons::YesNo);
+  EXPECT_EQ(ReadWholeFile(Utf8ToText(IndexPath().string())), "old");
+  EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"proj_index.quor"}));
+
+  platform.AnswerNext(MsgResult::Yes);
+  f.cmdExtractData.Click();
+  EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
+  EXPECT_EQ(IndexText().substr(0, 9), "\"a.txt\"\r\n");
+}
+
+TEST_F(IndexRunTest, OneFileMoreThanTheLimitStopsTheCountingPassWithTwoMessages) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) WriteText(name);
+  frmIndexMain& f = OpenProject();
+  f.walk.MaxFilesToIndex = 3;
+  f.cmdExtractData.Click();
+
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.text,
+            u"Too many files!  No more than 3 files can be indexed.");
+  EXPECT_EQ(platform.messages[0].request.title, u"Create index file");
+  EXPECT_EQ(f.lblNowProcessingFile.caption, u"Stopped at 3 files.");
+  EXPECT_EQ(f.walk.IndexFileCount, 4);
+  EXPECT_TRUE(OutputFiles().empty());
+  // The window is still open: later loops must not take it for closed.
+  EXPECT_FALSE(app.ModuleClosed);
+  EXPECT_TRUE(f.txbTitle.enabled);
+}
+
+TEST_F(IndexRunTest, NoQualifyingFileShowsTheNoFilesMessage) {
+  tmp.Write("top/readme", "no extension, never indexed");
+  frmIndexMain& f = OpenProject();
+  f.cmdExtractData.Click();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.text, app.GetProgramText(90) + u".");
+  EXPECT_EQ(platform.messages[0].request.title, app.GetProgramText(50));
+  EXPECT_TRUE(OutputFiles().empty());
+}
+
+TEST_F(IndexRunTest, TitleWithADoubleQuoteIsRefusedWithFocusOnTheTitle) {
+  WriteText("a.txt");
+  frmIndexMain& f = OpenProject(u"My \"docs\"");
+  f.cmdExtractData.Click();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].request.text.find(u"double quote"), std::u16string::npos);
+  EXPECT_EQ(platform.messages[0].request.title, u"Create index file");
+  EXPECT_TRUE(f.txbTitle.HasFocus());
+  EXPECT_TRUE(OutputFiles().empty());
+}
+
+TEST_F(IndexRunTest, TagLeftOpenAtTheEndOfAFileDoesNotHideTheNextFile) {
+  tmp.Write("top/a.htm", "alpha <b\r\n");
+  tmp.Write("top/b.txt", "beta gamma");
+  frmIndexMain& f = OpenProject();
+  f.cmdExtractData.Click();
+  ASSERT_EQ(f.lblCurrentFile.caption, kCompleted);
+  EXPECT_NE(Run().Lexicon.Find(u"alpha"), 0);
+  EXPECT_NE(Run().Lexicon.Find(u"beta"), 0);
+  EXPECT_NE(Run().Lexicon.Find(u"gamma"), 0);
+}
+
+TEST_F(IndexRunTest, FilesWithoutWordsKeepTheirPlaceAndAZeroColumn) {
+  tmp.Write("top/a.htm", "<p></p><br>");
+  tmp.Write("top/b.txt", "beta gamma");
+  frmIndexMain& f = OpenProject();
+  f.cmdExtractData.Click();
+  ASSERT_EQ(f.lblCurrentFile.caption, kCompleted);
+  EXPECT_EQ(IndexText(),
+            "\"a.htm\"\r\n\"b.txt\"\r\n\"End of file list\"\r\n2,\"My docs\"\r\n1,\"beta\"\r\n"
+            "2,\"gamma\"\r\n967,\"End of lexicon\"\r\n\"0,255\"\r\n\"0,255\"\r\n");
+}
+
+// ---- DOCX documents ----
+
+TEST_F(IndexRunTest, LargeDocxDeclinedWithGoOnKeepsAZeroColumnAndTheRunGoesOn) {
+  tmp.Write("top/a.txt", "alpha");
+  WriteDocx("b.docx", Document("beta", 5300000));
+  tmp.Write("top/c.txt", "gamma");
+  frmIndexMain& f = OpenProject();
+  platform.AnswerNext(MsgResult::No);  // continue scanning this big file?
+  platform.AnswerNext(MsgResult::Ok);  // try saving it as a text file
+  platform.AnswerNext(MsgResult::Ok);  // OK: go on with the next file
+  f.cmdExtractData.Click();
+
+  ASSERT_EQ(platform.messages.size(), 3u);
+  EXPECT_EQ(platform.messages[0].request.title, u"Big file");
+  EXPECT_EQ(platform.messages[2].request.title, u"File possibly too large");
+  EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
+  EXPECT_EQ(IndexText(),
+            "\"a.txt\"\r\n\"b.docx\"\r\n\"c.txt\"\r\n\"End of file list\"\r\n2,\"My docs\"\r\n"
+            "1,\"alpha\"\r\n2,\"gamma\"\r\n967,\"End of lexicon\"\r\n\"255,-2\"\r\n\"-2,255\"\r\n");
+  EXPECT_EQ(DocxFoldersLeft(), 0);
+}
+
+TEST_F(IndexRunTest, DocxOverTenMegabytesEndsTheRun) {
+  tmp.Write("top/a.txt", "alpha");
+  WriteDocx("b.docx", Document("beta", 10485761));
+  frmIndexMain& f = OpenProject();
+  f.cmdExtractData.Click();
+
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.title, u"File too large");
+  EXPECT_EQ(f.lblCurrentFile.caption, kStopped);
+  EXPECT_TRUE(OutputFiles().empty());
+  EXPECT_EQ(DocxFoldersLeft(), 0);
+}
+
+TEST_F(IndexRunTest, DamagedDocxAnsweredYesIsScanned) {
+  const std::filesystem::path docx = WriteDocx("a.docx", Document("delta"), true);
+  std::string bytes = *ReadWholeFile(Utf8ToText(docx.string()));
+  const std::size_t at = bytes.find("delta");
+  ASSERT_NE(at, std::string::npos);
+  bytes[at + 4] = 'e';
+  tmp.Write("top/a.docx", bytes);
+  frmIndexMain& f = OpenProject();
+  platform.AnswerNext(MsgResult::Yes);
+  f.cmdExtractData.Click();
+
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].request.text.find(u"Do you wish to scan this file anyway?"),
+            std::u16string::npos);
+  EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
+  EXPECT_NE(Run().Lexicon.Find(u"delte"), 0);
+  EXPECT_EQ(DocxFoldersLeft(), 0);
+}
+
+TEST_F(IndexRunTest, DocxWithoutDocumentTextIsPassedOverAndTheRunGoesOn) {
+  tmp.Write("top/a.docx", "PK\x03\x04 this is not a readable package at all");
+  tmp.Write("top/b.txt", "beta gamma");
+  frmIndexMain& f = OpenProject();
+  f.cmdExtractData.Click();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].request.text.find(u"has no document text"), std::u16string::npos);
+  EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
+  EXPECT_EQ(Run().Lexicon.Find(u"beta"), 1);
+}
+
+// ---- failures while writing ----
+
+TEST_F(IndexRunTest, CompressionFailureLeavesTheTextWithoutStamp) {
+  tmp.Write("top/a.txt", "Cats and dogs, cats");
+  frmIndexMain& f = OpenProject();
+  Run().compressFile = [](const std::u16string&, const std::u16string&) { return -5; };
+  f.cmdExtractData.Click();
+
+  EXPECT_EQ(f.lblCurrentFile.caption, u"Compression error when creating index file.  ");
+  EXPECT_FALSE(f.IndexCreated);
+  EXPECT_FALSE(f.cmdListFiles[1].visible);
+  const std::string text = *ReadWholeFile(Utf8ToText(IndexPath().string()));
+  EXPECT_EQ(text.substr(0, 9), "\"a.txt\"\r\n");
+  // Three words of one file: three bytes, no stamp.
+  EXPECT_EQ(DataBytes(), "\xFF\x80\x80");
+}
+
+TEST_F(IndexRunTest, CompressionTargetIsTheIndexPathEndingInDwixc) {
+  EXPECT_EQ(CompressionTargetPath(u"/out/proj_index.quor"), u"/out/proj_index.qdwixc");
+}
+
+struct FullDiskCase {
+  const char* name;
+  const char* failingFile;  // suffix of the path that is opened on a full disk
+};
+
+class FullDiskTest : public IndexRunTest, public ::testing::WithParamInterface<FullDiskCase> {};
+
+TEST_P(FullDiskTest, WriteErrorEndsTheRunAsStoppedWithNoIndexLeft) {
+  const FullDiskCase& c = GetParam();
+  SCOPED_TRACE(c.name);
+  tmp.Write("top/a.txt", "Cats and dogs, cats");
+  frmIndexMain& f = OpenProject();
+  const std::u16string failing = Utf8ToText(c.failingFile);
+  Run().openForWriting = [failing](const std::u16string& path) {
+    if (path.size() >= failing.size() &&
+        path.compare(path.size() - failing.size(), failing.size(), failing) == 0) {
+      return ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    }
+    return OpenFileForWriting(path);
+  };
+  f.cmdExtractData.Click();
+
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.title, app.GetProgramText(48));
+  EXPECT_EQ(platform.messages[0].request.icon, ui::MsgIcon::Critical);
+  EXPECT_EQ(f.lblCurrentFile.caption, kStopped);
+  EXPECT_FALSE(f.IndexCreated);
+  EXPECT_TRUE(OutputFiles().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(IndexRun, FullDiskTest,
+                         ::testing::Values(FullDiskCase{"data file", "_data.quor"},
+                                           FullDiskCase{"index text", "_index.quor"}));
+
+// ---- the time a run took ----
+
+// Local time today at h:m:s.
+std::chrono::system_clock::time_point LocalTime(int h, int m, int s) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  local.tm_hour = h;
+  local.tm_min = m;
+  local.tm_sec = s;
+  local.tm_isdst = -1;
+  return std::chrono::system_clock::from_time_t(std::mktime(&local));
+}
+
+TEST_F(IndexRunTest, RunTimeIsShownAfterTheResultAlsoPastMidnight) {
+  struct Case {
+    const char* name;
+    int startHour, startMinute;
+    int seconds;
+    const char16_t* timeText;
+  } cases[] = {
+      {"short run", 10, 0, 4, u""},
+      {"hour", 10, 0, 3725, u"Time = 1 hour, 2 minutes and 5 seconds."},
+      {"past midnight", 23, 59, 75, u"Time = 1 minute and 15 seconds."},
+  };
+  WriteText("a.txt");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(tmp.Path() / "out");
+    std::filesystem::create_directories(tmp.Path() / "out");
+    frmIndexMain& f = OpenProject();
+    platform.now = LocalTime(c.startHour, c.startMinute, 30);
+    bool advanced = false;
+    platform.WhenDoEvents([&] { return !advanced && f.walk.IndexingPass; },
+                          [&] {
+                            advanced = true;
+                            platform.Advance(std::chrono::seconds(c.seconds));
+                          });
+    f.cmdExtractData.Click();
+    EXPECT_EQ(f.lblCurrentFile.caption, std::u16string(kCompleted) + c.timeText);
+  }
+}
+
+}  // namespace
+}  // namespace quor::test
