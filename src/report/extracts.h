@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/messages.h"
+#include "search/file_scanner.h"
 
 namespace quor {
 
@@ -91,9 +92,9 @@ int PlaceExtract(DecileState& state, std::int64_t blockStart, std::size_t positi
 // than kOverCollectFactor times it.
 bool StoreExtract(std::vector<Extract>& list, Extract extract, int maxExtracts);
 
-// Gathers one file's extracts while the scanner feeds it occurrences, one
-// block at a time.
-class FileExtractCollector {
+// Gathers one file's extracts while the file scanner's report mode feeds it
+// occurrences, one block at a time.
+class FileExtractCollector : public ExtractCollector {
  public:
   // width: ExtractWidth of the size item; maxExtracts: kNoExtractLimit or >= 1;
   // searchWords case-folded, in the order of the search.
@@ -102,7 +103,7 @@ class FileExtractCollector {
 
   // Empties the list and the decile state before a file of fileLength
   // characters (or bytes, as the scanner counts) is scanned.
-  void BeginFile(std::int64_t fileLength);
+  void BeginFile(std::int64_t fileLength) override;
 
   // One occurrence of word at the 0-based position of a block's display text
   // whose first character is character blockStart (1-based) of the file.
@@ -110,9 +111,15 @@ class FileExtractCollector {
   // extract), or npos when the file's scan is to stop.
   std::size_t Occurrence(std::u16string_view blockText, std::int64_t blockStart,
                          std::size_t position, std::u16string_view word);
+  // The same for a block as the scanner cleaned it: the extract is cut from
+  // its display text.
+  std::size_t Occurrence(const BlockTexts& block, std::int64_t blockStart, std::size_t position,
+                         std::u16string_view word) override {
+    return Occurrence(block.display, blockStart, position, word);
+  }
 
   // True once the file holds more extracts than are worth collecting.
-  bool FileDone() const;
+  bool FileDone() const override;
 
   const std::vector<Extract>& Extracts() const { return extracts_; }
   const std::vector<std::u16string>& SearchWords() const { return searchWords_; }

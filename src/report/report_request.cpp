@@ -33,7 +33,7 @@ bool ShowsDescription(const ReportRequest& request, const ReportFile& file) {
 
 FileExtractCollector MakeCollector(const ReportRequest& request) {
   return FileExtractCollector(ExtractWidth(request.extractSize), request.maxExtracts,
-                              request.searchWords, request.exactPhrase);
+                              request.searchWords, request.searchType == SearchType::kExactPhrase);
 }
 
 }  // namespace quor

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "report/extracts.h"
+#include "search/search_words.h"
 
 namespace quor {
 
@@ -24,11 +25,11 @@ struct ReportRequest {
   std::u16string topFolder;                 // ends with the separator
   std::u16string searchText;                // the search box text as typed
   std::vector<std::u16string> searchWords;  // case-folded, stems expanded, search order
-  bool exactPhrase = false;                 // the search type is "Exact phrase"
-  std::u16string searchTypeText;            // "Any word", "All words" or "Exact phrase"
-  int indexFileCount = 0;                   // files in the loaded index
-  std::u16string singleFile;  // full path of the one file searched; empty for all files
-  bool sorted = false;        // "Sort files found by search word occurrence" was ticked
+  SearchType searchType = SearchType::kAnyWord;
+  std::u16string searchTypeText;  // "Any word", "All words" or "Exact phrase"
+  int indexFileCount = 0;         // files in the loaded index
+  std::u16string singleFile;      // full path of the one file searched; empty for all files
+  bool sorted = false;            // "Sort files found by search word occurrence" was ticked
   bool showDescriptions = true;
   bool showPaths = false;  // the HTML report only
   int maxExtracts = kNoExtractLimit;
