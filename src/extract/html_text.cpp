@@ -53,6 +53,15 @@ bool OpenPageLines(TextLineReader& reader, std::u16string_view path) {
   return reader.Open(path, kTypeUnicode);
 }
 
+// The next line as display text: a line that is well-formed UTF-8 is decoded
+// as such (a title "Café" is shown as written), any other as Windows-1252.
+bool NextDisplayLine(TextLineReader& reader, std::u16string& line) {
+  std::string_view bytes;
+  if (!reader.NextLineBytes(bytes)) return false;
+  line = IsValidUtf8(bytes) ? Utf8ToText(bytes) : AnsiToText(bytes);
+  return true;
+}
+
 // A line of a plain file as its first text: cut to limit characters, leading
 // blanks and control characters stripped, control characters other than LF
 // removed, runs of spaces reduced to one, LF shown as " / ".
@@ -80,8 +89,8 @@ std::u16string FirstTextOf(std::u16string_view path, int maxChars) {
   const bool unicode = DetectUnicodeHead(ReadHead(path)).form != UnicodeForm::kBytes;
   TextLineReader reader;
   if (!reader.Open(path, unicode ? kTypeUnicode : kTypeCrLf)) return {};
-  std::u16string_view line;
-  while (reader.NextLine(line)) {
+  std::u16string line;
+  while (NextDisplayLine(reader, line)) {
     std::u16string text = CleanFirstLine(line, limit * 4);
     if (!text.empty()) return text.substr(0, limit);
   }
@@ -92,8 +101,8 @@ std::u16string HtmlTitleOf(std::u16string_view path) {
   TextLineReader reader;
   if (!OpenPageLines(reader, path)) return {};
   std::int64_t scanned = 0;
-  std::u16string_view read;
-  while (scanned <= kTitleScanLimit && reader.NextLine(read)) {
+  std::u16string read;
+  while (scanned <= kTitleScanLimit && NextDisplayLine(reader, read)) {
     scanned += static_cast<std::int64_t>(read.size());
     std::u16string line = Trim(read);
     if (line.empty()) continue;
@@ -101,7 +110,7 @@ std::u16string HtmlTitleOf(std::u16string_view path) {
     const std::size_t p = copy.find(u"<title>");
     if (p != std::u16string::npos) {
       std::size_t q = copy.find(u"</title>", p + 7);
-      if (q == std::u16string::npos && reader.NextLine(read)) {
+      if (q == std::u16string::npos && NextDisplayLine(reader, read)) {
         line += u' ';
         line += read;
         copy += u' ';
@@ -165,10 +174,10 @@ std::u16string GetMetaContent(std::u16string_view path, std::u16string_view meta
   const std::size_t limit = static_cast<std::size_t>(maxScan < 0 ? 0 : maxScan);
   constexpr std::u16string_view kNameAttribute = u" name=\"";
   std::int64_t scanned = 0;
-  std::u16string_view read;
-  while (scanned <= maxScan && reader.NextLine(read)) {
+  std::u16string read;
+  while (scanned <= maxScan && NextDisplayLine(reader, read)) {
     scanned += static_cast<std::int64_t>(read.size());
-    const std::u16string line = Trim(read.substr(0, limit));
+    const std::u16string line = Trim(std::u16string_view(read).substr(0, limit));
     if (line.empty()) continue;
     const std::u16string copy = FoldCase(line);
     const std::size_t p = copy.find(u"<meta ");

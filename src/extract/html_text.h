@@ -3,7 +3,10 @@
 // and the three cleaners the search-time file scanner applies to every
 // 4096-byte block of a file (whatever its type) before it matches words.
 //
-// A file is HTML when its lower-cased extension contains "htm".
+// A file is HTML when its lower-cased extension contains "htm". Titles, first
+// texts and descriptions are read line by line (CR, LF or CR LF ends a line;
+// a UTF-16 or UTF-32 file is transcoded); a line that is well-formed UTF-8 is
+// taken as UTF-8, any other as Windows-1252.
 #pragma once
 
 #include <cstddef>

@@ -57,6 +57,8 @@ TEST(HtmlTextTest, TitlesAndMarkers) {
       {"short.htm", "<p>no title here</p>", u"No title"},
       {"empty.htm", "<title></title>", u"No title"},
       {"dash.htm", "<title>A &#151; B</title>", u"A &#8212; B"},
+      {"utf8.htm", "<title>Caf\xC3\xA9 cr\xC3\xA8me</title>", u"Caf\u00E9 cr\u00E8me"},
+      {"ansi.htm", "<title>Caf\xE9</title>", u"Caf\u00E9"},
       {"note.txt", "text", u"Not HTML or DOCX file"},
   };
   for (const Row& row : rows) {

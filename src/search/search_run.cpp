@@ -1,0 +1,379 @@
+#include "search/search_run.h"
+
+#include <algorithm>
+
+#include "common/files.h"
+#include "extract/html_text.h"
+#include "extract/text_normalize.h"
+#include "indexfile/data_file.h"
+#include "search/file_scanner.h"
+
+namespace quor {
+namespace {
+
+constexpr int kTitleChars = 80;
+constexpr int kDescriptionScan = 6144;
+
+std::u16string FullPath(std::u16string_view topFolder, std::u16string_view relativePath) {
+  std::u16string path(topFolder);
+  path += relativePath;
+  return path;
+}
+
+void ReplaceEvery(std::u16string& text, std::u16string_view from, std::u16string_view to) {
+  for (std::size_t pos = text.find(from); pos != std::u16string::npos;
+       pos = text.find(from, pos + to.size())) {
+    text.replace(pos, from.size(), to);
+  }
+}
+
+// A run in progress: the request, where it reports, and the result it fills.
+class Run {
+ public:
+  Run(const SearchRequest& request, SearchObserver& observer, StopToken& stop, SearchResult& result)
+      : request_(request),
+        index_(*request.index),
+        observer_(observer),
+        stop_(stop),
+        result_(result) {}
+
+  // Steps of the search; false when it ended early (result status set).
+  void Execute();
+
+ private:
+  bool LookUpTerms();
+  bool ReadRows();
+  bool CountFiles(int first, int last);
+  bool ConfirmPhrase(int j);
+  void ListFiles(int first, int last);
+  bool ListFile(int j, std::int32_t score);
+  void Summarise();
+  void Show(const std::u16string& text) {
+    result_.ResultsText = text;
+    observer_.ShowResultsText(result_.ResultsText);
+  }
+  bool Abandon() {
+    result_.status = SearchStatus::kAbandoned;
+    return false;
+  }
+
+  const SearchRequest& request_;
+  const LoadedIndex& index_;
+  SearchObserver& observer_;
+  StopToken& stop_;
+  SearchResult& result_;
+  SearchType effectiveType_ = SearchType::kAnyWord;
+};
+
+void Run::Execute() {
+  result_.status = SearchStatus::kCompleted;
+  const int fileCount = index_.FileCount;
+  result_.MatchCounts.assign(static_cast<std::size_t>(fileCount) + 1, 0);
+  Show(u"Now searching ...\r\n");
+  int first = 1;
+  int last = fileCount;
+  if (request_.singleFile) {
+    first = FindIndexedFile(index_, request_.topFolder, request_.singleFilePath);
+    last = first;
+  }
+  if (!LookUpTerms()) {
+    if (result_.status == SearchStatus::kCompleted) Summarise();
+    return;
+  }
+  if (!ReadRows()) return;
+  stop_.Reset();
+  // A single word is always searched as "Any word".
+  effectiveType_ = result_.SearchTerms.size() == 1 ? SearchType::kAnyWord : request_.type;
+  if (first >= 1 && !CountFiles(first, last)) return;
+  ListFiles(first >= 1 ? first : 1, first >= 1 ? last : 0);
+  if (result_.status != SearchStatus::kCompleted) return;
+  Summarise();
+}
+
+// False when no file can match (the result is then summarised) or the
+// search was abandoned.
+bool Run::LookUpTerms() {
+  const bool needsAll = request_.type != SearchType::kAnyWord;
+  for (const std::u16string& word : result_.SearchWords) {
+    SearchTerm term;
+    term.Word = word;
+    term.RowNumber = LookUpWord(index_.Lexicon, word);
+    const bool missing = term.RowNumber == -1;
+    result_.SearchTerms.push_back(std::move(term));
+    if (missing && needsAll) return false;
+    if (observer_.Yield()) return Abandon();
+  }
+  return !(result_.SearchTerms.size() == 1 && result_.SearchTerms[0].RowNumber == -1);
+}
+
+bool Run::ReadRows() {
+  DataFileRows rows;
+  std::u16string error = rows.Open(index_.DataFilePath);
+  for (SearchTerm& term : result_.SearchTerms) {
+    if (!error.empty()) break;
+    if (term.RowNumber <= 0) continue;
+    term.Counts.assign(static_cast<std::size_t>(index_.FileCount), 0);
+    error = rows.ReadRow(term.RowNumber, term.Counts);
+    if (observer_.Yield()) return Abandon();
+  }
+  if (error.empty()) return true;
+  observer_.MsgBox(u"Error when reading the data file: " + error, MsgButtons::Ok, MsgIcon::Critical,
+                   u"Error");
+  result_.status = SearchStatus::kFailed;
+  return false;
+}
+
+bool Run::CountFiles(int first, int last) {
+  std::vector<std::int32_t>& scores = result_.MatchCounts;
+  const std::vector<SearchTerm>& terms = result_.SearchTerms;
+  if (effectiveType_ == SearchType::kAnyWord) {
+    // Without sorting a score only has to be non-zero: the first word found
+    // in a file is enough.
+    const bool firstOnly = !request_.sort;
+    for (int j = first; j <= last; ++j) {
+      const auto column = static_cast<std::size_t>(j - 1);
+      std::int32_t score = 0;
+      for (const SearchTerm& term : terms) {
+        if (term.Counts.empty() || term.Counts[column] == 0) continue;
+        score += term.Counts[column];
+        if (firstOnly) break;
+      }
+      scores[static_cast<std::size_t>(j)] = score;
+      if (observer_.Yield()) return Abandon();
+    }
+    return true;
+  }
+  for (int j = first; j <= last; ++j) {
+    const auto column = static_cast<std::size_t>(j - 1);
+    std::int32_t score = 0;
+    for (const SearchTerm& term : terms) {
+      const std::uint8_t value = term.Counts.empty() ? 0 : term.Counts[column];
+      if (value == 0) {
+        score = 0;
+        break;
+      }
+      score += value;
+    }
+    scores[static_cast<std::size_t>(j)] = score;
+    if (score > 0 && effectiveType_ == SearchType::kExactPhrase && !ConfirmPhrase(j)) {
+      scores[static_cast<std::size_t>(j)] = 0;
+    }
+    if (observer_.Yield()) return Abandon();
+    if (stop_.StopRequested()) {
+      result_.stopped = true;
+      break;
+    }
+  }
+  return true;
+}
+
+bool Run::ConfirmPhrase(int j) {
+  const std::u16string path =
+      FullPath(request_.topFolder, index_.FileList[static_cast<std::size_t>(j - 1)]);
+  if (!FileExists(path)) return false;
+  Show(u"Now searching file #" + GroupDigits(j) + u" for exact phrase.");
+  ScanRequest scan;
+  scan.words = &result_.SearchWords;
+  scan.type = SearchType::kExactPhrase;
+  const ScanOutcome outcome = ScanFileText(path, scan, observer_);
+  if (outcome == ScanOutcome::kStopRequested) stop_.RequestStop();
+  return outcome == ScanOutcome::kPhraseFound;
+}
+
+void Run::ListFiles(int first, int last) {
+  const std::vector<std::int32_t>& scores = result_.MatchCounts;
+  if (!request_.sort) {
+    for (int j = first; j <= last && result_.FoundCount < kMaxFoundFiles; ++j) {
+      const std::int32_t score = scores[static_cast<std::size_t>(j)];
+      if (score < 1) continue;
+      if (!ListFile(j, score)) continue;
+      if (observer_.Yield()) {
+        Abandon();
+        return;
+      }
+      if (stop_.StopRequested()) {
+        result_.stopped = true;
+        Show(result_.ResultsText + u"Search terminated.");
+        return;
+      }
+    }
+    return;
+  }
+  // Every matching file is ranked before the best are listed: by decreasing
+  // score, equal scores by decreasing relative path (code-unit order).
+  std::vector<int> ranked;
+  for (int j = first; j <= last; ++j) {
+    if (scores[static_cast<std::size_t>(j)] >= 1) ranked.push_back(j);
+  }
+  const auto better = [&](int a, int b) {
+    const std::int32_t sa = scores[static_cast<std::size_t>(a)];
+    const std::int32_t sb = scores[static_cast<std::size_t>(b)];
+    if (sa != sb) return sa > sb;
+    return index_.FileList[static_cast<std::size_t>(a - 1)] >
+           index_.FileList[static_cast<std::size_t>(b - 1)];
+  };
+  std::sort(ranked.begin(), ranked.end(), better);
+  for (int j : ranked) {
+    if (result_.FoundCount == kMaxFoundFiles) break;
+    if (!ListFile(j, scores[static_cast<std::size_t>(j)])) continue;
+    if (observer_.Yield()) {
+      Abandon();
+      return;
+    }
+    if (stop_.StopRequested()) {
+      result_.stopped = true;
+      Show(result_.ResultsText + u"Listing terminated.");
+      return;
+    }
+  }
+}
+
+// Lists file j when it exists; false when it does not.
+bool Run::ListFile(int j, std::int32_t score) {
+  const std::u16string_view relative = index_.FileList[static_cast<std::size_t>(j - 1)];
+  const std::u16string path = FullPath(request_.topFolder, relative);
+  if (!FileExists(path)) return false;
+  result_.FoundFiles.emplace_back(relative);
+  result_.FoundScores.push_back(score);
+  std::u16string text = result_.FoundCount == 0 ? std::u16string() : result_.ResultsText;
+  if (request_.fillTitles) {
+    FoundFileDisplay display =
+        DisplayFoundFile(request_.topFolder, relative, request_.fillDescriptions);
+    text += display.text;
+    result_.FoundTitles.push_back(std::move(display.title));
+    result_.FoundDescriptions.push_back(std::move(display.description));
+  } else {
+    text += path + u"\r\n\r\n";
+    result_.FoundTitles.emplace_back();
+    result_.FoundDescriptions.emplace_back();
+  }
+  ++result_.FoundCount;
+  Show(text);
+  return true;
+}
+
+void Run::Summarise() {
+  if (request_.singleFile) {
+    result_.LabelText = result_.FoundCount != 0 ? u"Found" : u"Not found";
+  } else {
+    result_.LabelText = u"Number of files found with matches:" + ToText(result_.FoundCount);
+  }
+  if (result_.FoundCount == 0) {
+    Show(NoFilesFoundText(request_.type, request_.singleFile));
+  } else if (result_.FoundCount == kMaxFoundFiles) {
+    Show(result_.ResultsText + u"\r\nMaximum number of files reached (" + ToText(kMaxFoundFiles) +
+         u").\r\n");
+  }
+}
+
+}  // namespace
+
+SearchResult Search(const SearchRequest& request, SearchObserver& observer, StopToken& stop) {
+  SearchResult result;
+  result.topFolderChecked = request.topFolderChecked;
+  if (!CheckSearchWordCharacters(request.searchText, request.notAllowedText, request.searchCaption,
+                                 observer)) {
+    return result;
+  }
+  const LoadedIndex& index = *request.index;
+  ParsedSearchWords parsed = ParseSearchWords(request.searchText, request.type, index.Lexicon,
+                                              request.windowCaption, observer);
+  switch (parsed.outcome) {
+    case ParseOutcome::kReady:
+      break;
+    case ParseOutcome::kRefused:
+      return result;
+    case ParseOutcome::kChangeToAnyWord:
+      result.status = SearchStatus::kChangeToAnyWord;
+      return result;
+    case ParseOutcome::kNoStemMatches:
+      result.status = SearchStatus::kCompleted;
+      result.ResultsText = NoFilesFoundText(request.type, request.singleFile);
+      observer.ShowResultsText(result.ResultsText);
+      return result;
+  }
+  if (!result.topFolderChecked) result.topFolderChecked = CheckTopFolder(index, request.topFolder);
+  if (!result.topFolderChecked) {
+    observer.MsgBox(
+        u"No indexed file occurs in the top folder or any subfolder.\r\n\r\n"
+        u"There seems to be a mismatch between the top folder\r\nand the index file.",
+        MsgButtons::Ok, MsgIcon::Critical, u"Search");
+    result.status = SearchStatus::kTopFolderMismatch;
+    return result;
+  }
+  SearchResult ran = RunSearch(request, std::move(parsed.SearchWords), observer, stop);
+  ran.topFolderChecked = true;
+  return ran;
+}
+
+SearchResult RunSearch(const SearchRequest& request, TextList searchWords, SearchObserver& observer,
+                       StopToken& stop) {
+  SearchResult result;
+  result.topFolderChecked = request.topFolderChecked;
+  result.SearchWords = std::move(searchWords);
+  Run(request, observer, stop, result).Execute();
+  return result;
+}
+
+bool CheckTopFolder(const LoadedIndex& index, std::u16string_view topFolder) {
+  for (std::u16string_view entry : index.FileList) {
+    if (entry.size() >= 10 && FoldCase(entry.substr(entry.size() - 10)) == u"index.html") continue;
+    if (FileExists(FullPath(topFolder, entry))) return true;
+  }
+  return false;
+}
+
+std::int32_t LookUpWord(const std::vector<LexiconEntry>& lexicon, std::u16string_view word) {
+  auto it =
+      std::lower_bound(lexicon.begin(), lexicon.end(), word,
+                       [](const LexiconEntry& e, std::u16string_view w) { return e.Word < w; });
+  if (it == lexicon.end() || it->Word != word) return -1;
+  return it->RowNumber;
+}
+
+int FindIndexedFile(const LoadedIndex& index, std::u16string_view topFolder,
+                    std::u16string_view fullPath) {
+  const std::u16string_view relative = fullPath.size() >= topFolder.size()
+                                           ? fullPath.substr(topFolder.size())
+                                           : std::u16string_view();
+  for (std::size_t k = 0; k < index.FileList.size(); ++k) {
+    if (index.FileList[k] == relative) return static_cast<int>(k) + 1;
+  }
+  return -1;
+}
+
+std::u16string NoFilesFoundText(SearchType type, bool singleFile) {
+  switch (type) {
+    case SearchType::kAnyWord:
+      return singleFile ? u"The file does not contain any of the search words."
+                        : u"No file contains any of the search words.";
+    case SearchType::kAllWords:
+      return singleFile ? u"The file does not contain all the search words."
+                        : u"No file contains all the search words.";
+    case SearchType::kExactPhrase:
+      break;
+  }
+  return singleFile ? u"The file does not contain that phrase." : u"No file contains that phrase.";
+}
+
+FoundFileDisplay DisplayFoundFile(std::u16string_view topFolder, std::u16string_view relativePath,
+                                  bool withDescription) {
+  FoundFileDisplay display;
+  const std::u16string path = FullPath(topFolder, relativePath);
+  std::u16string firstText;
+  display.title = GetHtmlTitle(path, firstText, kTitleChars);
+  DecodeEntities(display.title);
+  ReplaceEvery(display.title, u"&#8217;", u"'");
+  ReplaceEvery(display.title, u"&#151;", u"--");
+  if (display.title == kTitleDocx) {
+    display.text = path + u"\r\n\r\n";
+  } else if (display.title == kTitleNotHtml) {
+    display.text = path + u"\r\n\"" + firstText + u"\"\r\n\r\n";
+  } else {
+    display.text = path + u"\r\n" + display.title + u"\r\n\r\n";
+  }
+  if (withDescription) display.description = GetMetaContent(path, u"description", kDescriptionScan);
+  return display;
+}
+
+}  // namespace quor
