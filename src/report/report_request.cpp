@@ -22,6 +22,44 @@ std::optional<std::u16string> ExpandedWordList(const ReportRequest& request) {
   return list;
 }
 
+std::u16string SearchTypeText(SearchType type) {
+  switch (type) {
+    case SearchType::kAnyWord:
+      return u"Any word";
+    case SearchType::kAllWords:
+      return u"All words";
+    case SearchType::kExactPhrase:
+      return u"Exact phrase";
+  }
+  return {};
+}
+
+ReportRequest MakeReportRequest(const SearchRequest& search, const SearchResult& result,
+                                const ReportOptions& options) {
+  ReportRequest request;
+  request.windowCaption = options.windowCaption;
+  request.topFolder = search.topFolder;
+  request.searchText = search.searchText;
+  request.searchWords = result.SearchWords;
+  request.searchType = search.type;
+  request.searchTypeText = SearchTypeText(search.type);
+  request.indexFileCount = search.index ? search.index->FileCount : 0;
+  if (search.singleFile) request.singleFile = search.singleFilePath;
+  request.sorted = search.sort;
+  request.showDescriptions = options.showDescriptions;
+  request.showPaths = options.showPaths;
+  request.maxExtracts = options.maxExtracts;
+  request.extractSize = options.extractSize;
+  const auto entry = [](const TextList& list, std::size_t i) {
+    return i < list.size() ? list[i] : std::u16string();
+  };
+  for (std::size_t i = 0; i < result.FoundFiles.size(); ++i) {
+    request.files.push_back(
+        {result.FoundFiles[i], entry(result.FoundTitles, i), entry(result.FoundDescriptions, i)});
+  }
+  return request;
+}
+
 bool ShowsFilesFound(const ReportRequest& request) {
   return request.indexFileCount >= 2 && request.singleFile.empty();
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "report/extracts.h"
+#include "search/search_run.h"
 #include "search/search_words.h"
 
 namespace quor {
@@ -36,6 +37,23 @@ struct ReportRequest {
   int extractSize = 5;            // 1..9
   std::vector<ReportFile> files;  // in report order, at most 500
 };
+
+// The report options the search window (or the command line) sets.
+struct ReportOptions {
+  std::u16string windowCaption;
+  int maxExtracts = kNoExtractLimit;  // as ValidateMaxExtracts gave it
+  int extractSize = 5;                // 1..9
+  bool showDescriptions = true;
+  bool showPaths = false;
+};
+
+// "Any word", "All words" or "Exact phrase".
+std::u16string SearchTypeText(SearchType type);
+
+// The report of a search that ran: its found files with their titles and
+// descriptions, its words and type, and the options.
+ReportRequest MakeReportRequest(const SearchRequest& search, const SearchResult& result,
+                                const ReportOptions& options);
 
 // Cuts the extracts of one found file: reads it block by block and hands
 // every occurrence of the search words to the collector, which it first

@@ -13,10 +13,10 @@
 #include "common/files.h"
 #include "common/paths.h"
 #include "extract/document_text.h"
-#include "extract/html_text.h"
 #include "report/html_escape.h"
 #include "report/html_report.h"
 #include "report/search_scanner.h"
+#include "search/search_run.h"
 #include "support/temp_folder.h"
 
 namespace quor {
@@ -92,9 +92,8 @@ TEST(BrowserReport, HostileTextsShowAsTextAndLinksWork) {
   request.showPaths = true;
   for (const std::u16string relative :
        {u"odd #1 50% dir/page one.htm", u"\u00e9t\u00e9/tea? & more.txt"}) {
-    std::u16string firstText;
-    request.files.push_back({relative, GetHtmlTitle(top + relative, firstText, 80),
-                             GetMetaContent(top + relative, u"description", 6144)});
+    const FoundFileDisplay display = DisplayFoundFile(top, relative, true);
+    request.files.push_back({relative, display.title, display.description});
   }
   ASSERT_EQ(request.files[0].title, u"<script>" + Utf8ToText(mark) + u"'title')</script>");
 

@@ -14,12 +14,11 @@
 #include "common/encoding.h"
 #include "common/paths.h"
 #include "extract/document_text.h"
-#include "extract/html_text.h"
-#include "extract/text_normalize.h"
 #include "report/html_escape.h"
 #include "report/html_report.h"
 #include "report/search_scanner.h"
 #include "report/text_report.h"
+#include "search/search_run.h"
 
 namespace quor {
 namespace {
@@ -63,20 +62,10 @@ void ExpectGolden(std::string actual, const std::u16string& topFolder, const cha
   EXPECT_EQ(actual, ReadFile(golden)) << "golden " << golden;
 }
 
-// The found files as the results list holds them: title (entities decoded,
-// the quote, apostrophe and old dash made plain) and description.
+// A found file as the results list holds it.
 ReportFile Found(const std::u16string& topFolder, std::u16string relativePath) {
-  const std::u16string fullPath = topFolder + relativePath;
-  std::u16string firstText;
-  std::u16string title = GetHtmlTitle(fullPath, firstText, 80);
-  DecodeEntities(title);
-  for (auto [from, to] : {std::pair<std::u16string_view, std::u16string_view>{u"&#8217;", u"'"},
-                          {u"&#151;", u"--"}}) {
-    for (std::size_t at = title.find(from); at != std::u16string::npos; at = title.find(from)) {
-      title.replace(at, from.size(), to);
-    }
-  }
-  return {std::move(relativePath), title, GetMetaContent(fullPath, u"description", 6144)};
+  FoundFileDisplay display = DisplayFoundFile(topFolder, relativePath, true);
+  return {std::move(relativePath), std::move(display.title), std::move(display.description)};
 }
 
 class GoldenReport : public testing::Test {

@@ -365,5 +365,40 @@ TEST(TextReport, EndsAtTheBufferLimitWithTheNotice) {
   EXPECT_FALSE(output.AppendLine(u"more"));
 }
 
+TEST(MakeReportRequest, TakesTheSearchAndItsResult) {
+  LoadedIndex index;
+  index.FileCount = 7;
+  SearchRequest search;
+  search.index = &index;
+  search.topFolder = u"/top/";
+  search.searchText = u"Tea cup";
+  search.type = SearchType::kExactPhrase;
+  search.sort = true;
+  search.singleFile = true;
+  search.singleFilePath = u"/top/a.htm";
+  SearchResult result;
+  result.SearchWords = {u"tea", u"cup"};
+  result.FoundFiles = {u"a.htm", u"b.txt"};
+  result.FoundTitles = {u"Title A", u"Not HTML or DOCX file"};
+  result.FoundCount = 2;
+  const ReportRequest request =
+      MakeReportRequest(search, result, {u"QUOR -- Search Module", 3, 7, false, true});
+  EXPECT_EQ(request.searchTypeText, u"Exact phrase");
+  EXPECT_EQ(request.searchType, SearchType::kExactPhrase);
+  EXPECT_EQ(request.indexFileCount, 7);
+  EXPECT_EQ(request.singleFile, u"/top/a.htm");
+  EXPECT_TRUE(request.sorted);
+  EXPECT_EQ(request.maxExtracts, 3);
+  EXPECT_EQ(request.extractSize, 7);
+  EXPECT_FALSE(request.showDescriptions);
+  EXPECT_TRUE(request.showPaths);
+  ASSERT_EQ(request.files.size(), 2u);
+  EXPECT_EQ(request.files[1].relativePath, u"b.txt");
+  EXPECT_EQ(request.files[1].title, u"Not HTML or DOCX file");
+  EXPECT_EQ(request.files[1].description, u"") << "descriptions that were not read stay empty";
+  search.singleFile = false;
+  EXPECT_EQ(MakeReportRequest(search, result, {}).singleFile, u"");
+}
+
 }  // namespace
 }  // namespace quor
