@@ -14,13 +14,16 @@ namespace {
 
 constexpr std::string_view kFaceList = "Trebuchet MS,Arial,Tahoma,Verdana,Sans-serif,Helvetica";
 
-// A text from a document as the page shows it: UTF-8 remnants mended, the
-// entities the document used turned into characters (they are escaped again,
-// with everything else, by HtmlText).
-std::u16string DocumentText(std::u16string_view text) {
-  std::u16string repaired = RepairUtf8Punctuation(RepairUtf8Latin(text));
-  DecodeEntities(repaired);
-  return DecodeCharacterReferences(repaired);
+// The entities a document's text still holds turned into the characters a
+// browser would have shown for them; HtmlText escapes what needs it again.
+std::u16string Decoded(std::u16string text) {
+  DecodeEntities(text);
+  return DecodeCharacterReferences(text);
+}
+
+// A title as the page shows it: UTF-8 remnants mended, entities decoded.
+std::u16string TitleText(std::u16string_view title) {
+  return Decoded(RepairUtf8Punctuation(RepairUtf8Latin(title)));
 }
 
 std::string ExtractHtml(const Extract& extract) {
@@ -31,8 +34,7 @@ std::string ExtractHtml(const Extract& extract) {
          at = text.find(u"&amp;#", at + 1)) {
       text.erase(at + 1, 4);
     }
-    DecodeEntities(text);
-    const std::string escaped = HtmlText(DecodeCharacterReferences(text));
+    const std::string escaped = HtmlText(Decoded(std::move(text)));
     if (isMark) {
       html.append("<b>").append(escaped).append("</b>");
     } else {
@@ -126,9 +128,9 @@ bool WriteFile(PageWriter& page, const ReportRequest& request, const ReportFile&
                ExtractScanner& scanner, FileExtractCollector& collector, ReportTotals& totals) {
   const std::u16string fullPath = FullPath(request, file);
   page.Line("<a href=\"" + FileUrl(fullPath) + "\" target=\"_blank\">" +
-            HtmlText(DocumentText(file.title)) + "</a><br>");
+            HtmlText(TitleText(file.title)) + "</a><br>");
   if (ShowsDescription(request, file)) {
-    page.Line("<font size=\"-1\"><I>Description:</I> " + HtmlText(DocumentText(file.description)) +
+    page.Line("<font size=\"-1\"><I>Description:</I> " + HtmlText(Decoded(file.description)) +
               "</font><br>");
   }
   if (request.showPaths) page.Line("<font size=\"-1\">" + HtmlText(fullPath) + "</font><br>");

@@ -114,5 +114,21 @@ TEST_F(GoldenReport, WholeTextReport) {
   ExpectGolden(TextToUtf8(output.Text()), top, "report_golden.txt");
 }
 
+TEST_F(GoldenReport, PhraseWordsAreBoldOnlyAfterTheWordBefore) {
+  request.searchText = u"green tea";
+  request.searchWords = {u"green", u"tea"};
+  request.searchType = SearchType::kExactPhrase;
+  request.maxExtracts = kNoExtractLimit;
+  request.files.resize(1);
+  SearchFileScanner scanner(SearchType::kExactPhrase, observer);
+  const std::string html = BuildHtmlReport(request, scanner, stop).html;
+  EXPECT_NE(html.find("Part One The Tea Guide <b>Green</b> <b>tea</b> likes water"),
+            std::string::npos)
+      << html;
+  EXPECT_NE(html.find("a fine <b>green</b> <b>tea</b>."), std::string::npos) << html;
+  EXPECT_NE(html.find("All occurrences are displayed.\r\n\r\n<br>Number of extracts = 2\r\n"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace quor
