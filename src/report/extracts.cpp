@@ -5,23 +5,15 @@
 #include <utility>
 
 #include "common/strings.h"
+#include "search/search_words.h"
 
 namespace quor {
 namespace {
 
-// The letters of a search word: a highlighted word must not touch one.
-constexpr std::u16string_view kLetters =
-    u"ABCDEFGHIJKLMNOPQRSTUVWXYZŠŒŸÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞ"
-    u"abcdefghijklmnopqrstuvwxyzšœÿàáâãäåæçèéêëìíîïðñòóôõöøùúûüýþß";
-
-bool IsLetter(char16_t ch) {
-  return kLetters.find(ch) != std::u16string_view::npos;
-}
-
 bool IsWholeWordAt(std::u16string_view text, std::size_t at, std::size_t length) {
-  if (at > 0 && IsLetter(text[at - 1])) return false;
+  if (at > 0 && IsSearchLetter(text[at - 1])) return false;
   const std::size_t end = at + length;
-  return end >= text.size() || !IsLetter(text[end]);
+  return end >= text.size() || !IsSearchLetter(text[end]);
 }
 
 bool Overlaps(const std::vector<ExtractMark>& marks, std::size_t start, std::size_t length) {
@@ -65,11 +57,14 @@ std::vector<ExtractMark> FindExtractMarks(std::u16string_view text,
     const std::u16string& word = searchWords[k];
     if (word.empty()) continue;
     // In a phrase a later word is bold only where the word before it came first.
-    const std::size_t after = exactPhrase && k > 0 ? folded.find(searchWords[k - 1]) : 0;
-    for (std::size_t at = folded.find(word); at != std::u16string::npos;
+    std::size_t from = 0;
+    if (exactPhrase && k > 0) {
+      const std::size_t previous = folded.find(searchWords[k - 1]);
+      if (previous == std::u16string::npos) continue;
+      from = previous + 1;
+    }
+    for (std::size_t at = folded.find(word, from); at != std::u16string::npos;
          at = folded.find(word, at + 1)) {
-      if (after == std::u16string::npos) break;
-      if (at <= after && k > 0 && exactPhrase) continue;
       if (!IsWholeWordAt(folded, at, word.size()) || Overlaps(marks, at, word.size())) continue;
       marks.push_back({at, word.size()});
       at += word.size() - 1;
