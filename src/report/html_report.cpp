@@ -30,6 +30,7 @@ std::string ExtractHtml(const Extract& extract) {
   std::string html;
   ForEachExtractPiece(extract, [&html](std::u16string_view piece, bool isMark) {
     std::u16string text = RepairUtf8Punctuation(RepairUtf8Latin(piece));
+    // A reference written twice over ("&amp;#8217;") stands for its character.
     for (std::size_t at = text.find(u"&amp;#"); at != std::u16string::npos;
          at = text.find(u"&amp;#", at + 1)) {
       text.erase(at + 1, 4);
