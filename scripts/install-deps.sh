@@ -13,6 +13,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   clang-format
   time python3
+  chromium
 )
 
 missing=()
