@@ -6,6 +6,7 @@
 #include "app/cli_inspect.h"
 #include "app/cli_index.h"
 #include "app/cli_list.h"
+#include "app/cli_search.h"
 
 namespace quor::app {
 
@@ -15,6 +16,7 @@ CommandTable BuiltInCommands() {
   table.Add(ListCommand());
   table.Add(InspectCommand());
   table.Add(ExpandCommand());
+  table.Add(SearchCommand());
   return table;
 }
 

@@ -1,6 +1,7 @@
 #include "extract/html_text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -225,12 +226,11 @@ void BlankTags(std::span<std::uint8_t> block) {
 
 std::u16string BlockToText(std::span<const std::uint8_t> block) {
   const char16_t* ansi = AnsiCharTable();
-  std::u16string text;
-  text.reserve(block.size());
-  for (std::uint8_t b : block) {
-    if (b == 0) break;
-    text.push_back(ansi[b]);
-  }
+  const void* zero = std::memchr(block.data(), 0, block.size());
+  const std::size_t n =
+      zero == nullptr ? block.size() : static_cast<const std::uint8_t*>(zero) - block.data();
+  std::u16string text(n, u'\0');
+  for (std::size_t i = 0; i < n; ++i) text[i] = ansi[block[i]];
   return text;
 }
 

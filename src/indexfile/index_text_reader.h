@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quor {
 
@@ -65,11 +66,54 @@ class RecordFieldReader {
   std::string field_;
 };
 
+// The most files a loaded index can hold (its file count is 16-bit).
+inline constexpr std::int32_t kMaxLoadedFiles = 32767;
+
+// Receives the records of the index text's first sections as they are read.
+// Texts are UTF-8 views, valid during the call.
+class IndexTextSink {
+ public:
+  virtual ~IndexTextSink() = default;
+  virtual void FileListEntry(std::string_view path) = 0;
+  virtual void LexiconHeader(std::int32_t wordCount, std::string_view title) = 0;
+  virtual void LexiconEntry(std::int32_t rowNumber, std::string_view word) = 0;
+};
+
+// Reads the file list: one path per field, kept exactly as stored, until the
+// field "End of file list" or the end of the text. Returns "" or the
+// description of the input error ("Overflow" past kMaxLoadedFiles paths); a
+// failed source gives "" too, with reader.SourceStatus() negative.
+[[nodiscard]] std::u16string ReadFileListRecords(RecordFieldReader& reader, IndexTextSink& sink);
+
+// Reads the lexicon header (word count, title) and then records of a number
+// and a word, at most word count + 1 of them: the one whose word is "End of
+// lexicon" ends the section. wordsRead is the number of lexicon records
+// passed to the sink. Returns "" or the description of the input error: the
+// end of the text, a number field that is no number ("Type mismatch") or
+// out of 32 bits ("Overflow"), a negative word count or a record past the
+// announced count ("Subscript out of range"); a failed source ends it as in
+// ReadFileListRecords.
+[[nodiscard]] std::u16string ReadLexiconRecords(RecordFieldReader& reader, IndexTextSink& sink,
+                                                std::int32_t& wordsRead);
+
 // Decodes one count row ("40,0,-3,255": values, "0" for one file without the
 // word, -m for m such files) into values, whose size is the file count.
 // Every cell is written (values is cleared first). Returns "" or why the row
 // is unfit: a number that is no whole number in -32768..32767, a value above
 // 255, or a row that covers more or fewer files than values holds.
 [[nodiscard]] std::u16string DecodeCountRow(std::string_view row, std::span<std::uint8_t> values);
+
+// A whole index text read back, for checks and tests: every section, count
+// rows decoded into one byte per file. error is "" or the first input error
+// with the section it stopped ("file list: ", "lexicon: ", "count row N: ").
+struct IndexText {
+  std::vector<std::u16string> files;
+  std::u16string title;
+  std::int32_t announcedWordCount = 0;
+  std::vector<std::pair<std::int32_t, std::u16string>> lexicon;  // row number, word
+  std::vector<std::vector<std::uint8_t>> rows;                   // row r - 1 is row r
+  std::u16string error;
+};
+IndexText ReadIndexText(std::string_view text);
 
 }  // namespace quor

@@ -67,8 +67,25 @@ void MatchPhraseInBlock(const BlockTexts& block, std::int64_t blockStart, const 
 
 }  // namespace
 
-void MakeBlockTexts(std::span<std::uint8_t> bytes, BlockTexts& texts) {
+void MakeBlockTexts(std::span<std::uint8_t> bytes, BlockTexts& texts, bool withDisplay) {
   BlankTags(bytes);
+  const auto& table = SearchCharTable();
+  if (!withDisplay) {
+    // Without bytes above 127 and without "&" the repairs and the entity
+    // steps change nothing: the search text is the blanked bytes mapped.
+    const std::size_t n = bytes.size();
+    texts.search.resize(n);
+    std::size_t i = 0;
+    for (; i < n; ++i) {
+      const std::uint8_t b = bytes[i];
+      if (b >= 0x80 || b == '&' || b == 0) break;
+      texts.search[i] = table[b];
+    }
+    if (i == n) {
+      texts.length = n;
+      return;
+    }
+  }
   texts.display = BlockToText(bytes);
   RepairUtf8LatinInPlace(texts.display);
   RepairUtf8PunctuationInPlace(texts.display);
@@ -76,7 +93,6 @@ void MakeBlockTexts(std::span<std::uint8_t> bytes, BlockTexts& texts) {
   DecodeEntities(texts.display);
   texts.search = texts.display;
   BlankShortEntities(texts.search);
-  const auto& table = SearchCharTable();
   for (char16_t& ch : texts.search) ch = table[ch];
 }
 
@@ -199,7 +215,7 @@ ScanOutcome ScanFileText(std::u16string_view fullPath, const ScanRequest& reques
   std::string_view block;
   while (document.NextBlock(block)) {
     bytes.assign(block.begin(), block.end());
-    MakeBlockTexts(bytes, texts);
+    MakeBlockTexts(bytes, texts, collector != nullptr);
     if (collector == nullptr) {
       if (matcher.Feed(texts.search)) return ScanOutcome::kPhraseFound;
     } else {

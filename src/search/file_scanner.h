@@ -40,8 +40,9 @@ struct BlockTexts {
 };
 
 // Makes both texts of a block of document bytes (the bytes are blanked in
-// place on the way).
-void MakeBlockTexts(std::span<std::uint8_t> bytes, BlockTexts& texts);
+// place on the way). Without withDisplay only search and length are sure to
+// be set (what phrase confirmation needs).
+void MakeBlockTexts(std::span<std::uint8_t> bytes, BlockTexts& texts, bool withDisplay = true);
 
 // The first occurrence of word in a search text at or after from that is a
 // whole word (neither neighbour a letter or digit), or npos.

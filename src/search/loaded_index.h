@@ -25,10 +25,15 @@ class TextStore {
   void Reserve(std::size_t units);
   // A stable copy of text.
   std::u16string_view Intern(std::u16string_view text);
+  // A stable copy of UTF-8 text as UTF-16 (malformed bytes become U+FFFD).
+  std::u16string_view InternUtf8(std::string_view utf8);
   // Empties the store; every view of it becomes invalid.
   void Clear();
 
  private:
+  // Room for units more in the last block, starting a new block if needed.
+  char16_t* Room(std::size_t units);
+
   std::vector<std::unique_ptr<char16_t[]>> blocks_;
   std::size_t used_ = 0;      // units used in the last block
   std::size_t capacity_ = 0;  // units of the last block

@@ -1,8 +1,15 @@
 #include "search/search_run.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 
+#include "common/encoding.h"
+#include "common/fd_io.h"
 #include "common/files.h"
+#include "common/paths.h"
 #include "extract/html_text.h"
 #include "extract/text_normalize.h"
 #include "indexfile/data_file.h"
@@ -27,12 +34,37 @@ void ReplaceEvery(std::u16string& text, std::u16string_view from, std::u16string
   }
 }
 
+// Which indexed files exist under the top folder. The folder is opened once
+// and each file looked up from there, so a long top folder is not walked
+// again for every file.
+class TopFolderFiles {
+ public:
+  explicit TopFolderFiles(std::u16string_view topFolder)
+      : topFolder_(topFolder),
+        folder_(::open(TextToUtf8(topFolder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
+
+  // FileExists(top folder + relativePath).
+  bool Exists(std::u16string_view relativePath) const {
+    if (!folder_.Valid() || relativePath.empty() || relativePath[0] == kPathSeparator) {
+      return FileExists(FullPath(topFolder_, relativePath));
+    }
+    struct stat info {};
+    return ::fstatat(folder_.Get(), TextToUtf8(relativePath).c_str(), &info, 0) == 0 &&
+           S_ISREG(info.st_mode);
+  }
+
+ private:
+  std::u16string_view topFolder_;
+  OwnedFd folder_;
+};
+
 // A run in progress: the request, where it reports, and the result it fills.
 class Run {
  public:
   Run(const SearchRequest& request, SearchObserver& observer, StopToken& stop, SearchResult& result)
       : request_(request),
         index_(*request.index),
+        files_(request.topFolder),
         observer_(observer),
         stop_(stop),
         result_(result) {}
@@ -48,8 +80,13 @@ class Run {
   void ListFiles(int first, int last);
   bool ListFile(int j, std::int32_t score);
   void Summarise();
-  void Show(const std::u16string& text) {
+  // The results box gets a new text, or more text at its end.
+  void Show(std::u16string_view text) {
     result_.ResultsText = text;
+    observer_.ShowResultsText(result_.ResultsText);
+  }
+  void Append(std::u16string_view text) {
+    result_.ResultsText += text;
     observer_.ShowResultsText(result_.ResultsText);
   }
   bool Abandon() {
@@ -59,6 +96,7 @@ class Run {
 
   const SearchRequest& request_;
   const LoadedIndex& index_;
+  TopFolderFiles files_;
   SearchObserver& observer_;
   StopToken& stop_;
   SearchResult& result_;
@@ -168,9 +206,9 @@ bool Run::CountFiles(int first, int last) {
 }
 
 bool Run::ConfirmPhrase(int j) {
-  const std::u16string path =
-      FullPath(request_.topFolder, index_.FileList[static_cast<std::size_t>(j - 1)]);
-  if (!FileExists(path)) return false;
+  const std::u16string_view relative = index_.FileList[static_cast<std::size_t>(j - 1)];
+  if (!files_.Exists(relative)) return false;
+  const std::u16string path = FullPath(request_.topFolder, relative);
   Show(u"Now searching file #" + GroupDigits(j) + u" for exact phrase.");
   ScanRequest scan;
   scan.words = &result_.SearchWords;
@@ -193,7 +231,7 @@ void Run::ListFiles(int first, int last) {
       }
       if (stop_.StopRequested()) {
         result_.stopped = true;
-        Show(result_.ResultsText + u"Search terminated.");
+        Append(u"Search terminated.");
         return;
       }
     }
@@ -222,7 +260,7 @@ void Run::ListFiles(int first, int last) {
     }
     if (stop_.StopRequested()) {
       result_.stopped = true;
-      Show(result_.ResultsText + u"Listing terminated.");
+      Append(u"Listing terminated.");
       return;
     }
   }
@@ -231,24 +269,25 @@ void Run::ListFiles(int first, int last) {
 // Lists file j when it exists; false when it does not.
 bool Run::ListFile(int j, std::int32_t score) {
   const std::u16string_view relative = index_.FileList[static_cast<std::size_t>(j - 1)];
+  if (!files_.Exists(relative)) return false;
   const std::u16string path = FullPath(request_.topFolder, relative);
-  if (!FileExists(path)) return false;
   result_.FoundFiles.emplace_back(relative);
   result_.FoundScores.push_back(score);
-  std::u16string text = result_.FoundCount == 0 ? std::u16string() : result_.ResultsText;
+  // The first file listed replaces the progress text.
+  if (result_.FoundCount == 0) result_.ResultsText.clear();
   if (request_.fillTitles) {
     FoundFileDisplay display =
         DisplayFoundFile(request_.topFolder, relative, request_.fillDescriptions);
-    text += display.text;
     result_.FoundTitles.push_back(std::move(display.title));
     result_.FoundDescriptions.push_back(std::move(display.description));
-  } else {
-    text += path + u"\r\n\r\n";
-    result_.FoundTitles.emplace_back();
-    result_.FoundDescriptions.emplace_back();
+    ++result_.FoundCount;
+    Append(display.text);
+    return true;
   }
+  result_.FoundTitles.emplace_back();
+  result_.FoundDescriptions.emplace_back();
   ++result_.FoundCount;
-  Show(text);
+  Append(path + u"\r\n\r\n");
   return true;
 }
 
@@ -261,8 +300,7 @@ void Run::Summarise() {
   if (result_.FoundCount == 0) {
     Show(NoFilesFoundText(request_.type, request_.singleFile));
   } else if (result_.FoundCount == kMaxFoundFiles) {
-    Show(result_.ResultsText + u"\r\nMaximum number of files reached (" + ToText(kMaxFoundFiles) +
-         u").\r\n");
+    Append(u"\r\nMaximum number of files reached (" + ToText(kMaxFoundFiles) + u").\r\n");
   }
 }
 

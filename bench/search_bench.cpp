@@ -1,0 +1,106 @@
+// Speed of searching a real index in process: the load of an index whose data
+// file is current, and the search alone (lexicon look-up, rows, scores,
+// phrase confirmation, listing of the paths) for the queries of bench/run.sh.
+// The index and its top folder are named by QUOR_BENCH_INDEX and
+// QUOR_BENCH_TOP (bench/run.sh sets them to the documentation corpus).
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "common/encoding.h"
+#include "common/paths.h"
+#include "search/index_load.h"
+#include "search/search_run.h"
+
+namespace quor {
+namespace {
+
+class QuietLoad : public IndexLoadObserver {
+ public:
+  MsgResult MessageBox(const MessageBoxRequest&) override { return MsgResult::No; }
+};
+
+class QuietSearch : public SearchObserver {
+ public:
+  MsgResult MessageBox(const MessageBoxRequest&) override { return MsgResult::Ok; }
+};
+
+std::u16string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::u16string() : Utf8ToText(value);
+}
+
+IndexLoadResult Load() {
+  IndexLoadRequest request;
+  request.indexFilePath = Env("QUOR_BENCH_INDEX");
+  request.searchCaption = u"Search";
+  QuietLoad observer;
+  StopToken stop;
+  return LoadIndex(request, observer, stop);
+}
+
+// The index, loaded once for every search benchmark.
+const IndexLoadResult& Loaded() {
+  static const std::unique_ptr<IndexLoadResult> loaded = std::make_unique<IndexLoadResult>(Load());
+  return *loaded;
+}
+
+void BM_LoadIndex(benchmark::State& state) {
+  if (Env("QUOR_BENCH_INDEX").empty()) {
+    state.SkipWithError("QUOR_BENCH_INDEX is not set");
+    return;
+  }
+  for (auto _ : state) {
+    IndexLoadResult result = Load();
+    if (!result.ready) state.SkipWithError("the index did not load");
+    benchmark::DoNotOptimize(result.index.WordCount);
+  }
+}
+BENCHMARK(BM_LoadIndex)->Unit(benchmark::kMillisecond);
+
+void BM_Search(benchmark::State& state, SearchType type, bool sort, const char16_t* words) {
+  const IndexLoadResult& loaded = Loaded();
+  if (!loaded.ready) {
+    state.SkipWithError("set QUOR_BENCH_INDEX and QUOR_BENCH_TOP to a built index");
+    return;
+  }
+  SearchRequest request;
+  request.index = &loaded.index;
+  request.topFolder = EnsureTrailingBackslash(Env("QUOR_BENCH_TOP"));
+  request.searchText = words;
+  request.type = type;
+  request.sort = sort;
+  request.fillTitles = false;  // as --paths-only
+  request.topFolderChecked = true;
+  QuietSearch observer;
+  StopToken stop;
+  int found = 0;
+  for (auto _ : state) {
+    const SearchResult result = Search(request, observer, stop);
+    found = result.FoundCount;
+    benchmark::DoNotOptimize(found);
+  }
+  state.counters["found"] = found;
+}
+
+BENCHMARK_CAPTURE(BM_Search, common_word, SearchType::kAnyWord, false, u"kernel")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Search, rare_word, SearchType::kAnyWord, false, u"zswap")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Search, all_two, SearchType::kAllWords, false, u"memory page")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Search, all_three, SearchType::kAllWords, false, u"memory page table")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Search, any_sorted, SearchType::kAnyWord, true, u"device driver")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Search, phrase_two, SearchType::kExactPhrase, false, u"device tree")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Search, phrase_three, SearchType::kExactPhrase, false, u"the page cache")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Search, stem, SearchType::kAnyWord, false, u"dev*")
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace quor

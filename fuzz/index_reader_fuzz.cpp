@@ -1,0 +1,84 @@
+// Reads arbitrary bytes as an expanded index text and as a compressed index
+// file. The text is read whole and in pieces of every size the input
+// chooses, and both must give the fields the settings reader gives; the
+// compressed file goes through the whole load, data-file build included.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "common/encoding.h"
+#include "common/records.h"
+#include "indexfile/index_text_reader.h"
+#include "search/index_load.h"
+
+namespace {
+
+void CheckPiecewiseReading(std::string_view text, std::size_t piece) {
+  std::size_t at = 0;
+  quor::RecordFieldReader pieces([&](std::string& to, bool& done) {
+    const std::size_t n = std::min(piece, text.size() - at);
+    to.append(text.substr(at, n));
+    at += n;
+    done = at == text.size();
+    return 0;
+  });
+  quor::RecordReader whole(text);
+  std::u16string expected;
+  std::string_view field;
+  while (whole.Next(expected)) {
+    if (pieces.Next(field) != quor::RecordFieldReader::Result::kField) std::abort();
+    if (quor::Utf8ToText(field) != expected) std::abort();
+  }
+  if (pieces.Next(field) != quor::RecordFieldReader::Result::kEnd) std::abort();
+}
+
+class QuietObserver final : public quor::IndexLoadObserver {
+ public:
+  quor::MsgResult MessageBox(const quor::MessageBoxRequest&) override {
+    return quor::MsgResult::Ok;
+  }
+};
+
+void LoadAsCompressedFile(std::string_view bytes) {
+  static const std::filesystem::path folder = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quor-fuzz-XXXXXX").string();
+    return std::filesystem::path(::mkdtemp(pattern.data()));
+  }();
+  const std::filesystem::path index = folder / "f_index.quor";
+  FILE* out = std::fopen(index.c_str(), "wb");
+  if (!out) return;
+  std::fwrite(bytes.data(), 1, bytes.size(), out);
+  std::fclose(out);
+  std::error_code ec;
+  std::filesystem::remove(folder / "f_data.quor", ec);
+
+  quor::IndexLoadRequest request;
+  request.indexFilePath = quor::Utf8ToText(index.string());
+  request.searchCaption = u"Search";
+  request.dataFolder = quor::Utf8ToText(folder.string());
+  QuietObserver observer;
+  quor::StopToken stop;
+  const quor::IndexLoadResult result = quor::LoadIndex(request, observer, stop);
+  if (result.ready && result.index.FileCount != static_cast<std::int32_t>(result.index.FileList.size())) {
+    std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+  if (data[0] & 0x80) {
+    LoadAsCompressedFile(bytes);
+    return 0;
+  }
+  (void)quor::ReadIndexText(bytes);
+  CheckPiecewiseReading(bytes, 1 + data[0] % 17);
+  return 0;
+}

@@ -1,0 +1,216 @@
+// `quor search`: the index is loaded (its data file built when it is not
+// current), the words are taken as typed into the search box, and the
+// search engine runs over all files or one. Messages appear on stderr as
+// their boxes would show them; progress is shown only for a run that takes
+// longer than a second.
+#include "app/cli_search.h"
+
+#include <chrono>
+#include <ostream>
+#include <string>
+
+#include "app/cli_options.h"
+#include "common/encoding.h"
+#include "common/paths.h"
+#include "common/strings.h"
+#include "extract/program_texts.h"
+#include "indexfile/data_file.h"
+#include "search/index_load.h"
+#include "search/search_run.h"
+#include "search/search_words.h"
+#include "ui/system_services.h"
+
+namespace quor::app {
+
+namespace {
+
+// Program texts of the search.
+constexpr int kTextNotAllowed = 100;
+constexpr int kTextNotInIndex = 75;
+constexpr int kTextDataFolder = 310;
+
+void PrintMessage(std::ostream& err, const MessageBoxRequest& request) {
+  if (!request.title.empty()) err << TerminalText(request.title) << ": ";
+  err << TerminalText(request.text) << '\n';
+  err.flush();
+}
+
+// Progress lines on stderr, at most one a second and none in the first.
+class ProgressLines {
+ public:
+  explicit ProgressLines(std::ostream& err) : err_(err), last_(std::chrono::steady_clock::now()) {}
+  void Show(std::u16string_view text) {
+    if (text.empty()) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::seconds(1)) return;
+    last_ = now;
+    err_ << TerminalText(Trim(text)) << '\n';
+    err_.flush();
+  }
+
+ private:
+  std::ostream& err_;
+  std::chrono::steady_clock::time_point last_;
+};
+
+class LoadReporter : public IndexLoadObserver {
+ public:
+  LoadReporter(std::ostream& err, ProgressLines& progress) : err_(err), progress_(progress) {}
+  MsgResult MessageBox(const MessageBoxRequest& request) override {
+    PrintMessage(err_, request);
+    return request.buttons == MsgButtons::YesNo || request.buttons == MsgButtons::YesNoCancel
+               ? MsgResult::No
+               : MsgResult::Ok;
+  }
+  void ShowResultsText(std::u16string_view text) override { progress_.Show(text); }
+
+ private:
+  std::ostream& err_;
+  ProgressLines& progress_;
+};
+
+// A DOCX document's questions are answered Yes, as in an unattended run.
+class SearchReporter : public SearchObserver {
+ public:
+  SearchReporter(std::ostream& err, ProgressLines& progress) : err_(err), progress_(progress) {}
+  MsgResult MessageBox(const MessageBoxRequest& request) override {
+    PrintMessage(err_, request);
+    switch (request.buttons) {
+      case MsgButtons::YesNo:
+      case MsgButtons::YesNoCancel:
+        return MsgResult::Yes;
+      default:
+        return MsgResult::Ok;
+    }
+  }
+  void ShowResultsText(const std::u16string& text) override {
+    if (text.starts_with(u"Now searching")) progress_.Show(text);
+  }
+
+ private:
+  std::ostream& err_;
+  ProgressLines& progress_;
+};
+
+SearchType TypeOf(const std::string& name) {
+  if (name == "any") return SearchType::kAnyWord;
+  if (name == "phrase") return SearchType::kExactPhrase;
+  return SearchType::kAllWords;
+}
+
+std::u16string JoinWords(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) {
+    if (!text.empty()) text += ' ';
+    text += word;
+  }
+  return Utf8ToText(text);
+}
+
+int RunSearchCommand(const CliArgs& args, CliStreams& io) {
+  const std::u16string indexPath = Utf8ToText(args.Value("--index"));
+  if (!HasIndexFileSuffix(indexPath)) {
+    PrintMessage(io.err, {u"Index file names must end in '_index.quor'.", u"Invalid input",
+                          MsgButtons::Ok, MsgIcon::Exclamation});
+    return kExitFailed;
+  }
+  const std::u16string topFolder = EnsureTrailingBackslash(Utf8ToText(args.Value("--top")));
+  if (args.Value("--report") != "none") {
+    io.err << "quor search: reports come in a later build; searching without one\n";
+  }
+
+  ProgramTexts texts;
+  const std::u16string textFile = EnsureTrailingBackslash(ui::DefaultProgramFolder()) + u"quor.dat";
+  if (const int loaded = texts.Load(textFile); loaded <= 0) {
+    io.err << "quor: " << TerminalText(ProgramTextLoadMessage(loaded, textFile)) << '\n';
+    return kExitFailed;
+  }
+
+  ProgressLines progress(io.err);
+  LoadReporter loadReporter(io.err, progress);
+  IndexLoadRequest load;
+  load.indexFilePath = indexPath;
+  load.searchCaption = u"Search";
+  load.dataFolder =
+      EnsureTrailingBackslash(ui::DefaultAppDataFolder()) + texts.Get(kTextDataFolder);
+  load.freeSpace = [](std::u16string_view folder) -> std::optional<std::uint64_t> {
+    const std::optional<std::int64_t> free = ui::DiskFreeSpaceAt(std::u16string(folder));
+    if (!free || *free < 0) return std::nullopt;
+    return static_cast<std::uint64_t>(*free);
+  };
+  StopToken stop;
+  const IndexLoadResult loaded = LoadIndex(load, loadReporter, stop);
+  if (!loaded.ready) return kExitFailed;
+
+  SearchRequest request;
+  request.index = &loaded.index;
+  request.topFolder = topFolder;
+  request.searchText = ConvertQuoteUmlauts(JoinWords(args.Operands()));
+  request.type = TypeOf(args.Value("--type"));
+  request.sort = args.Given("--sort");
+  request.fillTitles = !args.Given("--paths-only");
+  request.fillDescriptions = args.Given("--descriptions");
+  request.notAllowedText = texts.Get(kTextNotAllowed);
+  if (args.Given("--file")) {
+    // A single file is named by its full path or by its path under the top folder.
+    std::u16string file = Utf8ToText(args.Value("--file"));
+    if (!file.starts_with(topFolder)) file = topFolder + file;
+    if (FindIndexedFile(loaded.index, topFolder, file) < 0) {
+      PrintMessage(io.err, {texts.Get(kTextNotInIndex), u"", MsgButtons::Ok, MsgIcon::Information});
+      return kExitFailed;
+    }
+    request.singleFile = true;
+    request.singleFilePath = file;
+  }
+
+  SearchReporter reporter(io.err, progress);
+  const SearchResult result = Search(request, reporter, stop);
+  if (result.status != SearchStatus::kCompleted) return kExitFailed;
+  if (args.Given("--paths-only")) {
+    for (const std::u16string& file : result.FoundFiles) io.out << TerminalText(file) << '\n';
+  } else {
+    io.out << TerminalText(result.ResultsText);
+    if (!result.ResultsText.ends_with(u"\r\n")) io.out << '\n';
+  }
+  io.out.flush();
+  if (!result.LabelText.empty()) io.err << TerminalText(result.LabelText) << '\n';
+  return kExitOk;
+}
+
+}  // namespace
+
+CliCommand SearchCommand() {
+  CliSyntax syntax;
+  syntax.command = "search";
+  syntax.summary = "searches an index (the Search Module's \"Search\") and lists the files found";
+  syntax.options = {
+      Valued("--index", "FILE_index.quor", "the index file to search").Required(),
+      Valued("--top", "DIR", "the top folder of the indexed files").Required(),
+      Valued("--type", "TYPE", "any, all or phrase: \"Any word\", \"All words\", \"Exact phrase\"")
+          .Default("all")
+          .Choices({"any", "all", "phrase"}),
+      Flag("--sort", "list the files by decreasing score"),
+      Valued("--file", "PATH", "search only this indexed file (full path or under DIR)"),
+      Valued("--report", "KIND", "none, text or html (reports come in a later build)")
+          .Default("none")
+          .Choices({"none", "text", "html"}),
+      Valued("--max-extracts", "N", "extracts per file in a report (for reports)"),
+      Valued("--extract-size", "1-9", "size of the extracts (for reports)")
+          .Default("5")
+          .Choices({"1", "2", "3", "4", "5", "6", "7", "8", "9"}),
+      Flag("--descriptions", "read the pages' descriptions (for reports)"),
+      Flag("--paths", "show file paths in an HTML report (for reports)"),
+      Flag("--paths-only", "print only the relative paths of the files found, one a line"),
+      Flag("--open", "open the HTML report (for reports)"),
+  };
+  syntax.operands = "WORD...";
+  syntax.maxOperands = kAnyNumber;
+  syntax.details =
+      "The words are joined by spaces and searched as if typed into the search box: "
+      "a\" o\" u\" become umlauts, only letters, spaces and a final \"*\" (a stem, with "
+      "--type any) are allowed. The results box goes to stdout, the count of files found "
+      "to stderr.";
+  return MakeCliCommand(std::move(syntax), RunSearchCommand);
+}
+
+}  // namespace quor::app

@@ -1,0 +1,180 @@
+#include "search/index_load.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "common/encoding.h"
+#include "common/files.h"
+#include "common/strings.h"
+#include "indexfile/compressor.h"
+#include "indexfile/data_file.h"
+#include "indexfile/index_text_reader.h"
+#include "search/data_file_check.h"
+
+namespace quor {
+
+namespace {
+
+// Lexicon entries made room for before any is read: a damaged header may
+// announce any number.
+constexpr std::int32_t kMaxLexiconReserve = 1 << 18;
+
+class LoadedIndexSink final : public IndexTextSink {
+ public:
+  LoadedIndexSink(LoadedIndex& index, IndexLoadObserver* observer)
+      : index_(index), observer_(observer) {}
+
+  void FileListEntry(std::string_view path) override {
+    index_.FileList.push_back(index_.Texts.InternUtf8(path));
+  }
+  void LexiconHeader(std::int32_t wordCount, std::string_view title) override {
+    index_.WordCount = wordCount;
+    index_.IndexTitle = Utf8ToText(title);
+    index_.Lexicon.reserve(static_cast<std::size_t>(std::min(wordCount, kMaxLexiconReserve)));
+    if (observer_) observer_->ShowIndexTitle(index_.IndexTitle);
+  }
+  void LexiconEntry(std::int32_t rowNumber, std::string_view word) override {
+    index_.Lexicon.push_back({index_.Texts.InternUtf8(word), rowNumber});
+  }
+
+ private:
+  LoadedIndex& index_;
+  IndexLoadObserver* observer_;
+};
+
+void ShowExpansionError(IndexLoadObserver& observer, std::int32_t status) {
+  observer.MsgBox(u"Error when reading the index file:" + ToText(status) +
+                      u"\r\nProbably the index file is incomplete or corrupted.\r\n"
+                      u"Try using the index module to recreate the index file.",
+                  MsgButtons::Ok, MsgIcon::Critical, u"Error");
+}
+
+// Expands the whole file without keeping it: 0 or the negative status.
+std::int32_t CheckWholeExpansion(FileCompressor& compressor) {
+  std::string piece;
+  for (bool done = false; !done;) {
+    piece.clear();
+    if (const std::int32_t status = compressor.ExpandMore(piece, done); status < 0) return status;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::u16string SearchableWordsLabel(std::int32_t wordCount, std::int32_t fileCount) {
+  return u"There are " + GroupDigits(wordCount) + u" searchable words in " +
+         (fileCount == 1 ? std::u16string(u"one file.") : GroupDigits(fileCount) + u" files.");
+}
+
+std::u16string ReadFileList(RecordFieldReader& reader, LoadedIndex& index) {
+  index.FileList.clear();
+  LoadedIndexSink sink(index, nullptr);
+  std::u16string error = ReadFileListRecords(reader, sink);
+  index.FileCount = static_cast<std::int32_t>(index.FileList.size());
+  return error;
+}
+
+std::u16string ReadLexicon(RecordFieldReader& reader, LoadedIndex& index,
+                           IndexLoadObserver& observer) {
+  index.Lexicon.clear();
+  LoadedIndexSink sink(index, &observer);
+  std::int32_t wordsRead = 0;
+  std::u16string error = ReadLexiconRecords(reader, sink, wordsRead);
+  // An early "End of lexicon" leaves fewer words than announced.
+  index.WordCount = wordsRead;
+  return error;
+}
+
+std::u16string ReadIndexFile(RecordFieldReader& reader, LoadedIndex& index,
+                             std::int64_t expandedLength, const FreeSpaceQuery& freeSpace,
+                             IndexLoadObserver& observer, const StopToken& stop, bool& stopped) {
+  stopped = false;
+  if (std::u16string error = ReadFileList(reader, index); !error.empty()) {
+    return u"Error when reading file list: " + error;
+  }
+  if (reader.SourceStatus() < 0) return {};
+  if (std::u16string error = ReadLexicon(reader, index, observer); !error.empty()) {
+    return u"Error when reading lexicon: " + error;
+  }
+  if (reader.SourceStatus() < 0) return {};
+
+  const LengthStampInfo stamp = ReadLengthStamp(index.DataFilePath);
+  if (DataFileIsCurrent(stamp, expandedLength, index.FileCount, index.WordCount)) return {};
+  if (stamp.exists && stamp.length == 0) {
+    DeleteFileForced(index.DataFilePath, true, true, true);
+  }
+  const DataFileJob job{index.DataFilePath, expandedLength, index.FileCount, index.WordCount,
+                        freeSpace};
+  return CreateDataFile(job, reader, observer, stop, stopped);
+}
+
+IndexLoadResult LoadIndex(const IndexLoadRequest& request, IndexLoadObserver& observer,
+                          const StopToken& stop) {
+  IndexLoadResult result;
+  const std::u16string& path = request.indexFilePath;
+  if (!FileExists(path)) {
+    observer.MsgBox(
+        u"The index file does not exist.\r\nPerhaps it has not yet been created by the index "
+        u"module.",
+        MsgButtons::Ok, MsgIcon::Exclamation, request.searchCaption);
+    return result;
+  }
+  FileCompressor compressor;
+  if (!compressor.AllocateCompressionBuffer()) {
+    observer.MsgBox(u"Allocation error when reading the index file.", MsgButtons::Ok,
+                    MsgIcon::Critical, u"Error");
+    return result;
+  }
+  LoadedIndex& index = result.index;
+  index.IndexFilePath = path;
+  index.DataFilePath = DataFilePathFor(path);
+
+  // The frame header declares the expanded length. When the data file's
+  // stamp already matches it, the text is read only up to the end of the
+  // lexicon: the count rows are in the data file. Otherwise the whole
+  // expansion is checked first, so that a damaged file is reported as such
+  // before anything is read or built, and then expanded again for reading.
+  std::int32_t status = compressor.BeginExpand(path);
+  std::int64_t expandedLength = 0;
+  bool stampMatches = false;
+  if (status == kCompressOk) {
+    expandedLength = static_cast<std::int64_t>(std::min<std::uint64_t>(
+        compressor.DeclaredSize(), std::numeric_limits<std::int64_t>::max()));
+    const LengthStampInfo stamp = ReadLengthStamp(index.DataFilePath);
+    stampMatches = stamp.stamp.has_value() && *stamp.stamp == expandedLength;
+    if (!stampMatches) {
+      status = CheckWholeExpansion(compressor);
+      if (status == kCompressOk) status = compressor.BeginExpand(path);
+    }
+  }
+  if (status < 0) {
+    ShowExpansionError(observer, status);
+    return result;
+  }
+
+  RecordFieldReader reader(
+      [&compressor](std::string& to, bool& done) { return compressor.ExpandMore(to, done); });
+  std::u16string error = ReadIndexFile(reader, index, expandedLength, request.freeSpace, observer,
+                                       stop, result.stopped);
+  // A text that the reader found damaged may be a damaged expansion: that
+  // is what the user is told, as when the whole file is expanded first.
+  if (!error.empty() && reader.SourceStatus() == 0 && stampMatches) (void)reader.Drain();
+  if (reader.SourceStatus() < 0) {
+    ShowExpansionError(observer, reader.SourceStatus());
+    return result;
+  }
+  compressor.FreeCompressionBuffer();
+  if (result.stopped) return result;
+
+  if (!error.empty()) {
+    observer.MsgBox(error, MsgButtons::Ok, MsgIcon::Exclamation, u"Error");
+    result.searchableWordsLabel = error;
+  } else {
+    result.searchableWordsLabel = SearchableWordsLabel(index.WordCount, index.FileCount);
+  }
+  result.errorText = std::move(error);
+  result.ready = result.errorText.empty();
+  return result;
+}
+
+}  // namespace quor

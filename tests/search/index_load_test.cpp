@@ -1,0 +1,340 @@
+// Loading indexes written by the index-file writers and compressed as the
+// index build does, intact and damaged, with the data file in every state.
+#include "search/index_load.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/encoding.h"
+#include "common/files.h"
+#include "common/records.h"
+#include "indexfile/compressor.h"
+#include "indexfile/data_file.h"
+#include "indexfile/index_format.h"
+#include "indexfile/test_lexicon.h"
+#include "search/data_file_check.h"
+#include "support/temp_folder.h"
+
+namespace quor {
+namespace {
+
+using test::P;
+
+struct Shown {
+  std::u16string text;
+  std::u16string title;
+  MsgIcon icon;
+};
+
+class RecordingObserver final : public IndexLoadObserver {
+ public:
+  MsgResult MessageBox(const MessageBoxRequest& request) override {
+    shown.push_back({request.text, request.title, request.icon});
+    return answer;
+  }
+  void ShowResultsText(std::u16string_view text) override { results.emplace_back(text); }
+  void ShowIndexTitle(std::u16string_view text) override { title = text; }
+  void DataFileProgress(std::int32_t done, std::int32_t) override {
+    if (done == stopAtRow && stop) stop->RequestStop();
+  }
+
+  std::vector<Shown> shown;
+  std::vector<std::u16string> results;
+  std::u16string title;
+  MsgResult answer = MsgResult::Yes;
+  std::int32_t stopAtRow = -1;
+  StopToken* stop = nullptr;
+};
+
+// The first file holds "Cats and dogs, cats", the second "<b>Dogs</b>".
+const std::u16string kSecondFile = u"süb/Ärger b.htm ";
+
+std::string ExampleText(std::u16string_view title = u"Mes dossiers – été") {
+  test::TestLexicon lexicon;
+  lexicon.Add(u"cats", {P(1, 255)});
+  lexicon.Add(u"and", {P(1, 128)});
+  lexicon.Add(u"dogs", {P(1, 128), P(2, 255)});
+  RecordWriter out;
+  out.WriteStringRecord(u"a.txt");
+  out.WriteStringRecord(kSecondFile);
+  out.WriteStringRecord(kEndOfFileList);
+  WriteLexicon(out, lexicon, title);
+  WriteCountRows(out, lexicon, 2);
+  return out.Take();
+}
+
+const std::string kExampleData("\xFF\x00\x80\x00\x80\xFF", 6);
+
+std::string Stamp(std::size_t length) {
+  std::string s(4, '\0');
+  for (std::size_t i = 0; i < 4; ++i) s[i] = static_cast<char>(length >> (8 * i));
+  return s;
+}
+
+class IndexLoadTest : public ::testing::Test {
+ protected:
+  std::u16string Path(const char* name) const {
+    return Utf8ToText((folder_.Path() / name).string());
+  }
+  std::u16string IndexPath() const { return Path("proj_index.quor"); }
+  std::u16string DataPath() const { return Path("proj_data.quor"); }
+
+  // Writes text as the index file, compressed as the index build does.
+  void WriteIndex(const std::string& text) {
+    folder_.Write("proj_index.quor", text);
+    FileCompressor compressor;
+    ASSERT_TRUE(compressor.AllocateCompressionBuffer());
+    ASSERT_EQ(compressor.CompressFile(IndexPath(), Path("proj_index.qdwixc"), true), kCompressOk);
+  }
+
+  IndexLoadResult Load() {
+    IndexLoadRequest request;
+    request.indexFilePath = IndexPath();
+    request.searchCaption = u"Search";
+    request.dataFolder = Path("data");
+    request.freeSpace = [this](std::u16string_view folder) {
+      askedFolder_ = folder;
+      return freeSpace_;
+    };
+    observer_ = RecordingObserver();
+    observer_.stop = &stop_;
+    observer_.stopAtRow = stopAtRow_;
+    return LoadIndex(request, observer_, stop_);
+  }
+
+  test::TempFolder folder_;
+  RecordingObserver observer_;
+  StopToken stop_;
+  std::int32_t stopAtRow_ = -1;
+  std::optional<std::uint64_t> freeSpace_;
+  std::u16string askedFolder_;
+};
+
+TEST_F(IndexLoadTest, FirstLoadBuildsTheDataFileAndTheNextOnlyReadsItsStamp) {
+  const std::string text = ExampleText();
+  WriteIndex(text);
+  IndexLoadResult result = Load();
+  ASSERT_TRUE(result.ready) << TextToUtf8(result.errorText);
+  EXPECT_TRUE(observer_.shown.empty());
+  EXPECT_EQ(result.searchableWordsLabel, u"There are 3 searchable words in 2 files.");
+  EXPECT_EQ(observer_.title, u"Mes dossiers – été");
+  EXPECT_EQ(observer_.results,
+            (std::vector<std::u16string>{u"Now creating data file ...\r\n", u""}));
+  const LoadedIndex& index = result.index;
+  EXPECT_EQ(index.DataFilePath, DataPath());
+  EXPECT_EQ(index.IndexTitle, u"Mes dossiers – été");
+  ASSERT_EQ(index.FileCount, 2);
+  EXPECT_EQ(index.FileList[0], u"a.txt");
+  EXPECT_EQ(index.FileList[1], kSecondFile);  // blanks kept
+  ASSERT_EQ(index.WordCount, 3);
+  EXPECT_EQ(index.Lexicon[0].Word, u"and");
+  EXPECT_EQ(index.Lexicon[0].RowNumber, 2);
+  EXPECT_EQ(index.Lexicon[2].Word, u"dogs");
+  EXPECT_EQ(index.Lexicon[2].RowNumber, 3);
+  EXPECT_EQ(folder_.Read("proj_data.quor"), kExampleData + Stamp(text.size()));
+  EXPECT_EQ(askedFolder_, Utf8ToText(folder_.Path().string()));
+
+  struct stat before {};
+  ASSERT_EQ(::stat(TextToUtf8(DataPath()).c_str(), &before), 0);
+  result = Load();
+  ASSERT_TRUE(result.ready);
+  EXPECT_TRUE(observer_.results.empty());  // nothing rebuilt
+  EXPECT_EQ(result.index.Lexicon[1].Word, u"cats");
+  struct stat after {};
+  ASSERT_EQ(::stat(TextToUtf8(DataPath()).c_str(), &after), 0);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  // Only the two files of the index are there: no work file is left.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 2);
+}
+
+TEST_F(IndexLoadTest, DataFileIsRebuiltUnlessItsStampAndLengthMatch) {
+  const std::string text = ExampleText();
+  struct Row {
+    const char* name;
+    std::optional<std::string> data;  // nullopt: no data file
+    bool rebuilt;
+  };
+  const Row rows[] = {
+      {"missing", std::nullopt, true},
+      {"empty", "", true},
+      {"stale stamp", kExampleData + Stamp(text.size() + 1), true},
+      {"stamp without rows", Stamp(text.size()), true},
+      {"short of a stamp", "ab", true},
+      {"current", kExampleData + Stamp(text.size()), false},
+  };
+  WriteIndex(text);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::filesystem::remove(folder_.Path() / "proj_data.quor");
+    if (r.data) folder_.Write("proj_data.quor", *r.data);
+    const IndexLoadResult result = Load();
+    EXPECT_TRUE(result.ready);
+    EXPECT_TRUE(observer_.shown.empty());
+    EXPECT_EQ(observer_.results.empty(), !r.rebuilt);
+    EXPECT_EQ(folder_.Read("proj_data.quor"), kExampleData + Stamp(text.size()));
+  }
+}
+
+TEST(SearchableWordsLabel, OneFileAndDigitGrouping) {
+  EXPECT_EQ(SearchableWordsLabel(12345, 87), u"There are 12,345 searchable words in 87 files.");
+  EXPECT_EQ(SearchableWordsLabel(3, 1), u"There are 3 searchable words in one file.");
+}
+
+TEST_F(IndexLoadTest, DamagedIndexFilesGiveTheirMessages) {
+  const std::string text = ExampleText();
+  const std::string rowsStart = text.substr(0, text.find("\"255,0\""));
+  const std::string expansionError =
+      "\r\nProbably the index file is incomplete or corrupted.\r\n"
+      "Try using the index module to recreate the index file.";
+  struct Row {
+    const char* name;
+    std::string text;                                // the index text
+    std::function<std::string(std::string)> damage;  // of the compressed file
+    std::string message;
+    MsgIcon icon;
+    bool label;
+  };
+  const auto keep = [](std::string s) { return s; };
+  const Row rows[] = {
+      {"truncated", text, [](std::string s) { return s.substr(0, s.size() - 9); },
+       "Error when reading the index file:-8" + expansionError, MsgIcon::Critical, false},
+      {"bit flipped", text,
+       [](std::string s) {
+         s[s.size() / 2] ^= 0x10;
+         return s;
+       },
+       "Error when reading the index file:-7" + expansionError, MsgIcon::Critical, false},
+      {"not compressed", text, [&](std::string) { return text; },
+       "Error when reading the index file:-7" + expansionError, MsgIcon::Critical, false},
+      {"lexicon cut short", text.substr(0, text.find("3,\"dogs\"")), keep,
+       "Error when reading lexicon: Input past end of file", MsgIcon::Exclamation, true},
+      {"no end of file list", "\"a\"\r\n\"b\"\r\n", keep,
+       "Error when reading lexicon: Input past end of file", MsgIcon::Exclamation, true},
+      {"a count row with 300", rowsStart + "\"300,0\"\r\n\"1,0\"\r\n\"1,1\"\r\n", keep,
+       "Error when creating data file: Overflow (count row 1)", MsgIcon::Exclamation, true},
+      {"a count row too short", rowsStart + "\"1,0\"\r\n\"1\"\r\n\"1,1\"\r\n", keep,
+       "Error when creating data file: The count row covers fewer files than the index holds "
+       "(count row 2)",
+       MsgIcon::Exclamation, true},
+      {"count rows missing", rowsStart, keep,
+       "Error when creating data file: Input past end of file", MsgIcon::Exclamation, true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::filesystem::remove(folder_.Path() / "proj_data.quor");
+    WriteIndex(r.text);
+    folder_.Write("proj_index.quor", r.damage(folder_.Read("proj_index.quor")));
+    const IndexLoadResult result = Load();
+    EXPECT_FALSE(result.ready);
+    ASSERT_EQ(observer_.shown.size(), 1u);
+    EXPECT_EQ(TextToUtf8(observer_.shown[0].text), r.message);
+    EXPECT_EQ(observer_.shown[0].title, u"Error");
+    EXPECT_EQ(observer_.shown[0].icon, r.icon);
+    EXPECT_EQ(result.searchableWordsLabel.has_value(), r.label);
+    if (r.label) {
+      EXPECT_EQ(TextToUtf8(result.searchableWordsLabel.value_or(u"")), r.message);
+    }
+    EXPECT_FALSE(FileExists(DataPath()));  // a failed build leaves none
+  }
+}
+
+TEST_F(IndexLoadTest, MissingIndexFileIsReportedUnderTheSearchCaption) {
+  const IndexLoadResult result = Load();
+  EXPECT_FALSE(result.ready);
+  ASSERT_EQ(observer_.shown.size(), 1u);
+  EXPECT_EQ(observer_.shown[0].text,
+            u"The index file does not exist.\r\nPerhaps it has not yet been created by the index "
+            u"module.");
+  EXPECT_EQ(observer_.shown[0].title, u"Search");
+  EXPECT_EQ(observer_.shown[0].icon, MsgIcon::Exclamation);
+  EXPECT_FALSE(result.searchableWordsLabel.has_value());
+}
+
+TEST_F(IndexLoadTest, EarlyEndOfLexiconGivesTheWordsRead) {
+  WriteIndex(
+      "\"x\"\r\n\"End of file list\"\r\n9,\"t\"\r\n1,\"w\"\r\n967,\"End of lexicon\"\r\n\"5\"\r\n");
+  const IndexLoadResult result = Load();
+  ASSERT_TRUE(result.ready);
+  EXPECT_EQ(result.index.WordCount, 1);
+  EXPECT_EQ(result.searchableWordsLabel, u"There are 1 searchable words in one file.");
+  EXPECT_EQ(folder_.Read("proj_data.quor").substr(0, 1), "\x05");
+}
+
+TEST_F(IndexLoadTest, ShortDiskSpaceRefusesTheBuildAndAFailedQueryDoesNot) {
+  WriteIndex(ExampleText());
+  folder_.Write("proj_data.quor", "stale");
+  freeSpace_ = 9;  // 2 * 3 + 4 bytes are needed
+  IndexLoadResult result = Load();
+  EXPECT_FALSE(result.ready);
+  ASSERT_EQ(observer_.shown.size(), 2u);
+  EXPECT_EQ(observer_.shown[0].text,
+            u"There is not enough space on Drive " + Utf8ToText(folder_.Path().string()) +
+                u" to create the data file.\r\n\r\nYou could try moving the index file to a disk "
+                u"with more space.");
+  EXPECT_EQ(observer_.shown[0].title, u"Insufficient disk space");
+  EXPECT_EQ(observer_.shown[0].icon, MsgIcon::Critical);
+  EXPECT_EQ(observer_.shown[1].text, u"Not enough disk space to create the data file.");
+  EXPECT_EQ(result.searchableWordsLabel, u"Not enough disk space to create the data file.");
+  EXPECT_EQ(folder_.Read("proj_data.quor"), "stale");
+
+  freeSpace_ = 10;
+  EXPECT_TRUE(Load().ready);
+  std::filesystem::remove(folder_.Path() / "proj_data.quor");
+  freeSpace_ = std::nullopt;
+  EXPECT_TRUE(Load().ready);
+}
+
+TEST_F(IndexLoadTest, StoppedBuildLeavesNoDataFileAndSaysNothing) {
+  WriteIndex(ExampleText());
+  stopAtRow_ = 1;
+  const IndexLoadResult result = Load();
+  EXPECT_TRUE(result.stopped);
+  EXPECT_FALSE(result.ready);
+  EXPECT_TRUE(observer_.shown.empty());
+  EXPECT_FALSE(FileExists(DataPath()));
+}
+
+TEST_F(IndexLoadTest, DeleteOnQuitAsksAboutAFileWithContent) {
+  struct Row {
+    const char* name;
+    bool checked;
+    std::string data;
+    MsgResult answer;
+    bool asked;
+    bool deleted;
+  };
+  const Row rows[] = {
+      {"unchecked", false, "abcd", MsgResult::Yes, false, false},
+      {"empty file", true, "", MsgResult::No, false, true},
+      {"yes", true, std::string(2048, 'x'), MsgResult::Yes, true, true},
+      {"no", true, std::string(2048, 'x'), MsgResult::No, true, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    folder_.Write("proj_data.quor", r.data);
+    RecordingObserver sink;
+    sink.answer = r.answer;
+    EXPECT_EQ(DeleteDataFileOnQuit(DataPath(), r.checked, sink), r.deleted);
+    EXPECT_EQ(FileExists(DataPath()), !r.deleted);
+    ASSERT_EQ(sink.shown.size(), r.asked ? 1u : 0u);
+    if (r.asked) {
+      EXPECT_EQ(sink.shown[0].text,
+                u"The data file currently occupies 2.00 Kb.\r\nDo you wish to delete it?\r\n(If "
+                u"so, it will be recreated next time you search.)");
+      EXPECT_EQ(sink.shown[0].title, u"Delete data file?");
+    }
+  }
+  std::filesystem::remove(folder_.Path() / "proj_data.quor");
+  RecordingObserver sink;
+  EXPECT_FALSE(DeleteDataFileOnQuit(DataPath(), true, sink));
+  EXPECT_TRUE(sink.shown.empty());
+}
+
+}  // namespace
+}  // namespace quor
