@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <utility>
 
 #include "common/encoding.h"
 #include "common/records.h"
+#include "indexfile/data_file.h"
 
 namespace quor {
 
@@ -28,6 +30,25 @@ bool IsFieldEnd(char c) {
 bool ScanField(std::string_view text, std::size_t pos, bool final, std::string_view& raw,
                std::size_t& next) {
   const std::size_t size = text.size();
+  // Nearly every field of an index text is a quoted string or a number
+  // followed by its separator: those are found without the general rules.
+  if (pos < size && text[pos] == '"') {
+    const char* data = text.data();
+    const void* close = std::memchr(data + pos + 1, '"', size - pos - 1);
+    if (close) {
+      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(close) - data);
+      if (at + 1 < size && data[at + 1] == ',') {
+        raw = text.substr(pos + 1, at - pos - 1);
+        next = at + 2;
+        return true;
+      }
+      if (at + 2 < size && data[at + 1] == '\r' && data[at + 2] == '\n') {
+        raw = text.substr(pos + 1, at - pos - 1);
+        next = at + 3;
+        return true;
+      }
+    }
+  }
   while (pos < size && IsBlank(text[pos])) ++pos;
   if (pos == size && !final) return false;
   if (pos < size && text[pos] == '"') {
@@ -265,6 +286,30 @@ std::u16string ReadLexiconRecords(RecordFieldReader& reader, IndexTextSink& sink
     sink.LexiconEntry(rowNumber, text);
     ++wordsRead;
   }
+}
+
+std::u16string WriteDataMatrixFromCountRows(int fd, RecordFieldReader& reader,
+                                            std::int32_t fileCount, std::int32_t wordCount,
+                                            const std::function<bool(std::int32_t)>& onRow,
+                                            bool& stopped) {
+  stopped = false;
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(std::max<std::int32_t>(fileCount, 0)));
+  DataMatrixWriter writer(fd, fileCount);
+  for (std::int32_t r = 1; r <= wordCount; ++r) {
+    std::string_view text;
+    if (reader.Next(text) != RecordFieldReader::Result::kField) {
+      return std::u16string(kInputPastEndOfFile);
+    }
+    if (std::u16string error = DecodeCountRow(text, row); !error.empty()) {
+      return error + u" (count row " + Utf8ToText(std::to_string(r)) + u")";
+    }
+    if (std::u16string error = writer.AppendRow(row); !error.empty()) return error;
+    if (onRow && !onRow(r)) {
+      stopped = true;
+      return {};
+    }
+  }
+  return writer.Finish();
 }
 
 namespace {

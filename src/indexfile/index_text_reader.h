@@ -103,6 +103,16 @@ class IndexTextSink {
 // 255, or a row that covers more or fewer files than values holds.
 [[nodiscard]] std::u16string DecodeCountRow(std::string_view row, std::span<std::uint8_t> values);
 
+// Writes a data file's matrix to fd from the wordCount count rows at reader,
+// each decoded into fileCount values and written in turn (DataMatrixWriter).
+// onRow is called after each row with the number of rows written; when it
+// returns false the writing stops with stopped set. Returns "" or the
+// description of what ended it: a count row unfit for the file count (with
+// its number), the end of the text, a write error. Does not close fd.
+[[nodiscard]] std::u16string WriteDataMatrixFromCountRows(
+    int fd, RecordFieldReader& reader, std::int32_t fileCount, std::int32_t wordCount,
+    const std::function<bool(std::int32_t rowsDone)>& onRow, bool& stopped);
+
 // A whole index text read back, for checks and tests: every section, count
 // rows decoded into one byte per file. error is "" or the first input error
 // with the section it stopped ("file list: ", "lexicon: ", "count row N: ").

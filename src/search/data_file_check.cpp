@@ -60,7 +60,6 @@ std::u16string CreateDataFile(const DataFileJob& job, RecordFieldReader& reader,
 std::u16string BuildDataFile(const DataFileJob& job, RecordFieldReader& reader,
                              IndexLoadObserver& observer, const StopToken& stop, bool& stopped) {
   stopped = false;
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(std::max<std::int32_t>(job.fileCount, 0)));
   DeleteFileForced(job.dataFilePath, true, true, true);
   observer.ShowResultsText(u"Now creating data file ...\r\n");
 
@@ -75,28 +74,19 @@ std::u16string BuildDataFile(const DataFileJob& job, RecordFieldReader& reader,
     return error;
   };
 
-  DataMatrixWriter writer(fd.Get(), job.fileCount);
-  for (std::int32_t r = 1; r <= job.wordCount; ++r) {
-    if (stop.StopRequested()) {
-      stopped = true;
-      return abandon({});
-    }
-    std::string_view text;
-    if (reader.Next(text) != RecordFieldReader::Result::kField) {
-      return abandon(std::u16string(kInputPastEndOfFile));
-    }
-    if (std::u16string error = DecodeCountRow(text, row); !error.empty()) {
-      return abandon(error + u" (count row " + ToText(r) + u")");
-    }
-    if (std::u16string error = writer.AppendRow(row); !error.empty()) return abandon(error);
-    observer.DataFileProgress(r, job.wordCount);
+  std::u16string error = WriteDataMatrixFromCountRows(
+      fd.Get(), reader, job.fileCount, job.wordCount,
+      [&](std::int32_t rowsDone) {
+        observer.DataFileProgress(rowsDone, job.wordCount);
+        return !stop.StopRequested();
+      },
+      stopped);
+  if (stopped || !error.empty()) return abandon(std::move(error));
+  if (const int closeError = fd.Close(); closeError != 0) {
+    return abandon(ErrorDescription(closeError));
   }
-  if (std::u16string error = writer.Finish(); !error.empty()) return abandon(error);
-  if (const int error = fd.Close(); error != 0) return abandon(ErrorDescription(error));
-  if (std::u16string error = AppendLengthStamp(job.dataFilePath, job.expandedLength);
-      !error.empty()) {
-    return abandon(error);
-  }
+  error = AppendLengthStamp(job.dataFilePath, job.expandedLength);
+  if (!error.empty()) return abandon(std::move(error));
   observer.ShowResultsText(u"");
   return {};
 }

@@ -32,15 +32,17 @@ std::u16string_view TextStore::Intern(std::u16string_view text) {
 }
 
 std::u16string_view TextStore::InternUtf8(std::string_view utf8) {
-  // Paths and words are mostly ASCII: one unit per byte, no conversion.
-  const bool ascii = std::all_of(utf8.begin(), utf8.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (!ascii) return Intern(Utf8ToText(utf8));
-  char16_t* at = Room(utf8.size());
-  std::transform(utf8.begin(), utf8.end(), at,
-                 [](char c) { return static_cast<char16_t>(static_cast<unsigned char>(c)); });
-  used_ += utf8.size();
-  return {at, utf8.size()};
+  // Paths and words are mostly ASCII: then one unit per byte, widened as
+  // they are copied; anything else goes through the converter.
+  const std::size_t size = utf8.size();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
+  unsigned char high = 0;
+  for (std::size_t i = 0; i < size; ++i) high |= bytes[i];
+  if (high >= 0x80) return Intern(Utf8ToText(utf8));
+  char16_t* at = Room(size);
+  for (std::size_t i = 0; i < size; ++i) at[i] = bytes[i];
+  used_ += size;
+  return {at, size};
 }
 
 void TextStore::Clear() {

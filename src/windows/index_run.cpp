@@ -136,7 +136,8 @@ void IndexRun::Click(frmIndexMain& form) {
   const std::u16string outputFolder = Trim(form.txbOutputFolder.Text());
   const std::u16string project = Trim(form.txbProjectName.Text());
   if (!outputFolder.empty() && !project.empty()) {
-    form.IndexFilePath = EnsureTrailingBackslash(outputFolder) + project + u"_index.quor";
+    form.IndexFilePath =
+        EnsureTrailingBackslash(outputFolder) + project + std::u16string(kIndexFileSuffix);
     if (FileExists(form.IndexFilePath)) {
       const ui::MsgResult answer = platform.MsgBox(
           u"An index file " + form.IndexFilePath + u" exists.  Overwrite this?",
@@ -224,8 +225,8 @@ bool IndexRun::IndexingPass(IndexRunWalkHost& host) {
   RowLength = form.walk.IndexFileCount;
   const std::u16string folder = EnsureTrailingBackslash(Trim(form.txbOutputFolder.Text()));
   const std::u16string project = Trim(form.txbProjectName.Text());
-  form.IndexFilePath = folder + project + u"_index.quor";
-  DataFilePath = folder + project + u"_data.quor";
+  form.IndexFilePath = folder + project + std::u16string(kIndexFileSuffix);
+  DataFilePath = folder + project + std::u16string(kDataFileSuffix);
   DeleteOutputFiles();
 
   // Both files exist from the start of the pass, as a user watching the
@@ -351,7 +352,8 @@ void IndexRun::Finish(double startSeconds) {
   form.lblCurrentFile.caption.clear();
   if (form.IndexCreated) {
     form.cmdListFiles[1].visible = true;
-    result += u"   Index file is " + Trim(form.txbProjectName.Text()) + u"_index.quor.";
+    result += u"   Index file is " + Trim(form.txbProjectName.Text()) +
+              std::u16string(kIndexFileSuffix) + u".";
   } else {
     form.cmdListFiles[1].visible = false;
   }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -334,6 +336,49 @@ TEST_F(IndexLoadTest, DeleteOnQuitAsksAboutAFileWithContent) {
   RecordingObserver sink;
   EXPECT_FALSE(DeleteDataFileOnQuit(DataPath(), true, sink));
   EXPECT_TRUE(sink.shown.empty());
+}
+
+}  // namespace
+}  // namespace quor
+
+namespace quor {
+namespace {
+
+// An index written by `quor index` itself, when the program has been built:
+// it loads, and the data file a load rebuilds is the one the build wrote.
+TEST(IndexLoadOfABuiltIndex, RebuiltDataFileIsTheIndexBuildsOwn) {
+  const std::filesystem::path quor = std::filesystem::path(QUOR_BIN_DIR) / "quor";
+  if (!std::filesystem::exists(quor)) GTEST_SKIP() << "quor is not built";
+  test::TempFolder folder;
+  folder.Write("top/Ärger über Öl.txt", "Cats and dogs, cats. The café is open.\n");
+  folder.Write("top/sub/b.htm", "<html><b>Dogs</b> &amp; cats</html>\n");
+  folder.Write("top/sub/c d.txt", "Nothing but words, words and more words here\n");
+  folder.MakeFolder("out");
+  const std::string command =
+      "'" + quor.string() + "' index --project proj --title 'Été 2024' --top '" +
+      (folder.Path() / "top").string() + "' --output '" + (folder.Path() / "out").string() +
+      "' --all-subfolders --min-size 0 --yes >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string built = folder.Read("out/proj_data.quor");
+
+  IndexLoadRequest request;
+  request.indexFilePath = Utf8ToText((folder.Path() / "out" / "proj_index.quor").string());
+  RecordingObserver observer;
+  StopToken stop;
+  IndexLoadResult result = LoadIndex(request, observer, stop);
+  ASSERT_TRUE(result.ready);
+  EXPECT_TRUE(observer.results.empty());  // the build's data file is current
+  EXPECT_EQ(result.index.IndexTitle, u"Été 2024");
+  EXPECT_EQ(result.index.FileCount, 3);
+  EXPECT_NE(std::find(result.index.FileList.begin(), result.index.FileList.end(),
+                      std::u16string_view(u"Ärger über Öl.txt")),
+            result.index.FileList.end());
+
+  std::filesystem::remove(folder.Path() / "out" / "proj_data.quor");
+  result = LoadIndex(request, observer, stop);
+  ASSERT_TRUE(result.ready);
+  EXPECT_FALSE(observer.results.empty());
+  EXPECT_TRUE(folder.Read("out/proj_data.quor") == built);
 }
 
 }  // namespace
