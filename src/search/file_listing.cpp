@@ -1,6 +1,10 @@
 #include "search/file_listing.h"
 
+#include "common/files.h"
 #include "common/strings.h"
+#include "indexfile/compressor.h"
+#include "indexfile/index_text_reader.h"
+#include "search/index_load.h"
 
 namespace quor {
 
@@ -11,7 +15,31 @@ std::u16string_view FolderPart(std::u16string_view path) {
   return slash == std::u16string_view::npos ? std::u16string_view() : path.substr(0, slash);
 }
 
+std::u16string ExpansionError(std::int32_t status) {
+  return u"Error when reading the index file:" + ToText(status) +
+         u"\r\nProbably the index file is incomplete or corrupted.";
+}
+
 }  // namespace
+
+std::u16string LoadFileList(std::u16string_view indexPath, LoadedIndex& index) {
+  index.Clear();
+  index.IndexFilePath = std::u16string(indexPath);
+  if (!FileExists(indexPath)) return u"The index file does not exist.";
+  FileCompressor compressor;
+  if (!compressor.AllocateCompressionBuffer()) {
+    return u"Allocation error when reading the index file.";
+  }
+  if (const std::int32_t status = compressor.BeginExpand(indexPath); status < 0) {
+    return ExpansionError(status);
+  }
+  RecordFieldReader reader(
+      [&compressor](std::string& to, bool& done) { return compressor.ExpandMore(to, done); });
+  const std::u16string error = ReadFileList(reader, index);
+  if (reader.SourceStatus() < 0) return ExpansionError(reader.SourceStatus());
+  if (!error.empty()) return u"Error when reading file list: " + error;
+  return {};
+}
 
 FileListing MakeFileListing(const LoadedIndex& index, bool byFolder) {
   FileListing listing;

@@ -27,6 +27,12 @@ struct FileListing {
   bool byFolder = false;
 };
 
+// Reads only the file list of the index file at indexPath into index
+// (expanding the file as far as the end of the list), for a listing that
+// needs neither the lexicon nor the data file. Returns "" or the text of what
+// failed: a missing file, a damaged expansion, an error in the file list.
+[[nodiscard]] std::u16string LoadFileList(std::u16string_view indexPath, LoadedIndex& index);
+
 // The listing of index's files.
 FileListing MakeFileListing(const LoadedIndex& index, bool byFolder);
 
