@@ -8,6 +8,7 @@
 #include "ui/frm_large_display.h"
 #include "ui/platform.h"
 #include "windows/frm_index_main.h"
+#include "windows/frm_search_main.h"
 
 namespace quor::app {
 
@@ -93,14 +94,45 @@ ui::Form& ShowIndexModuleFilled(ScreenshotStage& stage) {
   return window;
 }
 
+// The Search Module as it opens, with its defaults.
+ui::Form& ShowSearchModule(ScreenshotStage& stage) {
+  auto& window = stage.Keep(std::make_unique<frmSearchMain>(stage.Context(), &stage.launcher));
+  window.Show();
+  window.SetDefaults();
+  window.UpdateControlState();
+  return window;
+}
+
+// The Search Module after an "All words" search of a sample index.
+ui::Form& ShowSearchModuleResults(ScreenshotStage& stage) {
+  auto& window = stage.Keep(std::make_unique<frmSearchMain>(stage.Context(), &stage.launcher));
+  window.Show();
+  window.SetDefaults();
+  const std::u16string sample = stage.Context().platform.TempFolder() + u"/quor-sample/";
+  window.txbIndexFile.SetText(sample + u"Output/papers_index.quor");
+  window.cmdClear[2].visible = true;
+  window.lblTitle[1].caption = u"Papers, notes and reports";
+  window.lblSearchableWords.caption = u"There are 12,345 searchable words in 87 files.";
+  window.txbTopFolder.SetText(sample + u"Papers/");
+  window.cmdClear[1].visible = true;
+  window.txbSearchWords.SetText(u"inverted index");
+  window.txbFiles.SetText(
+      sample + u"Papers/inverted files.html\r\nInverted files for full-text search\r\n\r\n" +
+      sample + u"Papers/notes/meeting.txt\r\n\"Meeting of the search group, 12 April\"\r\n\r\n" +
+      sample + u"Papers/reports/2023.docx\r\n\r\n");
+  window.lblNumFilesFound.caption = u"Number of files found with matches:3";
+  window.txbMaxNumExtracts.SetText(u"5");
+  window.UpdateControlState();
+  return window;
+}
+
 }  // namespace
 
 std::vector<ScreenshotWindow> ScreenshotWindows() {
   return {
-      {"frmMain", ShowLauncher},
-      {"frmLargeDisplay", ShowLargeDisplay},
-      {"frmIndexMain", ShowIndexModule},
-      {"frmIndexMain-filled", ShowIndexModuleFilled},
+      {"frmMain", ShowLauncher},           {"frmLargeDisplay", ShowLargeDisplay},
+      {"frmIndexMain", ShowIndexModule},   {"frmIndexMain-filled", ShowIndexModuleFilled},
+      {"frmSearchMain", ShowSearchModule}, {"frmSearchMain-results", ShowSearchModuleResults},
   };
 }
 

@@ -127,9 +127,11 @@ void frmSearchMain::LayoutControls() {
   y += 390;
   fieldRow(cmdTopFolder, txbTopFolder, &cmdClear[1]);
 
-  Place(fraSearchScope, kFieldLeft, y, kRight - kFieldLeft, 300);
-  Place(optSearchAllFiles, 0, 15, 3300, kLabelHeight);
-  Place(optSearchSingleFile, 3420, 15, 3600, kLabelHeight);
+  // A frame without a border shows its own shade where no control covers
+  // it: its option buttons fill it.
+  Place(fraSearchScope, kFieldLeft, y + 15, 7020, kLabelHeight);
+  Place(optSearchAllFiles, 0, 0, 3420, kLabelHeight);
+  Place(optSearchSingleFile, 3420, 0, 3600, kLabelHeight);
   y += 360;
   fieldRow(cmdSpecifyFile, txbSingleFile, &cmdClear[4]);
   y += 60;
@@ -169,9 +171,9 @@ void frmSearchMain::LayoutControls() {
   y += 1500 + 180;
 
   Place(cmdListIndexedFiles, kLeft, y - 15, 2100, kButtonHeight);
-  Place(fraListIndexedFilesBy, kLeft + 2220, y, 3300, 300);
-  Place(optAlphabetically, 0, 30, 1560, kLabelHeight);
-  Place(optByFolder, 1620, 30, 1500, kLabelHeight);
+  Place(fraListIndexedFilesBy, kLeft + 2220, y + 30, 3120, kLabelHeight);
+  Place(optAlphabetically, 0, 0, 1620, kLabelHeight);
+  Place(optByFolder, 1620, 0, 1500, kLabelHeight);
   Place(chkOnQuitDeleteDataFile, kRight - 3300, y + 30, 3300, kLabelHeight);
   y += 480;
   Place(cboSettings, kLeft, y, 2100, kBoxHeight);
@@ -204,6 +206,10 @@ void frmSearchMain::WireEvents() {
 void frmSearchMain::Form_Load() {
   WindowOpened = false;
   SetFormColour(app_.WindowColour);
+  // The report frame has a shade of its own: its controls show it.
+  for (ui::Control* control : Controls()) {
+    if (control->container == &fraReport) control->hasBackColour = false;
+  }
   std::u16string launcherCaption = app_.LauncherCaption;
   if (launcherCaption.empty()) launcherCaption = app_.GetProgramText(kTextProductName);
   caption = launcherCaption + u" -- " + std::u16string(kModuleName);
