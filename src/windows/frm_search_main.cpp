@@ -11,6 +11,7 @@
 #include "indexfile/data_file.h"
 #include "search/data_file_check.h"
 #include "ui/app_context.h"
+#include "ui/frm_large_display.h"
 #include "ui/launcher.h"
 #include "ui/platform.h"
 #include "windows/frm_search_main_texts.h"
@@ -444,6 +445,22 @@ void frmSearchMain::ServiceEvents() {
   if (now - lastEvents_ < EventInterval) return;
   lastEvents_ = now;
   GetPlatform().DoEvents();
+}
+
+ui::frmLargeDisplay& frmSearchMain::PrepareLargeDisplay(std::u16string displayCaption,
+                                                        std::u16string_view bufferFullMessage) {
+  ui::frmLargeDisplay& display = app_.LargeDisplay();
+  display.windowState = ui::WindowState::Normal;
+  display.ownerForm = this;
+  display.caption = std::move(displayCaption);
+  display.BufferFullMessage = std::u16string(bufferFullMessage);
+  display.ContinuationMessage.clear();
+  display.Clear();
+  display.txbOutput.font.name = u"Arial";
+  display.txbOutput.readOnly = true;
+  display.cmdCopyToClipboard.caption = u"Pause";
+  display.Show();
+  return display;
 }
 
 // ---- leaving the window ----

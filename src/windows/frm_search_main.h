@@ -31,11 +31,13 @@
 namespace quor::ui {
 class AppContext;
 class Launcher;
+class frmLargeDisplay;
 }  // namespace quor::ui
 
 namespace quor {
 
 struct ReportRequest;
+class ExtractScanner;
 
 // The values of a ".usrs" settings file, line by line.
 struct SearchSettings {
@@ -201,9 +203,15 @@ class frmSearchMain : public ui::Form {
   void RunSearchNow();
   // The reports on the last search.
   void MakeReport();
-  void WriteHtmlReportNow(const ReportRequest& request);
-  void WriteTextReportNow(const ReportRequest& request);
-  bool SingleFileChecks();
+  void WriteHtmlReportNow(const ReportRequest& request, ExtractScanner& scanner);
+  void WriteTextReportNow(const ReportRequest& request, ExtractScanner& scanner);
+  // The large output window made ready for a listing or a report: caption,
+  // buffer-full message, Arial text locked against editing, emptied, shown,
+  // its copy button as the Pause control.
+  ui::frmLargeDisplay& PrepareLargeDisplay(std::u16string displayCaption,
+                                           std::u16string_view bufferFullMessage);
+  // The settings file's values as the controls hold them.
+  SearchSettings SettingsFromControls() const;
 
   ui::AppContext& app_;
   ui::Launcher* launcher_;

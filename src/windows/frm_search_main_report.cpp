@@ -129,14 +129,20 @@ void frmSearchMain::MakeReport() {
   options.showDescriptions = chkDisplayDescriptions.Value() == 1;
   options.showPaths = chkDisplayFilepaths.Value() == 1;
   const ReportRequest request = MakeReportRequest(*lastSearch, lastResult, options);
+  // A DOCX document's conversion services the events too.
+  ForwardingDocumentObserver documents(GetPlatform(), GetPlatform().TempFolder(), [this] {
+    ServiceEvents();
+    return app_.ModuleClosed;
+  });
+  SearchFileScanner scanner(request.searchType, documents);
   if (optHTMLReport.Value()) {
-    WriteHtmlReportNow(request);
+    WriteHtmlReportNow(request, scanner);
   } else {
-    WriteTextReportNow(request);
+    WriteTextReportNow(request, scanner);
   }
 }
 
-void frmSearchMain::WriteHtmlReportNow(const ReportRequest& request) {
+void frmSearchMain::WriteHtmlReportNow(const ReportRequest& request, ExtractScanner& scanner) {
   const std::u16string resultsText = txbFiles.Text();
   txbFiles.SetText(u"Now generating HTML report ..");
   DisableControlsExcept({&cmdGenerateHTML});
@@ -144,11 +150,6 @@ void frmSearchMain::WriteHtmlReportNow(const ReportRequest& request) {
   reportStop_.Reset();
   Refresh();
 
-  ForwardingDocumentObserver documents(GetPlatform(), GetPlatform().TempFolder(), [this] {
-    ServiceEvents();
-    return app_.ModuleClosed;
-  });
-  SearchFileScanner scanner(request.searchType, documents);
   WindowHtmlObserver observer(*this, reportStop_);
   const std::u16string path = ReportPath();
   const HtmlReportResult written = WriteHtmlReport(path, request, scanner, reportStop_, &observer);
@@ -167,30 +168,15 @@ void frmSearchMain::WriteHtmlReportNow(const ReportRequest& request) {
   ui::OpenInBrowser(GetPlatform(), path);
 }
 
-void frmSearchMain::WriteTextReportNow(const ReportRequest& request) {
-  ui::frmLargeDisplay& display = app_.LargeDisplay();
-  display.windowState = ui::WindowState::Normal;
-  display.ownerForm = this;
-  display.caption = u"Search results";
-  display.BufferFullMessage = std::u16string(kTextReportBufferFull);
-  display.ContinuationMessage.clear();
-  display.Clear();
-  display.txbOutput.font.name = u"Arial";
+void frmSearchMain::WriteTextReportNow(const ReportRequest& request, ExtractScanner& scanner) {
+  ui::frmLargeDisplay& display = PrepareLargeDisplay(u"Search results", kTextReportBufferFull);
   display.txbOutput.font.size = 10;
-  display.txbOutput.readOnly = true;
   display.cmdClose.caption = std::u16string(kStopCaption);
-  // The copy button is the report's Pause control while it runs.
-  display.cmdCopyToClipboard.caption = u"Pause";
   display.Busy = true;
-  display.Show();
+  display.Refresh();
 
   DisableControlsExcept({&cmdQuit});
   StopToken stop;
-  ForwardingDocumentObserver documents(GetPlatform(), GetPlatform().TempFolder(), [this] {
-    ServiceEvents();
-    return app_.ModuleClosed;
-  });
-  SearchFileScanner scanner(request.searchType, documents);
   LargeDisplayOutput output(*this, display, stop);
   const TextReportResult result = WriteTextReport(request, scanner, output, stop);
   RestoreControls();

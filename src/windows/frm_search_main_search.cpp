@@ -287,17 +287,8 @@ void frmSearchMain::cmdListIndexedFiles_Click() {
   }
 
   const FileListing listing = MakeFileListing(index, optByFolder.Value());
-  ui::frmLargeDisplay& display = app_.LargeDisplay();
-  display.windowState = ui::WindowState::Normal;
-  display.ownerForm = this;
-  display.caption = cmdListIndexedFiles.caption;
-  display.txbOutput.font.name = u"Arial";
-  display.txbOutput.readOnly = true;
-  display.cmdCopyToClipboard.caption = u"Pause";
-  display.BufferFullMessage = std::u16string(kFileListingBufferFull);
-  display.ContinuationMessage.clear();
-  display.Clear();
-  display.Show();
+  ui::frmLargeDisplay& display =
+      PrepareLargeDisplay(cmdListIndexedFiles.caption, kFileListingBufferFull);
   display.Output(listing.heading);
   display.Output(listing.note, 2);
   display.DisplayArray(listing.files, 0, static_cast<int>(listing.files.size()) - 1,

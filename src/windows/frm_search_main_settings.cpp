@@ -78,6 +78,26 @@ std::u16string ReadSearchSettings(std::string_view utf8, SearchSettings& setting
   return complete ? u"" : std::u16string(kInputPastEndOfFile);
 }
 
+SearchSettings frmSearchMain::SettingsFromControls() const {
+  SearchSettings settings;
+  settings.searchType = cboSearchType.ListIndex();
+  settings.maxNumExtracts = txbMaxNumExtracts.Text();
+  settings.sizeOfExtract = cboSizeOfExtract.ListIndex();
+  settings.sortMatches = CheckValue(chkSortMatches.Value());
+  settings.generateReport = CheckValue(chkGenerateHTML.Value());
+  settings.displayDescriptions = CheckValue(chkDisplayDescriptions.Value());
+  settings.displayFilepaths = CheckValue(chkDisplayFilepaths.Value());
+  settings.deleteDataFileOnQuit = CheckValue(chkOnQuitDeleteDataFile.Value());
+  settings.indexFile = txbIndexFile.Text();
+  settings.topFolder = txbTopFolder.Text();
+  settings.indexTitle = lblTitle[1].caption;
+  settings.htmlReport = optHTMLReport.Value() ? 1 : 0;
+  settings.allFiles = optSearchAllFiles.Value() ? 1 : 0;
+  settings.singleFile = txbSingleFile.Text();
+  settings.searchWords = txbSearchWords.Text();
+  return settings;
+}
+
 void frmSearchMain::cboSettings_Click() {
   if (fillingCombos_ || !WindowOpened) return;
   cmdSettings_Click();
@@ -118,22 +138,7 @@ void frmSearchMain::SaveSettings(const std::u16string& pathIn, bool showMessage)
     if (path.empty()) return;
   }
 
-  SearchSettings settings;
-  settings.searchType = cboSearchType.ListIndex();
-  settings.maxNumExtracts = txbMaxNumExtracts.Text();
-  settings.sizeOfExtract = cboSizeOfExtract.ListIndex();
-  settings.sortMatches = CheckValue(chkSortMatches.Value());
-  settings.generateReport = CheckValue(chkGenerateHTML.Value());
-  settings.displayDescriptions = CheckValue(chkDisplayDescriptions.Value());
-  settings.displayFilepaths = CheckValue(chkDisplayFilepaths.Value());
-  settings.deleteDataFileOnQuit = CheckValue(chkOnQuitDeleteDataFile.Value());
-  settings.indexFile = txbIndexFile.Text();
-  settings.topFolder = txbTopFolder.Text();
-  settings.indexTitle = lblTitle[1].caption;
-  settings.htmlReport = optHTMLReport.Value() ? 1 : 0;
-  settings.allFiles = optSearchAllFiles.Value() ? 1 : 0;
-  settings.singleFile = txbSingleFile.Text();
-  settings.searchWords = txbSearchWords.Text();
+  const SearchSettings settings = SettingsFromControls();
   std::u16string error;
   if (!WriteWholeFile(path, WriteSearchSettings(settings), &error)) {
     GetPlatform().MsgBox(u"Cannot save the settings in " + path + u": " + error, ui::MsgButtons::Ok,
@@ -160,22 +165,7 @@ void frmSearchMain::LoadSettings(const std::u16string& pathIn) {
   }
 
   // What is not read keeps the window's value.
-  SearchSettings settings;
-  settings.searchType = cboSearchType.ListIndex();
-  settings.maxNumExtracts = txbMaxNumExtracts.Text();
-  settings.sizeOfExtract = cboSizeOfExtract.ListIndex();
-  settings.sortMatches = chkSortMatches.Value();
-  settings.generateReport = chkGenerateHTML.Value();
-  settings.displayDescriptions = chkDisplayDescriptions.Value();
-  settings.displayFilepaths = chkDisplayFilepaths.Value();
-  settings.deleteDataFileOnQuit = chkOnQuitDeleteDataFile.Value();
-  settings.indexFile = txbIndexFile.Text();
-  settings.topFolder = txbTopFolder.Text();
-  settings.indexTitle = lblTitle[1].caption;
-  settings.htmlReport = optHTMLReport.Value() ? 1 : 0;
-  settings.allFiles = optSearchAllFiles.Value() ? 1 : 0;
-  settings.singleFile = txbSingleFile.Text();
-  settings.searchWords = txbSearchWords.Text();
+  SearchSettings settings = SettingsFromControls();
 
   std::u16string error;
   if (const auto text = ReadWholeFile(path, &error)) error = ReadSearchSettings(*text, settings);
