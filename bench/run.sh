@@ -68,6 +68,44 @@ else
   echo "check skipped: python3 is not installed"
 fi
 
+echo "== quor search on the documentation index (whole process, --paths-only)"
+# avg_ms RUNS CMD...: the mean wall time of RUNS runs of a command, in ms.
+avg_ms() {
+  local runs="$1" start end
+  shift
+  start=$(date +%s%N)
+  for ((i = 0; i < runs; i++)); do "$@" >/dev/null 2>&1 || true; done
+  end=$(date +%s%N)
+  awk -v ns="$((end - start))" -v runs="$runs" 'BEGIN { printf "%.1f", ns / runs / 1e6 }'
+}
+search_index="$work/out-docs/docs_index.quor"
+search=("$quor" search --index "$search_index" --top "$corpus" --paths-only)
+export XDG_DATA_HOME="$work/xdg"
+echo "true: $(avg_ms 20 true) ms; quor --help: $(avg_ms 20 "$quor" --help) ms"
+# The first load builds the data file; the next ones find it current.
+rm -f "$work/out-docs/docs_data.quor"
+echo "first search (builds the data file): $(avg_ms 1 "${search[@]}" --type any kernel) ms"
+set -f  # the stem query is not a file pattern
+while IFS='|' read -r label args; do
+  # shellcheck disable=SC2086
+  printf '%-28s %8s ms  (%s files)\n' "$label" "$(avg_ms 10 "${search[@]}" $args)" \
+    "$("${search[@]}" $args 2>/dev/null | wc -l)"
+done <<'QUERIES'
+one common word|--type any kernel
+one rare word|--type any zswap
+two words, all|--type all memory page
+three words, all|--type all memory page table
+any word, sorted|--type any --sort device driver
+two-word phrase|--type phrase device tree
+three-word phrase|--type phrase the page cache
+stem|--type any dev*
+QUERIES
+set +f
+echo "in process (load alone, search alone after loading):"
+QUOR_BENCH_INDEX="$search_index" QUOR_BENCH_TOP="$corpus" "$bindir/search_bench" \
+  --benchmark_min_time=0.2 --benchmark_repetitions=3 --benchmark_report_aggregates_only=true |
+  grep -E 'median|^Benchmark|^---'
+
 echo "== Synthetic corpora: the cost per file must not grow with the number of files"
 for count in 1000 32000; do
   corpus=$("$here/make-synthetic-corpus.sh" "$count" "$work/synthetic-$count")
@@ -78,7 +116,10 @@ shopt -s nullglob
 benches=("$bindir"/*_bench)
 if [ ${#benches[@]} -gt 0 ]; then
   echo "== Micro-benchmarks"
-  for b in "${benches[@]}"; do "$b" --benchmark_min_time=0.2; done
+  for b in "${benches[@]}"; do
+    # search_bench ran above on the documentation index.
+    [ "$(basename "$b")" = search_bench ] || "$b" --benchmark_min_time=0.2
+  done
 fi
 if [ "$checked" != passed ]; then
   echo "bench: the index check failed" >&2

@@ -1,8 +1,11 @@
 // Reads arbitrary bytes as an expanded index text and as a compressed index
 // file. The text is read whole and in pieces of every size the input
-// chooses, and both must give the fields the settings reader gives; the
-// compressed file goes through the whole load, data-file build included.
+// chooses, and both must give the fields the settings reader gives. The
+// first byte chooses: bytes as a compressed index file, or as the text of
+// one, which is also compressed and loaded; a load goes all the way through
+// the data-file build.
 #include <unistd.h>
+#include <zstd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -44,7 +47,8 @@ class QuietObserver final : public quor::IndexLoadObserver {
   }
 };
 
-void LoadAsCompressedFile(std::string_view bytes) {
+// Loads bytes as the index file f_index.quor, building its data file.
+void LoadAsIndexFile(std::string_view bytes) {
   static const std::filesystem::path folder = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "quor-fuzz-XXXXXX").string();
     return std::filesystem::path(::mkdtemp(pattern.data()));
@@ -64,7 +68,8 @@ void LoadAsCompressedFile(std::string_view bytes) {
   QuietObserver observer;
   quor::StopToken stop;
   const quor::IndexLoadResult result = quor::LoadIndex(request, observer, stop);
-  if (result.ready && result.index.FileCount != static_cast<std::int32_t>(result.index.FileList.size())) {
+  if (result.ready &&
+      result.index.FileCount != static_cast<std::int32_t>(result.index.FileList.size())) {
     std::abort();
   }
 }
@@ -75,10 +80,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
   if (data[0] & 0x80) {
-    LoadAsCompressedFile(bytes);
+    LoadAsIndexFile(bytes);
     return 0;
   }
   (void)quor::ReadIndexText(bytes);
   CheckPiecewiseReading(bytes, 1 + data[0] % 17);
+  if (data[0] & 0x40) {
+    // The text as a well-formed compressed file: the whole load reads it.
+    std::string frame(ZSTD_compressBound(bytes.size()), '\0');
+    const std::size_t length =
+        ZSTD_compress(frame.data(), frame.size(), bytes.data(), bytes.size(), 1);
+    if (ZSTD_isError(length)) std::abort();
+    frame.resize(length);
+    LoadAsIndexFile(frame);
+  }
   return 0;
 }

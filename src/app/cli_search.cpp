@@ -29,10 +29,19 @@ constexpr int kTextNotAllowed = 100;
 constexpr int kTextNotInIndex = 75;
 constexpr int kTextDataFolder = 310;
 
-void PrintMessage(std::ostream& err, const MessageBoxRequest& request) {
+// Prints a message as its box would show it and answers a question: Yes
+// when yes, else No.
+MsgResult PrintMessage(std::ostream& err, const MessageBoxRequest& request, bool yes = false) {
   if (!request.title.empty()) err << TerminalText(request.title) << ": ";
   err << TerminalText(request.text) << '\n';
   err.flush();
+  switch (request.buttons) {
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoCancel:
+      return yes ? MsgResult::Yes : MsgResult::No;
+    default:
+      return MsgResult::Ok;
+  }
 }
 
 // Progress lines on stderr, at most one a second and none in the first.
@@ -57,10 +66,7 @@ class LoadReporter : public IndexLoadObserver {
  public:
   LoadReporter(std::ostream& err, ProgressLines& progress) : err_(err), progress_(progress) {}
   MsgResult MessageBox(const MessageBoxRequest& request) override {
-    PrintMessage(err_, request);
-    return request.buttons == MsgButtons::YesNo || request.buttons == MsgButtons::YesNoCancel
-               ? MsgResult::No
-               : MsgResult::Ok;
+    return PrintMessage(err_, request);
   }
   void ShowResultsText(std::u16string_view text) override { progress_.Show(text); }
 
@@ -74,14 +80,7 @@ class SearchReporter : public SearchObserver {
  public:
   SearchReporter(std::ostream& err, ProgressLines& progress) : err_(err), progress_(progress) {}
   MsgResult MessageBox(const MessageBoxRequest& request) override {
-    PrintMessage(err_, request);
-    switch (request.buttons) {
-      case MsgButtons::YesNo:
-      case MsgButtons::YesNoCancel:
-        return MsgResult::Yes;
-      default:
-        return MsgResult::Ok;
-    }
+    return PrintMessage(err_, request, true);
   }
   void ShowResultsText(const std::u16string& text) override {
     if (text.starts_with(u"Now searching")) progress_.Show(text);

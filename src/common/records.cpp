@@ -1,6 +1,7 @@
 #include "common/records.h"
 
 #include <charconv>
+#include <cstring>
 
 #include "common/encoding.h"
 
@@ -54,36 +55,68 @@ void RecordWriter::WriteLine(std::u16string_view text) {
   EndRecord();
 }
 
+bool ScanRecordField(std::string_view text, std::size_t pos, bool final, std::string_view& raw,
+                     std::size_t& next) {
+  const std::size_t size = text.size();
+  // Nearly every field of the program's files is a quoted string followed
+  // by its separator: that is found without the general rules.
+  if (pos < size && text[pos] == '"') {
+    const char* data = text.data();
+    const void* close = std::memchr(data + pos + 1, '"', size - pos - 1);
+    if (close) {
+      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(close) - data);
+      if (at + 1 < size && data[at + 1] == ',') {
+        raw = text.substr(pos + 1, at - pos - 1);
+        next = at + 2;
+        return true;
+      }
+      if (at + 2 < size && data[at + 1] == '\r' && data[at + 2] == '\n') {
+        raw = text.substr(pos + 1, at - pos - 1);
+        next = at + 3;
+        return true;
+      }
+    }
+  }
+  while (pos < size && IsBlank(text[pos])) ++pos;
+  if (pos == size && !final) return false;
+  if (pos < size && text[pos] == '"') {
+    const std::size_t start = pos + 1;
+    std::size_t close = text.find('"', start);
+    if (close == text.npos) {
+      if (!final) return false;
+      close = size;
+    }
+    raw = text.substr(start, close - start);
+    pos = close < size ? close + 1 : size;
+    while (pos < size && !IsFieldEnd(text[pos])) ++pos;
+  } else {
+    const std::size_t start = pos;
+    while (pos < size && !IsFieldEnd(text[pos])) ++pos;
+    raw = text.substr(start, pos - start);
+    while (!raw.empty() && IsBlank(raw.back())) raw.remove_suffix(1);
+  }
+  if (pos == size) {
+    if (!final) return false;
+    next = pos;
+    return true;
+  }
+  const char end = text[pos++];
+  if (end == '\r') {
+    if (pos == size && !final) return false;
+    if (pos < size && text[pos] == '\n') ++pos;
+  }
+  next = pos;
+  return true;
+}
+
 bool RecordReader::AtEnd() const {
   return pos_ >= text_.size();
 }
 
 bool RecordReader::Next(std::u16string& field) {
   if (AtEnd()) return false;
-  const std::size_t size = text_.size();
-  while (pos_ < size && IsBlank(text_[pos_])) ++pos_;
-
   std::string_view raw;
-  if (pos_ < size && text_[pos_] == '"') {
-    const std::size_t start = pos_ + 1;
-    std::size_t close = text_.find('"', start);
-    if (close == text_.npos) close = size;
-    raw = text_.substr(start, close - start);
-    pos_ = close < size ? close + 1 : size;
-    // Whatever stands between the closing quote and the separator is dropped.
-    while (pos_ < size && !IsFieldEnd(text_[pos_])) ++pos_;
-  } else {
-    const std::size_t start = pos_;
-    while (pos_ < size && !IsFieldEnd(text_[pos_])) ++pos_;
-    raw = text_.substr(start, pos_ - start);
-    while (!raw.empty() && IsBlank(raw.back())) raw.remove_suffix(1);
-  }
-
-  // Consume the one separator that ended the field.
-  if (pos_ < size) {
-    const char end = text_[pos_++];
-    if (end == '\r' && pos_ < size && text_[pos_] == '\n') ++pos_;
-  }
+  (void)ScanRecordField(text_, pos_, true, raw, pos_);
   field = Utf8ToText(raw);
   return true;
 }

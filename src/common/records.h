@@ -63,6 +63,13 @@ class RecordReader {
   std::size_t pos_ = 0;
 };
 
+// One field of text from pos, by RecordReader's rules; next is where the
+// field after it begins. False when the field could go on past the end of
+// text and more text may follow (final false); with final set it always
+// completes.
+[[nodiscard]] bool ScanRecordField(std::string_view text, std::size_t pos, bool final,
+                                   std::string_view& raw, std::size_t& next);
+
 inline constexpr std::u16string_view kInputPastEndOfFile = u"Input past end of file";
 
 }  // namespace quor

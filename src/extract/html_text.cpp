@@ -1,7 +1,11 @@
 #include "extract/html_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <fstream>
 #include <iterator>
 
@@ -204,23 +208,65 @@ std::u16string GetMetaContent(std::u16string_view path, std::u16string_view meta
 }
 
 void BlankTags(std::span<std::uint8_t> block) {
-  int depth = 0;
+  // Bytes outside tags that stay as they are: everything from 32 on but the
+  // two brackets.
+  static constexpr auto kKept = [] {
+    std::array<bool, 256> kept{};
+    for (int b = 32; b < 256; ++b) kept[static_cast<std::size_t>(b)] = b != '<' && b != '>';
+    return kept;
+  }();
+  std::uint8_t* bytes = block.data();
   const std::size_t n = block.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    std::uint8_t& b = block[i];
-    if (b == '<' && (i + 1 == n || IsTagNameStart(static_cast<char16_t>(block[i + 1])))) {
-      ++depth;
-      b = ' ';
-    } else if (b == '>') {
-      depth = depth > 0 ? depth - 1 : 0;
-      b = ' ';
-    } else if (depth > 0) {
-      b = ' ';
-    } else if (b == 13) {
-      b = '/';
-    } else if (b < 32) {
-      b = ' ';
+  const auto startsTag = [&](std::size_t i) {
+    return i + 1 == n || IsTagNameStart(static_cast<char16_t>(bytes[i + 1]));
+  };
+  int depth = 0;
+  std::size_t i = 0;
+  while (i < n) {
+    if (depth == 0) {
+#if defined(__SSE2__)
+      // Runs of kept bytes are passed over 16 at a time.
+      const __m128i open = _mm_set1_epi8('<');
+      const __m128i close = _mm_set1_epi8('>');
+      const __m128i control = _mm_set1_epi8(31);
+      while (i + 16 <= n) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        const __m128i low = _mm_cmpeq_epi8(_mm_min_epu8(v, control), v);  // v <= 31
+        const __m128i brackets = _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(low, brackets));
+        if (mask != 0) {
+          i += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+          break;
+        }
+        i += 16;
+      }
+#endif
+      while (i < n && kKept[bytes[i]]) ++i;
+      if (i == n) break;
+      const std::uint8_t b = bytes[i];
+      if (b == '<') {
+        if (startsTag(i)) {
+          depth = 1;
+          bytes[i] = ' ';
+        }
+      } else {
+        bytes[i] = b == 13 ? '/' : ' ';  // ">" without a tag, or a control byte
+      }
+      ++i;
+      continue;
     }
+    // Inside a tag every byte becomes a space; only brackets change the depth.
+    std::size_t j = i;
+    while (j < n && bytes[j] != '<' && bytes[j] != '>') ++j;
+    std::memset(bytes + i, ' ', j - i);
+    if (j == n) break;
+    if (bytes[j] == '>') {
+      --depth;
+    } else if (startsTag(j)) {
+      ++depth;
+    }
+    bytes[j] = ' ';
+    i = j + 1;
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -13,73 +12,6 @@
 namespace quor {
 
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-bool IsFieldEnd(char c) {
-  return c == ',' || c == '\r' || c == '\n';
-}
-
-// One field of text from pos, as the record form reads it: leading blanks
-// skipped; a quoted field runs to the next double quote (to the end when
-// none follows) and what stands between that and the separator is dropped;
-// an unquoted field runs to the separator and loses trailing blanks. The one
-// separator (comma, CR LF, lone CR or LF) is consumed. False when the field
-// could go on past the end of text and more may follow (final false).
-bool ScanField(std::string_view text, std::size_t pos, bool final, std::string_view& raw,
-               std::size_t& next) {
-  const std::size_t size = text.size();
-  // Nearly every field of an index text is a quoted string or a number
-  // followed by its separator: those are found without the general rules.
-  if (pos < size && text[pos] == '"') {
-    const char* data = text.data();
-    const void* close = std::memchr(data + pos + 1, '"', size - pos - 1);
-    if (close) {
-      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(close) - data);
-      if (at + 1 < size && data[at + 1] == ',') {
-        raw = text.substr(pos + 1, at - pos - 1);
-        next = at + 2;
-        return true;
-      }
-      if (at + 2 < size && data[at + 1] == '\r' && data[at + 2] == '\n') {
-        raw = text.substr(pos + 1, at - pos - 1);
-        next = at + 3;
-        return true;
-      }
-    }
-  }
-  while (pos < size && IsBlank(text[pos])) ++pos;
-  if (pos == size && !final) return false;
-  if (pos < size && text[pos] == '"') {
-    const std::size_t start = pos + 1;
-    std::size_t close = text.find('"', start);
-    if (close == text.npos) {
-      if (!final) return false;
-      close = size;
-    }
-    raw = text.substr(start, close - start);
-    pos = close < size ? close + 1 : size;
-    while (pos < size && !IsFieldEnd(text[pos])) ++pos;
-  } else {
-    const std::size_t start = pos;
-    while (pos < size && !IsFieldEnd(text[pos])) ++pos;
-    raw = text.substr(start, pos - start);
-    while (!raw.empty() && IsBlank(raw.back())) raw.remove_suffix(1);
-  }
-  if (pos == size) {
-    if (!final) return false;
-    next = pos;
-    return true;
-  }
-  const char end = text[pos++];
-  if (end == '\r') {
-    if (pos == size && !final) return false;
-    if (pos < size && text[pos] == '\n') ++pos;
-  }
-  next = pos;
-  return true;
-}
 
 // A decimal integer: optional sign, one or more digits, nothing else. A
 // value beyond 64 bits is held at the nearest limit (it is out of every
@@ -142,7 +74,7 @@ RecordFieldReader::Result RecordFieldReader::Next(std::string_view& field) {
       return sourceStatus_ < 0 ? Result::kSourceError : Result::kEnd;
     }
     std::size_t next = 0;
-    if (ScanField(text_, pos_, done_, field, next)) {
+    if (ScanRecordField(text_, pos_, done_, field, next)) {
       // The text ended by a failure: a field cut short by it is no field.
       if (next == text_.size() && sourceStatus_ < 0) return Result::kSourceError;
       pos_ = next;
@@ -179,7 +111,7 @@ std::u16string DecodeCountRow(std::string_view row, std::span<std::uint8_t> valu
     // The number at the start of the item, blanks around it ignored, as
     // whole units (a fraction is rounded to the nearest, halves to even);
     // anything after it is ignored, no number counts as 0.
-    while (!item.empty() && IsBlank(item.front())) item.remove_prefix(1);
+    while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) item.remove_prefix(1);
     bool negative = false;
     if (!item.empty() && (item.front() == '+' || item.front() == '-')) {
       negative = item.front() == '-';

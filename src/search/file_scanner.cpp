@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
+#include "common/encoding.h"
 #include "extract/classify.h"
 #include "extract/html_text.h"
 #include "extract/text_normalize.h"
@@ -27,23 +32,25 @@ const std::array<char16_t, 65536>& SearchCharTable() {
 // 1 when the words stand at start of a search text as consecutive whole
 // words (the character before start is taken to be a space), 0 when they do
 // not, -1 when the text ends too soon to tell and atEnd is false.
-int PhraseStartsAt(std::u16string_view text, std::size_t start, const TextList& words, bool atEnd) {
+template <typename Char, typename Words>
+int PhraseStartsAt(std::basic_string_view<Char> text, std::size_t start, const Words& words,
+                   bool atEnd) {
   std::size_t pos = start;
   for (std::size_t k = 0; k < words.size(); ++k) {
     if (k > 0) {
       // Whole words are parted by one or more spaces.
       if (pos == text.size()) return atEnd ? 0 : -1;
-      if (text[pos] != u' ') return 0;
-      while (pos < text.size() && text[pos] == u' ') ++pos;
+      if (text[pos] != ' ') return 0;
+      while (pos < text.size() && text[pos] == ' ') ++pos;
       if (pos == text.size()) return atEnd ? 0 : -1;
     }
-    const std::u16string& word = words[k];
+    const std::basic_string_view<Char> word = words[k];
     const std::size_t have = std::min(word.size(), text.size() - pos);
     if (text.compare(pos, have, word, 0, have) != 0) return 0;
     if (have < word.size()) return atEnd ? 0 : -1;
     pos += word.size();
   }
-  if (pos < text.size()) return text[pos] == u' ' ? 1 : 0;
+  if (pos < text.size()) return text[pos] == ' ' ? 1 : 0;
   return atEnd ? 1 : -1;
 }
 
@@ -65,27 +72,18 @@ void MatchPhraseInBlock(const BlockTexts& block, std::int64_t blockStart, const 
   }
 }
 
+// Marks a byte the one-pass search text cannot take.
+constexpr char16_t kNotPlain = 0xFFFF;
+
 }  // namespace
 
-void MakeBlockTexts(std::span<std::uint8_t> bytes, BlockTexts& texts, bool withDisplay) {
+void MakeBlockTexts(std::span<std::uint8_t> bytes, BlockTexts& texts) {
   BlankTags(bytes);
+  MakeTextsFromBlanked(bytes, texts);
+}
+
+void MakeTextsFromBlanked(std::span<const std::uint8_t> bytes, BlockTexts& texts) {
   const auto& table = SearchCharTable();
-  if (!withDisplay) {
-    // Without bytes above 127 and without "&" the repairs and the entity
-    // steps change nothing: the search text is the blanked bytes mapped.
-    const std::size_t n = bytes.size();
-    texts.search.resize(n);
-    std::size_t i = 0;
-    for (; i < n; ++i) {
-      const std::uint8_t b = bytes[i];
-      if (b >= 0x80 || b == '&' || b == 0) break;
-      texts.search[i] = table[b];
-    }
-    if (i == n) {
-      texts.length = n;
-      return;
-    }
-  }
   texts.display = BlockToText(bytes);
   RepairUtf8LatinInPlace(texts.display);
   RepairUtf8PunctuationInPlace(texts.display);
@@ -94,6 +92,53 @@ void MakeBlockTexts(std::span<std::uint8_t> bytes, BlockTexts& texts, bool withD
   texts.search = texts.display;
   BlankShortEntities(texts.search);
   for (char16_t& ch : texts.search) ch = table[ch];
+}
+
+bool MakePlainSearchBytes(std::span<std::uint8_t> blanked) {
+  // Without bytes above 127, zero bytes and "&" the repairs and the entity
+  // steps change nothing: the search text is the blanked bytes mapped. The
+  // blocks are checked and mapped 16 bytes at a time where the processor
+  // allows it.
+  std::uint8_t* bytes = blanked.data();
+  const std::size_t n = blanked.size();
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i amp = _mm_set1_epi8('&');
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    const __m128i odd = _mm_or_si128(_mm_cmpeq_epi8(v, amp), _mm_cmpeq_epi8(v, zero));
+    if (_mm_movemask_epi8(_mm_or_si128(v, odd)) != 0) return false;
+  }
+#endif
+  for (std::size_t k = i; k < n; ++k) {
+    if (bytes[k] >= 0x80 || bytes[k] == '&' || bytes[k] == 0) return false;
+  }
+  i = 0;
+#if defined(__SSE2__)
+  // Every byte is below 128 now, so signed comparisons order them.
+  const __m128i caseBit = _mm_set1_epi8(0x20);
+  const __m128i space = _mm_set1_epi8(' ');
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    const __m128i lower = _mm_or_si128(v, caseBit);
+    const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                         _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
+    const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
+                                        _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
+    const __m128i kept = _mm_or_si128(_mm_and_si128(letter, lower), _mm_and_si128(digit, v));
+    const __m128i blank = _mm_andnot_si128(_mm_or_si128(letter, digit), space);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + i), _mm_or_si128(kept, blank));
+  }
+#endif
+  for (; i < n; ++i) {
+    const std::uint8_t b = bytes[i];
+    const auto lower = static_cast<std::uint8_t>(b | 0x20);
+    const bool letter = lower >= 'a' && lower <= 'z';
+    const bool digit = b >= '0' && b <= '9';
+    bytes[i] = letter ? lower : digit ? b : static_cast<std::uint8_t>(' ');
+  }
+  return true;
 }
 
 std::size_t FindWholeWord(std::u16string_view text, std::u16string_view word, std::size_t from) {
@@ -108,17 +153,36 @@ std::size_t FindWholeWord(std::u16string_view text, std::u16string_view word, st
   return std::u16string_view::npos;
 }
 
-PhraseMatcher::PhraseMatcher(const TextList& words) : words_(words) {}
+PhraseMatcher::PhraseMatcher(const TextList& words) {
+  for (const std::u16string& word : words) words_.push_back(TextToAnsi(word));
+}
 
-bool PhraseMatcher::Feed(std::u16string_view searchText) {
-  if (found_) return true;
+void PhraseMatcher::DropConsumed() {
   // What lies before the next possible start is no longer needed, except the
   // one character that tells whether a word starts there.
-  if (next_ > 65536) {
+  if (next_ > 1) {
     text_.erase(0, next_ - 1);
     next_ = 1;
   }
-  text_ += searchText;
+}
+
+bool PhraseMatcher::FeedBytes(std::string_view searchBytes) {
+  if (found_) return true;
+  DropConsumed();
+  text_ += searchBytes;
+  Run(false);
+  return found_;
+}
+
+bool PhraseMatcher::Feed(std::u16string_view searchText) {
+  if (found_) return true;
+  DropConsumed();
+  const std::size_t old = text_.size();
+  text_.resize(old + searchText.size());
+  char* out = text_.data() + old;
+  for (char16_t ch : searchText) {
+    *out++ = ch < 0x80 ? static_cast<char>(ch) : static_cast<char>(AnsiCode(ch));
+  }
   Run(false);
   return found_;
 }
@@ -129,27 +193,28 @@ bool PhraseMatcher::Finish() {
 }
 
 void PhraseMatcher::Run(bool atEnd) {
-  const std::u16string& first = words_.front();
+  const std::string_view text = text_;
+  const std::string_view first = words_.front();
   while (!found_) {
-    std::size_t start = text_.find(first, next_);
+    std::size_t start = text.find(first, next_);
     // A first word that reaches the end of the text may go on in the next.
-    while (start != std::u16string::npos) {
-      const bool before = start == 0 || text_[start - 1] == u' ';
+    while (start != std::string_view::npos) {
+      const bool before = start == 0 || text[start - 1] == ' ';
       const std::size_t end = start + first.size();
-      if (end == text_.size() && !atEnd) {
+      if (end == text.size() && !atEnd) {
         next_ = start;
         return;
       }
-      if (before && (end == text_.size() || text_[end] == u' ')) break;
-      start = text_.find(first, start + 1);
+      if (before && (end == text.size() || text[end] == ' ')) break;
+      start = text.find(first, start + 1);
     }
-    if (start == std::u16string::npos) {
+    if (start == std::string_view::npos) {
       // No start before the last characters, which a longer text may extend.
-      next_ = text_.size() >= first.size() ? text_.size() - first.size() + 1 : 0;
-      if (atEnd) next_ = text_.size();
+      next_ = text.size() >= first.size() ? text.size() - first.size() + 1 : 0;
+      if (atEnd) next_ = text.size();
       return;
     }
-    const int at = PhraseStartsAt(text_, start, words_, atEnd);
+    const int at = PhraseStartsAt(text, start, words_, atEnd);
     if (at < 0) {
       next_ = start;
       return;
@@ -214,14 +279,25 @@ ScanOutcome ScanFileText(std::u16string_view fullPath, const ScanRequest& reques
   std::int64_t blockStart = 1;
   std::string_view block;
   while (document.NextBlock(block)) {
-    bytes.assign(block.begin(), block.end());
-    MakeBlockTexts(bytes, texts, collector != nullptr);
+    bytes.resize(block.size());
+    std::memcpy(bytes.data(), block.data(), block.size());
     if (collector == nullptr) {
+      // Phrase mode needs only the search text: a plain block goes straight
+      // from its bytes.
+      BlankTags(bytes);
+      if (MakePlainSearchBytes(bytes)) {
+        if (matcher.FeedBytes({reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
+          return ScanOutcome::kPhraseFound;
+        }
+        continue;
+      }
+      MakeTextsFromBlanked(bytes, texts);
       if (matcher.Feed(texts.search)) return ScanOutcome::kPhraseFound;
-    } else {
-      MatchBlockForReport(texts, blockStart, words, request.type, *collector);
-      if (collector->FileDone()) return ScanOutcome::kDone;
+      continue;
     }
+    MakeBlockTexts(bytes, texts);
+    MatchBlockForReport(texts, blockStart, words, request.type, *collector);
+    if (collector->FileDone()) return ScanOutcome::kDone;
     blockStart += static_cast<std::int64_t>(texts.length);
   }
   if (document.Failed()) return ScanOutcome::kNotRead;

@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/strings.h"
 #include "extract/document_text.h"
@@ -40,9 +41,16 @@ struct BlockTexts {
 };
 
 // Makes both texts of a block of document bytes (the bytes are blanked in
-// place on the way). Without withDisplay only search and length are sure to
-// be set (what phrase confirmation needs).
-void MakeBlockTexts(std::span<std::uint8_t> bytes, BlockTexts& texts, bool withDisplay = true);
+// place on the way by BlankTags).
+void MakeBlockTexts(std::span<std::uint8_t> bytes, BlockTexts& texts);
+// The same for bytes BlankTags has blanked already.
+void MakeTextsFromBlanked(std::span<const std::uint8_t> bytes, BlockTexts& texts);
+
+// The search text of a blanked block written over its bytes, as the
+// Windows-1252 bytes of its characters, when the block holds no byte above
+// 127, no zero byte and no "&" (the steps between then change nothing).
+// False, with the bytes untouched, for any other block.
+bool MakePlainSearchBytes(std::span<std::uint8_t> blanked);
 
 // The first occurrence of word in a search text at or after from that is a
 // whole word (neither neighbour a letter or digit), or npos.
@@ -52,10 +60,13 @@ std::size_t FindWholeWord(std::u16string_view text, std::u16string_view word, st
 // fed one after the other, as though the texts were one.
 class PhraseMatcher {
  public:
-  // words must be non-empty and outlive the matcher.
+  // words must be non-empty.
   explicit PhraseMatcher(const TextList& words);
   // Adds the next search text; true once the phrase has been found.
   bool Feed(std::u16string_view searchText);
+  // The same for a search text given as the Windows-1252 bytes of its
+  // characters (MakePlainSearchBytes).
+  bool FeedBytes(std::string_view searchBytes);
   // The end of the texts; true when the phrase has been found.
   bool Finish();
   bool Found() const { return found_; }
@@ -64,9 +75,13 @@ class PhraseMatcher {
   // Matches from next_ on; an occurrence that may go on in the next text is
   // left for later unless atEnd.
   void Run(bool atEnd);
+  void DropConsumed();
 
-  const TextList& words_;
-  std::u16string text_;
+  // The words and the text as Windows-1252 bytes: every character of a
+  // search text (a space, a digit or a folded search letter) has one, so the
+  // bytes match exactly where the characters do, and byte searches are fast.
+  std::vector<std::string> words_;
+  std::string text_;
   std::size_t next_ = 0;  // where the first word is looked for next
   bool found_ = false;
 };

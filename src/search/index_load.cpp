@@ -61,6 +61,13 @@ std::int32_t CheckWholeExpansion(FileCompressor& compressor) {
 
 }  // namespace
 
+bool CheckIndexFileName(std::u16string_view indexFilePath, MessageSink& sink) {
+  if (HasIndexFileSuffix(indexFilePath)) return true;
+  sink.MsgBox(u"Index file names must end in '_index.quor'.", MsgButtons::Ok, MsgIcon::Exclamation,
+              u"Invalid input");
+  return false;
+}
+
 std::u16string SearchableWordsLabel(std::int32_t wordCount, std::int32_t fileCount) {
   return u"There are " + GroupDigits(wordCount) + u" searchable words in " +
          (fileCount == 1 ? std::u16string(u"one file.") : GroupDigits(fileCount) + u" files.");
@@ -112,6 +119,7 @@ IndexLoadResult LoadIndex(const IndexLoadRequest& request, IndexLoadObserver& ob
                           const StopToken& stop) {
   IndexLoadResult result;
   const std::u16string& path = request.indexFilePath;
+  if (!CheckIndexFileName(path, observer)) return result;
   if (!FileExists(path)) {
     observer.MsgBox(
         u"The index file does not exist.\r\nPerhaps it has not yet been created by the index "

@@ -76,11 +76,16 @@ struct IndexLoadResult {
 //    the index module to recreate the index file.", critical, "Error";
 //  - not enough room for the data file: the "Insufficient disk space" box;
 //  - any error of ReadIndexFile: its text, exclamation, "Error".
-// The name ending is the caller's check (HasIndexFileSuffix, with the
-// "Invalid input" message, at the moment a file is chosen). Leaves no work
-// file behind.
+// A name that does not end in "_index.quor" is refused first, as
+// CheckIndexFileName does. Leaves no work file behind.
 [[nodiscard]] IndexLoadResult LoadIndex(const IndexLoadRequest& request,
                                         IndexLoadObserver& observer, const StopToken& stop);
+
+// The check of a chosen index file's name: true when it ends in
+// "_index.quor" (letter case included); otherwise shows "Index file names
+// must end in '_index.quor'." titled "Invalid input" (exclamation) and
+// returns false.
+bool CheckIndexFileName(std::u16string_view indexFilePath, MessageSink& sink);
 
 // The label after a successful load: "There are 12,345 searchable words in
 // 87 files." or "There are 3 searchable words in one file.".

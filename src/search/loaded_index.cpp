@@ -13,7 +13,7 @@ constexpr std::size_t kBlockUnits = 256 * 1024;
 }  // namespace
 
 void TextStore::Reserve(std::size_t units) {
-  if (capacity_ - used_ >= units) return;
+  if (!blocks_.empty() && capacity_ - used_ >= units) return;
   blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(units));
   used_ = 0;
   capacity_ = units;

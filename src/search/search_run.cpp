@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/encoding.h"
 #include "common/fd_io.h"
@@ -32,6 +35,59 @@ void ReplaceEvery(std::u16string& text, std::u16string_view from, std::u16string
        pos = text.find(from, pos + to.size())) {
     text.replace(pos, from.size(), to);
   }
+}
+
+// How a word's row goes into the scores.
+enum class RowRule {
+  kSum,         // every value is added
+  kFirstFound,  // a score still 0 takes the value
+  kAllPresent,  // a score not 0 gets the value added, or becomes 0 when it is 0
+};
+
+std::int32_t AddValue(RowRule rule, std::int32_t score, std::int32_t value) {
+  switch (rule) {
+    case RowRule::kSum:
+      return score + value;
+    case RowRule::kFirstFound:
+      return score != 0 ? score : value;
+    case RowRule::kAllPresent:
+      break;
+  }
+  return value == 0 || score == 0 ? 0 : score + value;
+}
+
+// Applies row values value[from..to) to score[from..to) by rule, 16 files at
+// a time where the processor allows it.
+void AddRow(RowRule rule, const std::uint8_t* value, std::int32_t* score, std::size_t from,
+            std::size_t to) {
+  std::size_t k = from;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; k + 16 <= to; k += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(value + k));
+    const __m128i words[2] = {_mm_unpacklo_epi8(bytes, zero), _mm_unpackhi_epi8(bytes, zero)};
+    for (int half = 0; half < 2; ++half) {
+      const __m128i values[2] = {_mm_unpacklo_epi16(words[half], zero),
+                                 _mm_unpackhi_epi16(words[half], zero)};
+      for (int quarter = 0; quarter < 2; ++quarter) {
+        auto* at = reinterpret_cast<__m128i*>(score + k + 8 * half + 4 * quarter);
+        const __m128i s = _mm_loadu_si128(at);
+        const __m128i v = values[quarter];
+        __m128i out;
+        if (rule == RowRule::kSum) {
+          out = _mm_add_epi32(s, v);
+        } else if (rule == RowRule::kFirstFound) {
+          out = _mm_or_si128(s, _mm_and_si128(_mm_cmpeq_epi32(s, zero), v));
+        } else {
+          const __m128i dead = _mm_or_si128(_mm_cmpeq_epi32(s, zero), _mm_cmpeq_epi32(v, zero));
+          out = _mm_andnot_si128(dead, _mm_add_epi32(s, v));
+        }
+        _mm_storeu_si128(at, out);
+      }
+    }
+  }
+#endif
+  for (; k < to; ++k) score[k] = AddValue(rule, score[k], value[k]);
 }
 
 // Which indexed files exist under the top folder. The folder is opened once
@@ -79,6 +135,7 @@ class Run {
   bool ConfirmPhrase(int j);
   void ListFiles(int first, int last);
   bool ListFile(int j, std::int32_t score);
+  bool GoOnListing(std::u16string_view terminated);
   void Summarise();
   // The results box gets a new text, or more text at its end.
   void Show(std::u16string_view text) {
@@ -161,46 +218,47 @@ bool Run::ReadRows() {
   return false;
 }
 
+// The words' rows are added one after the other (each row is read in order
+// once); the scores are those of adding the words file by file.
 bool Run::CountFiles(int first, int last) {
   std::vector<std::int32_t>& scores = result_.MatchCounts;
-  const std::vector<SearchTerm>& terms = result_.SearchTerms;
+  const auto from = static_cast<std::size_t>(first - 1);
+  const auto to = static_cast<std::size_t>(last);
+  std::int32_t* score = scores.data() + 1;  // score[k] is the score of file k + 1
   if (effectiveType_ == SearchType::kAnyWord) {
-    // Without sorting a score only has to be non-zero: the first word found
-    // in a file is enough.
+    // Without sorting a score only has to be non-zero: a file keeps the value
+    // of the first word found in it.
     const bool firstOnly = !request_.sort;
-    for (int j = first; j <= last; ++j) {
-      const auto column = static_cast<std::size_t>(j - 1);
-      std::int32_t score = 0;
-      for (const SearchTerm& term : terms) {
-        if (term.Counts.empty() || term.Counts[column] == 0) continue;
-        score += term.Counts[column];
-        if (firstOnly) break;
-      }
-      scores[static_cast<std::size_t>(j)] = score;
-      if (observer_.Yield()) return Abandon();
+    for (const SearchTerm& term : result_.SearchTerms) {
+      if (term.Counts.empty()) continue;
+      const std::uint8_t* value = term.Counts.data();
+      AddRow(firstOnly ? RowRule::kFirstFound : RowRule::kSum, value, score, from, to);
     }
-    return true;
+    return !observer_.Yield() || Abandon();
   }
-  for (int j = first; j <= last; ++j) {
-    const auto column = static_cast<std::size_t>(j - 1);
-    std::int32_t score = 0;
-    for (const SearchTerm& term : terms) {
-      const std::uint8_t value = term.Counts.empty() ? 0 : term.Counts[column];
-      if (value == 0) {
-        score = 0;
-        break;
-      }
-      score += value;
-    }
-    scores[static_cast<std::size_t>(j)] = score;
-    if (score > 0 && effectiveType_ == SearchType::kExactPhrase && !ConfirmPhrase(j)) {
-      scores[static_cast<std::size_t>(j)] = 0;
-    }
-    if (observer_.Yield()) return Abandon();
-    if (stop_.StopRequested()) {
-      result_.stopped = true;
+  // Every word must be present: a file missing one scores 0.
+  for (std::size_t k = from; k < to; ++k) score[k] = 1;
+  for (const SearchTerm& term : result_.SearchTerms) {
+    if (term.Counts.empty()) {
+      std::fill(score + from, score + to, 0);
       break;
     }
+    AddRow(RowRule::kAllPresent, term.Counts.data(), score, from, to);
+  }
+  for (std::size_t k = from; k < to; ++k) {
+    if (score[k] > 0) --score[k];  // the 1 each file started with
+  }
+  for (int j = first; j <= last; ++j) {
+    const auto k = static_cast<std::size_t>(j - 1);
+    if (result_.stopped) {
+      score[k] = 0;  // not counted before the stop
+      continue;
+    }
+    if (score[k] > 0 && effectiveType_ == SearchType::kExactPhrase && !ConfirmPhrase(j)) {
+      score[k] = 0;
+    }
+    if (observer_.Yield()) return Abandon();
+    if (stop_.StopRequested()) result_.stopped = true;
   }
   return true;
 }
@@ -225,15 +283,7 @@ void Run::ListFiles(int first, int last) {
       const std::int32_t score = scores[static_cast<std::size_t>(j)];
       if (score < 1) continue;
       if (!ListFile(j, score)) continue;
-      if (observer_.Yield()) {
-        Abandon();
-        return;
-      }
-      if (stop_.StopRequested()) {
-        result_.stopped = true;
-        Append(u"Search terminated.");
-        return;
-      }
+      if (!GoOnListing(u"Search terminated.")) return;
     }
     return;
   }
@@ -250,20 +300,31 @@ void Run::ListFiles(int first, int last) {
     return index_.FileList[static_cast<std::size_t>(a - 1)] >
            index_.FileList[static_cast<std::size_t>(b - 1)];
   };
-  std::sort(ranked.begin(), ranked.end(), better);
-  for (int j : ranked) {
+  // The best are put in order first; the rest only when files were missing.
+  std::size_t sorted = std::min(ranked.size(), static_cast<std::size_t>(kMaxFoundFiles) + 12);
+  std::nth_element(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(sorted),
+                   ranked.end(), better);
+  std::sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(sorted), better);
+  for (std::size_t i = 0; i < ranked.size(); ++i) {
     if (result_.FoundCount == kMaxFoundFiles) break;
+    if (i == sorted) {
+      std::sort(ranked.begin() + static_cast<std::ptrdiff_t>(sorted), ranked.end(), better);
+      sorted = ranked.size();
+    }
+    const int j = ranked[i];
     if (!ListFile(j, scores[static_cast<std::size_t>(j)])) continue;
-    if (observer_.Yield()) {
-      Abandon();
-      return;
-    }
-    if (stop_.StopRequested()) {
-      result_.stopped = true;
-      Append(u"Listing terminated.");
-      return;
-    }
+    if (!GoOnListing(u"Listing terminated.")) return;
   }
+}
+
+// After a listed file: false when the listing ends, because the search was
+// abandoned or stopped (then with terminated at the end of the results).
+bool Run::GoOnListing(std::u16string_view terminated) {
+  if (observer_.Yield()) return Abandon();
+  if (!stop_.StopRequested()) return true;
+  result_.stopped = true;
+  Append(terminated);
+  return false;
 }
 
 // Lists file j when it exists; false when it does not.

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include <deque>
 #include <filesystem>
@@ -15,6 +14,7 @@
 
 #include "extract/classify.h"
 #include "support/temp_folder.h"
+#include "zip_package.h"
 
 namespace quor {
 namespace {
@@ -61,13 +61,7 @@ std::u16string Text(const fs::path& path) {
 }
 
 void WriteDocx(const fs::path& path, const std::string& documentXml) {
-  int error = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-  ASSERT_NE(archive, nullptr);
-  zip_source_t* source = zip_source_buffer(archive, documentXml.data(), documentXml.size(), 0);
-  ASSERT_NE(source, nullptr);
-  ASSERT_GE(zip_file_add(archive, "word/document.xml", source, ZIP_FL_OVERWRITE), 0);
-  ASSERT_EQ(zip_close(archive), 0);
+  test::WriteZip(path, {{"word/document.xml", documentXml}});
 }
 
 std::string Paragraphs(int count) {
@@ -145,13 +139,19 @@ TEST(DocumentText, BlocksAreConsecutive4096ByteRunsOfTheDocumentBytes) {
   }
 }
 
-TEST(DocumentText, DocxIsReadThroughItsTemporaryTextWhichGoesWithTheReader) {
+// A two-paragraph document and the temporary root its conversion uses.
+class DocxReading : public ::testing::Test {
+ protected:
+  void SetUp() override { WriteDocx(docx, Paragraphs(2)); }
+
   TempFolder folder;
   TempFolder temp;
   const fs::path docx = folder.Path() / "Letter.docx";
-  WriteDocx(docx, Paragraphs(2));
   const fs::path tempFolder = temp.Path() / "QUOR001";
-  RecordingObserver observer(temp.Text());
+  RecordingObserver observer{temp.Text()};
+};
+
+TEST_F(DocxReading, TextComesFromTheTemporaryTextWhichGoesWithTheReader) {
   {
     DocumentText text(observer);
     ASSERT_EQ(text.Open(Text(docx), 1), DocumentOpen::kOpened);
@@ -178,15 +178,8 @@ TEST(DocumentText, DocxIsReadThroughItsTemporaryTextWhichGoesWithTheReader) {
 
 TEST(DocumentText, DocxFailuresAndStopsLeaveNoFolder) {
   TempFolder folder;
-  const fs::path noText = folder.Write("empty.docx", "");
-  {
-    int error = 0;
-    zip_t* archive = zip_open(noText.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    ASSERT_NE(archive, nullptr);
-    zip_source_t* source = zip_source_buffer(archive, "<w:styles/>", 11, 0);
-    ASSERT_GE(zip_file_add(archive, "word/styles.xml", source, ZIP_FL_OVERWRITE), 0);
-    ASSERT_EQ(zip_close(archive), 0);
-  }
+  const fs::path noText = folder.Path() / "empty.docx";
+  test::WriteZip(noText, {{"word/styles.xml", "<w:styles/>"}});
   const fs::path long_ = folder.Path() / "long.docx";
   WriteDocx(long_, Paragraphs(50));
   struct Row {
@@ -243,13 +236,7 @@ bool Lock(const fs::path& folder, bool lock) {
   return !ec;
 }
 
-TEST(DocumentText, FolderThatCannotBeRemovedIsReported) {
-  TempFolder folder;
-  TempFolder temp;
-  const fs::path docx = folder.Path() / "Letter.docx";
-  WriteDocx(docx, Paragraphs(1));
-  const fs::path tempFolder = temp.Path() / "QUOR001";
-  RecordingObserver observer(temp.Text());
+TEST_F(DocxReading, FolderThatCannotBeRemovedIsReported) {
   DocumentText text(observer);
   ASSERT_EQ(text.Open(Text(docx), 1), DocumentOpen::kOpened);
   if (!Lock(tempFolder, true)) GTEST_SKIP() << "cannot protect a folder from removal here";

@@ -33,13 +33,6 @@ TEST(HtmlTextTest, StripEntitiesRemovesUnknownEntityRuns) {
   }
 }
 
-TEST(HtmlTextTest, DecodedTitleKeepsLtGtForStripEntities) {
-  std::u16string title = u"&lt;b&gt;Bold&lt;/b&gt;";
-  DecodeEntities(title);
-  EXPECT_EQ(title, u"&lt;b&gt;Bold&lt;/b&gt;");
-  EXPECT_EQ(StripEntities(title), u"bBold/b");
-}
-
 TEST(HtmlTextTest, TitlesAndMarkers) {
   test::TempFolder tmp;
   const std::string filler(5000, 'x');
@@ -145,11 +138,6 @@ TEST(HtmlTextTest, BlankTagsRows) {
     SCOPED_TRACE(row.in);
     EXPECT_EQ(Blanked(row.in), row.out);
   }
-}
-
-TEST(HtmlTextTest, BlockToTextStopsAtZeroAndMapsWindows1252) {
-  const std::vector<std::uint8_t> block = {'a', 0xE9, 0x80, 0, 'b'};
-  EXPECT_EQ(BlockToText(block), u"a\u00E9\u20AC");
 }
 
 TEST(HtmlTextTest, BlankShortEntitiesKeepsLength) {

@@ -34,31 +34,14 @@ TestLexicon TwoFileExample() {
   return lexicon;
 }
 
-TEST(IndexFormatTest, TwoFileExampleGivesTheExactIndexTextAndDataFile) {
+// The index text itself is pinned by the index build's test of the same
+// example and read back by the reader's round trip.
+TEST(IndexFormatTest, TwoFileExampleGivesTheExactDataFile) {
   test::TempFolder folder;
   const TestLexicon lexicon = TwoFileExample();
-  RecordWriter text;
-  text.WriteStringRecord(u"a.txt");
-  text.WriteStringRecord(u"sub/b.htm");
-  text.WriteStringRecord(kEndOfFileList);
-  WriteLexicon(text, lexicon, u"My docs");
-  WriteCountRows(text, lexicon, 2);
-  EXPECT_EQ(text.Utf8(),
-            "\"a.txt\"\r\n"
-            "\"sub/b.htm\"\r\n"
-            "\"End of file list\"\r\n"
-            "3,\"My docs\"\r\n"
-            "2,\"and\"\r\n"
-            "1,\"cats\"\r\n"
-            "3,\"dogs\"\r\n"
-            "967,\"End of lexicon\"\r\n"
-            "\"255,0\"\r\n"
-            "\"128,0\"\r\n"
-            "\"128,255\"\r\n");
-
   const std::u16string dataPath = PathText(folder.Path() / "proj_data.quor");
   EXPECT_EQ(WriteDataFile(dataPath, lexicon, 2), u"");
-  EXPECT_EQ(AppendLengthStamp(dataPath, static_cast<std::int64_t>(text.Utf8().size())), u"");
+  EXPECT_EQ(AppendLengthStamp(dataPath, 135), u"");
   EXPECT_EQ(folder.Read("proj_data.quor"),
             std::string("\xFF\x00\x80\x00\x80\xFF\x87\x00\x00\x00", 10));
 }

@@ -44,13 +44,6 @@ TEST(FileScannerTest, BlockTextsBlankMarkupAndKeepLettersAndDigits) {
   }
 }
 
-TEST(FileScannerTest, WholeWordsOnly) {
-  const std::u16string text = u"cats cat scat cat";
-  EXPECT_EQ(FindWholeWord(text, u"cat", 0), 5u);
-  EXPECT_EQ(FindWholeWord(text, u"cat", 6), 14u);
-  EXPECT_EQ(FindWholeWord(text, u"ca", 0), std::u16string_view::npos);
-}
-
 TEST(FileScannerTest, PhraseOverPiecesOfText) {
   struct Row {
     std::vector<const char16_t*> pieces;  // search texts fed one after the other

@@ -246,6 +246,16 @@ TEST_F(IndexLoadTest, DamagedIndexFilesGiveTheirMessages) {
   }
 }
 
+TEST(IndexFileName, EndingIsComparedExactly) {
+  RecordingObserver observer;
+  EXPECT_TRUE(CheckIndexFileName(u"/a/x_index.quor", observer));
+  EXPECT_FALSE(CheckIndexFileName(u"/a/x_INDEX.QUOR", observer));
+  ASSERT_EQ(observer.shown.size(), 1u);
+  EXPECT_EQ(observer.shown[0].text, u"Index file names must end in '_index.quor'.");
+  EXPECT_EQ(observer.shown[0].title, u"Invalid input");
+  EXPECT_EQ(observer.shown[0].icon, MsgIcon::Exclamation);
+}
+
 TEST_F(IndexLoadTest, MissingIndexFileIsReportedUnderTheSearchCaption) {
   const IndexLoadResult result = Load();
   EXPECT_FALSE(result.ready);
@@ -379,6 +389,28 @@ TEST(IndexLoadOfABuiltIndex, RebuiltDataFileIsTheIndexBuildsOwn) {
   ASSERT_TRUE(result.ready);
   EXPECT_FALSE(observer.results.empty());
   EXPECT_TRUE(folder.Read("out/proj_data.quor") == built);
+}
+
+}  // namespace
+}  // namespace quor
+
+namespace quor {
+namespace {
+
+TEST(TextStore, ViewsSurviveGrowthAndMoves) {
+  TextStore store;
+  std::vector<std::u16string_view> views;
+  for (int i = 0; i < 3000; ++i) {
+    views.push_back(store.InternUtf8(std::string(100 + i % 7, static_cast<char>('a' + i % 26))));
+  }
+  views.push_back(store.InternUtf8("Übersicht"));
+  TextStore moved = std::move(store);
+  EXPECT_EQ(store.Intern(u"again"), u"again");  // a moved-from store starts afresh
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_EQ(views[static_cast<std::size_t>(i)],
+              std::u16string(100 + i % 7, static_cast<char16_t>(u'a' + i % 26)));
+  }
+  EXPECT_EQ(views.back(), u"Übersicht");
 }
 
 }  // namespace

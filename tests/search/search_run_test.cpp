@@ -251,13 +251,6 @@ TEST_F(SmallTreeTest, ClosingTheWindowAbandons) {
   EXPECT_EQ(Find(u"cat", SearchType::kAnyWord).status, SearchStatus::kAbandoned);
 }
 
-TEST_F(SmallTreeTest, LookUpIsExact) {
-  EXPECT_EQ(LookUpWord(index.Lexicon, u"cat"), 2);  // "black" was found first
-  EXPECT_EQ(LookUpWord(index.Lexicon, u"ca"), -1);
-  EXPECT_EQ(LookUpWord(index.Lexicon, u"zzz"), -1);
-  EXPECT_EQ(LookUpWord({}, u"cat"), -1);
-}
-
 TEST_F(SearchRunTest, SortingRanksEveryFileBeforeTheBest500AreListed) {
   // File k holds "w" k % 250 + 1 times, so the best files lie all over the list.
   for (int k = 0; k < 620; ++k) {

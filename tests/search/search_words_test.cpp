@@ -104,17 +104,6 @@ TEST(SearchWordsTest, StemsExpandInPlaceThenAppendInLexiconOrder) {
   EXPECT_EQ(Joined(words), "x|report|ab|reported|reports|abc|abd");
 }
 
-TEST(SearchWordsTest, DuplicatesAndEmptyEntries) {
-  TextList words = {u"cat", u"Cat", u"dog", u"cat", u""};
-  RemoveDuplicates(words);
-  EXPECT_EQ(Joined(words), "cat|Cat|dog||");
-  RemoveDuplicates(words, true);
-  EXPECT_EQ(Joined(words), "cat||dog||");
-  EXPECT_EQ(RemoveEmptyEntries(words), 1);
-  TextList none = {u"", u""};
-  EXPECT_EQ(RemoveEmptyEntries(none), -1);
-}
-
 TEST(SearchWordsTest, ParseOutcomesAndMessages) {
   TextList many;
   for (int i = 0; i < 21; ++i)
