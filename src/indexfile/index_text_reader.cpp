@@ -75,11 +75,13 @@ RecordFieldReader::Result RecordFieldReader::Next(std::string_view& field) {
     }
     std::size_t next = 0;
     if (ScanRecordField(text_, pos_, done_, field, next)) {
+      if (next - pos_ > kMaxFieldBytes) return Result::kTooLong;
       // The text ended by a failure: a field cut short by it is no field.
       if (next == text_.size() && sourceStatus_ < 0) return Result::kSourceError;
       pos_ = next;
       return Result::kField;
     }
+    if (text_.size() - pos_ > kMaxFieldBytes) return Result::kTooLong;
     More();
   }
 }
@@ -153,20 +155,13 @@ namespace {
 constexpr std::string_view kEndOfFileListUtf8 = "End of file list";
 constexpr std::string_view kEndOfLexiconUtf8 = "End of lexicon";
 
-// The description of a field that ended the text, or "" after a failed
-// source (its status tells the rest).
-std::u16string EndDescription(RecordFieldReader::Result result) {
-  return result == RecordFieldReader::Result::kEnd ? std::u16string(kInputPastEndOfFile)
-                                                   : std::u16string();
-}
-
 // A number field within 32 bits: "" and value set, or the description.
 std::u16string NextInt32(RecordFieldReader& reader, std::int32_t& value, bool& ended) {
   std::int64_t number = 0;
   bool isNumber = false;
   const RecordFieldReader::Result result = reader.NextNumber(number, isNumber);
   ended = result != RecordFieldReader::Result::kField;
-  if (ended) return EndDescription(result);
+  if (ended) return InputErrorText(result);
   if (!isNumber) return std::u16string(kTypeMismatch);
   if (number < std::numeric_limits<std::int32_t>::min() ||
       number > std::numeric_limits<std::int32_t>::max()) {
@@ -178,11 +173,28 @@ std::u16string NextInt32(RecordFieldReader& reader, std::int32_t& value, bool& e
 
 }  // namespace
 
+std::u16string InputErrorText(RecordFieldReader::Result result) {
+  switch (result) {
+    case RecordFieldReader::Result::kField:
+      return {};
+    case RecordFieldReader::Result::kEnd:
+      return std::u16string(kInputPastEndOfFile);
+    case RecordFieldReader::Result::kTooLong:
+      return u"Field too long";
+    case RecordFieldReader::Result::kSourceError:
+      break;
+  }
+  return u"The index file could not be expanded";
+}
+
 std::u16string ReadFileListRecords(RecordFieldReader& reader, IndexTextSink& sink) {
   std::int32_t count = 0;
   for (;;) {
     std::string_view path;
-    if (reader.Next(path) != RecordFieldReader::Result::kField) return {};
+    const RecordFieldReader::Result result = reader.Next(path);
+    // The list may end with the text.
+    if (result == RecordFieldReader::Result::kEnd) return {};
+    if (result != RecordFieldReader::Result::kField) return InputErrorText(result);
     if (path == kEndOfFileListUtf8) return {};
     if (count == kMaxLoadedFiles) return std::u16string(kOverflow);
     ++count;
@@ -200,7 +212,7 @@ std::u16string ReadLexiconRecords(RecordFieldReader& reader, IndexTextSink& sink
   }
   std::string_view text;
   if (const auto result = reader.Next(text); result != RecordFieldReader::Result::kField) {
-    return EndDescription(result);
+    return InputErrorText(result);
   }
   if (wordCount < 0) return std::u16string(kSubscriptOutOfRange);
   sink.LexiconHeader(wordCount, text);
@@ -210,7 +222,7 @@ std::u16string ReadLexiconRecords(RecordFieldReader& reader, IndexTextSink& sink
     if (ended) return error;
     // The word field is read even after a bad number, as the input does.
     if (const auto result = reader.Next(text); result != RecordFieldReader::Result::kField) {
-      return EndDescription(result);
+      return InputErrorText(result);
     }
     if (!error.empty()) return error;
     if (text == kEndOfLexiconUtf8) return {};
@@ -229,8 +241,8 @@ std::u16string WriteDataMatrixFromCountRows(int fd, RecordFieldReader& reader,
   DataMatrixWriter writer(fd, fileCount);
   for (std::int32_t r = 1; r <= wordCount; ++r) {
     std::string_view text;
-    if (reader.Next(text) != RecordFieldReader::Result::kField) {
-      return std::u16string(kInputPastEndOfFile);
+    if (const auto result = reader.Next(text); result != RecordFieldReader::Result::kField) {
+      return InputErrorText(result);
     }
     if (std::u16string error = DecodeCountRow(text, row); !error.empty()) {
       return error + u" (count row " + Utf8ToText(std::to_string(r)) + u")";
@@ -280,9 +292,9 @@ IndexText ReadIndexText(std::string_view text) {
   for (std::int32_t r = 1; r <= wordsRead; ++r) {
     std::string_view row;
     std::vector<std::uint8_t> values(out.files.size());
-    std::u16string error = reader.Next(row) == RecordFieldReader::Result::kField
-                               ? DecodeCountRow(row, values)
-                               : std::u16string(kInputPastEndOfFile);
+    const RecordFieldReader::Result result = reader.Next(row);
+    std::u16string error = result == RecordFieldReader::Result::kField ? DecodeCountRow(row, values)
+                                                                       : InputErrorText(result);
     if (!error.empty()) {
       out.error = u"count row " + Utf8ToText(std::to_string(r)) + u": " + error;
       return out;

@@ -33,7 +33,13 @@ class RecordFieldReader {
     kField,        // a field was read
     kEnd,          // the text has ended: "Input past end of file"
     kSourceError,  // the source failed: SourceStatus() tells how
+    kTooLong,      // a field runs on past kMaxFieldBytes
   };
+
+  // No field of an index text comes near this (the longest, a count row of
+  // 32767 files, is under 132 KiB): a longer one is damage, and reading on
+  // would hold the rest of the text in memory.
+  static constexpr std::size_t kMaxFieldBytes = 4 << 20;
 
   // Reads the whole text, which must outlive the reader.
   explicit RecordFieldReader(std::string_view text);
@@ -81,8 +87,8 @@ class IndexTextSink {
 
 // Reads the file list: one path per field, kept exactly as stored, until the
 // field "End of file list" or the end of the text. Returns "" or the
-// description of the input error ("Overflow" past kMaxLoadedFiles paths); a
-// failed source gives "" too, with reader.SourceStatus() negative.
+// description of the input error ("Overflow" past kMaxLoadedFiles paths,
+// InputErrorText of a field that cannot be read).
 [[nodiscard]] std::u16string ReadFileListRecords(RecordFieldReader& reader, IndexTextSink& sink);
 
 // Reads the lexicon header (word count, title) and then records of a number
@@ -95,6 +101,11 @@ class IndexTextSink {
 // ReadFileListRecords.
 [[nodiscard]] std::u16string ReadLexiconRecords(RecordFieldReader& reader, IndexTextSink& sink,
                                                 std::int32_t& wordsRead);
+
+// The description of a result other than kField: "Input past end of
+// file", "Field too long", or, for a failed source, a text that the caller
+// replaces by its own report of the failure.
+std::u16string InputErrorText(RecordFieldReader::Result result);
 
 // Decodes one count row ("40,0,-3,255": values, "0" for one file without the
 // word, -m for m such files) into values, whose size is the file count.

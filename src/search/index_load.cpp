@@ -146,8 +146,13 @@ IndexLoadResult LoadIndex(const IndexLoadRequest& request, IndexLoadObserver& ob
   std::int64_t expandedLength = 0;
   bool stampMatches = false;
   if (status == kCompressOk) {
-    expandedLength = static_cast<std::int64_t>(std::min<std::uint64_t>(
-        compressor.DeclaredSize(), std::numeric_limits<std::int64_t>::max()));
+    // The stamp holds 32 bits, so the index build never writes a longer text.
+    constexpr auto kLongest = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
+    if (compressor.DeclaredSize() > kLongest) {
+      ShowExpansionError(observer, kCompressBadContentSize);
+      return result;
+    }
+    expandedLength = static_cast<std::int64_t>(compressor.DeclaredSize());
     const LengthStampInfo stamp = ReadLengthStamp(index.DataFilePath);
     stampMatches = stamp.stamp.has_value() && *stamp.stamp == expandedLength;
     if (!stampMatches) {

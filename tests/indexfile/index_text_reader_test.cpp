@@ -101,6 +101,7 @@ TEST(IndexTextReader, DamagedTextsGiveTheInputErrorOfTheirSection) {
   const std::string files = "\"a\"\r\n\"b\"\r\n\"End of file list\"\r\n";
   const Row rows[] = {
       {"no end of file list", "\"a\"\r\n\"b\"\r\n", u"lexicon: Input past end of file"},
+      {"a field without end", "\"" + std::string(5 << 20, 'a'), u"file list: Field too long"},
       {"cut in the header", files + "2", u"lexicon: Input past end of file"},
       {"word count no number", files + "x,\"t\"\r\n", u"lexicon: Type mismatch"},
       {"word count beyond 32 bits", files + "99999999999,\"t\"\r\n", u"lexicon: Overflow"},
@@ -178,6 +179,17 @@ TEST(IndexTextReader, FailedSourceEndsTheText) {
   EXPECT_EQ(field, "a");
   EXPECT_EQ(reader.Next(field), RecordFieldReader::Result::kSourceError);
   EXPECT_EQ(reader.SourceStatus(), -8);
+
+  // A field that never ends is refused before the text fills memory.
+  std::size_t given = 0;
+  RecordFieldReader endless([&](std::string& to, bool& done) {
+    done = false;
+    to += given == 0 ? std::string("\"") : std::string(1 << 20, 'a');
+    given += 1;
+    return 0;
+  });
+  EXPECT_EQ(endless.Next(field), RecordFieldReader::Result::kTooLong);
+  EXPECT_LT(given, 8u);
 }
 
 }  // namespace

@@ -183,6 +183,19 @@ TEST_F(IndexLoadTest, DataFileIsRebuiltUnlessItsStampAndLengthMatch) {
   }
 }
 
+// With a current data file the expansion stops after the lexicon: count
+// rows that no build could read are never looked at.
+TEST_F(IndexLoadTest, CurrentDataFileLeavesTheCountRowsUnread) {
+  const std::string text = ExampleText();
+  const std::string unreadable =
+      text.substr(0, text.find("\"255,0\"")) + "\"x,y\"\r\n\"z\"\r\n\"\"\r\n";
+  WriteIndex(unreadable);
+  folder_.Write("proj_data.quor", kExampleData + Stamp(unreadable.size()));
+  const IndexLoadResult result = Load();
+  EXPECT_TRUE(result.ready);
+  EXPECT_TRUE(observer_.results.empty());
+}
+
 TEST(SearchableWordsLabel, OneFileAndDigitGrouping) {
   EXPECT_EQ(SearchableWordsLabel(12345, 87), u"There are 12,345 searchable words in 87 files.");
   EXPECT_EQ(SearchableWordsLabel(3, 1), u"There are 3 searchable words in one file.");
