@@ -21,3 +21,5 @@ shoot frmIndexMain index-module-empty.png
 shoot frmIndexMain-filled index-module.png
 shoot frmSelectSubfolders select-subfolders.png
 shoot frmFilepathExclusions filepath-exclusions.png
+shoot frmSearchMain search-module-empty.png
+shoot frmSearchMain-results search-module.png

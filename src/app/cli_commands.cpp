@@ -3,8 +3,9 @@
 // returns a CliCommand declared in that part's own header.
 #include "app/cli.h"
 #include "app/cli_expand.h"
-#include "app/cli_inspect.h"
+#include "app/cli_files.h"
 #include "app/cli_index.h"
+#include "app/cli_inspect.h"
 #include "app/cli_list.h"
 #include "app/cli_search.h"
 
@@ -17,6 +18,7 @@ CommandTable BuiltInCommands() {
   table.Add(InspectCommand());
   table.Add(ExpandCommand());
   table.Add(SearchCommand());
+  table.Add(FilesCommand());
   return table;
 }
 

@@ -1,7 +1,10 @@
 #include "app/screenshot_windows.h"
 
 #include <filesystem>
+#include <sstream>
+#include <utility>
 
+#include "app/cli_index.h"
 #include "common/encoding.h"
 #include "common/files.h"
 #include "common/paths.h"
@@ -9,6 +12,7 @@
 #include "ui/platform.h"
 #include "windows/frm_filepath_exclusions.h"
 #include "windows/frm_index_main.h"
+#include "windows/frm_search_main.h"
 #include "windows/frm_select_subfolders.h"
 
 namespace quor::app {
@@ -155,6 +159,59 @@ ui::Form& ShowFilepathExclusions(ScreenshotStage& stage) {
   return window;
 }
 
+// The Search Module as it opens, with its defaults.
+ui::Form& ShowSearchModule(ScreenshotStage& stage) {
+  auto& window = stage.Keep(std::make_unique<frmSearchMain>(stage.Context(), &stage.launcher));
+  window.Show();
+  window.SetDefaults();
+  window.UpdateControlState();
+  return window;
+}
+
+// The Search Module after a real search: a sample tree is indexed by the
+// index command, then the window loads the index and searches it.
+ui::Form& ShowSearchModuleResults(ScreenshotStage& stage) {
+  auto& window = stage.Keep(std::make_unique<frmSearchMain>(stage.Context(), &stage.launcher));
+  window.Show();
+  window.SetDefaults();
+  const std::u16string sample = stage.Context().platform.TempFolder() + u"/quor-search-sample/";
+  const std::pair<const char*, const char*> files[] = {
+      {"Papers/inverted files.html",
+       "<html><head><title>Inverted files for full-text search</title></head><body>An inverted "
+       "index maps every word to the files that hold it.</body></html>\r\n"},
+      {"Papers/notes/meeting.txt",
+       "Meeting of the search group, 12 April\r\nThe inverted index is rebuilt each night.\r\n"},
+      {"Papers/notes/todo.txt", "Index the new reports.\r\n"},
+      {"Papers/reports/2023.txt", "Annual report: the index grew by a third.\r\n"},
+  };
+  for (const auto& [file, text] : files) {
+    const std::u16string path = sample + Utf8ToText(file);
+    std::error_code ec;
+    std::filesystem::create_directories(ToFsPath(GetFolderPart(path)), ec);
+    WriteWholeFile(path, text);
+  }
+  std::filesystem::create_directories(ToFsPath(sample + u"Output"));
+  std::ostringstream out;
+  std::ostringstream err;
+  CliStreams io{out, err};
+  const int built = IndexCommand().run(
+      {"--project", "papers", "--title", "Papers, notes and reports", "--top",
+       TextToUtf8(sample + u"Papers"), "--output", TextToUtf8(sample + u"Output"),
+       "--all-subfolders", "--min-size", "1", "--yes"},
+      io);
+  if (built == kExitOk) {
+    window.chkGenerateHTML.SetValue(0);
+    window.SetIndexFile(sample + u"Output/papers_index.quor");
+    window.SetTopFolder(sample + u"Papers");
+    window.txbSearchWords.SetText(u"inverted index");
+    window.cboSearchType.SetListIndex(0);
+    window.cmdSearch_Click();
+    window.chkGenerateHTML.SetValue(1);
+  }
+  window.UpdateControlState();
+  return window;
+}
+
 }  // namespace
 
 std::vector<ScreenshotWindow> ScreenshotWindows() {
@@ -165,6 +222,8 @@ std::vector<ScreenshotWindow> ScreenshotWindows() {
       {"frmIndexMain-filled", ShowIndexModuleFilled},
       {"frmSelectSubfolders", ShowSelectSubfolders},
       {"frmFilepathExclusions", ShowFilepathExclusions},
+      {"frmSearchMain", ShowSearchModule},
+      {"frmSearchMain-results", ShowSearchModuleResults},
   };
 }
 

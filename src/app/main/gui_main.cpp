@@ -14,6 +14,7 @@
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/window_image.h"
 #include "windows/frm_index_main.h"
+#include "windows/frm_search_main.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ using quor::app::LauncherOptions;
 LauncherOptions ModuleWindows() {
   LauncherOptions options;
   options.indexModule = quor::MakeIndexModule;
+  options.searchModule = quor::MakeSearchModule;
   return options;
 }
 
