@@ -116,7 +116,8 @@ int RunInspect(const std::vector<std::string>& args, CliStreams& io) {
     platform.DoEvents();
     return platform.Interrupted();
   };
-  const FileReadResult read = ReadFileWords(platform, scanner, path, type, 1, hooks);
+  const FileReadResult read =
+      ReadFileWords(platform, platform.TempFolder(), scanner, path, type, 1, hooks);
   if (read.outcome == FileReadOutcome::kFailed || read.outcome == FileReadOutcome::kStopped) {
     return kExitFailed;
   }

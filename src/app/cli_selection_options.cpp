@@ -7,8 +7,10 @@
 #include "common/encoding.h"
 #include "common/files.h"
 #include "common/paths.h"
+#include "extract/program_texts.h"
+#include "index/index_project.h"
 #include "selection/folder_listing.h"
-#include "windows/frm_index_main.h"
+#include "ui/system_services.h"
 #include "windows/index_settings.h"
 
 namespace quor::app {
@@ -26,6 +28,51 @@ std::u16string AbsoluteFolder(const std::string& path) {
   std::filesystem::path absolute = std::filesystem::absolute(path, ec);
   if (ec) absolute = path;
   return FromFsPath(absolute.lexically_normal());
+}
+
+constexpr int kTextExcludedEntryNotRelative = 56;
+constexpr int kTextExcludedEntryTitle = 57;
+
+// What the window's top-folder controls do to the check boxes: files of the
+// top folder can be excluded only beside included subfolders.
+void UpdateTopFolderChoice(CliProject& project) {
+  project.topFolderHasSubfolders = false;
+  if (!project.topFolder.empty()) {
+    FolderListing listing;
+    std::u16string error;
+    if (ReadFolder(project.topFolder, listing, error)) {
+      project.topFolderHasSubfolders = !listing.subfolders.empty();
+    }
+  }
+  if (!project.topFolderHasSubfolders || project.includedSubfolders.empty()) {
+    project.excludeTopFolderFiles = false;
+  }
+}
+
+// A settings file's values as the window loads them: folders that no longer
+// exist are left out, and so are list entries they do not hold.
+void ApplySettings(const IndexSettings& settings, CliProject& project) {
+  project.projectName = settings.projectName;
+  project.title = settings.title;
+  project.excludedFilepaths = settings.excludedFilepaths;
+  std::u16string output = EnsureTrailingBackslash(settings.outputFolder);
+  if (!output.empty() && !FolderExists(output)) output.clear();
+  project.outputFolder = output;
+  std::u16string top = Trim(settings.topFolder);
+  if (!top.empty()) top = FolderExists(top) ? EnsureTrailingBackslash(top) : u"";
+  project.topFolder = top;
+  project.excludedFiles.clear();
+  project.includedSubfolders.clear();
+  if (!top.empty()) {
+    project.excludedFiles = ParseExcludedFiles(settings.excludedFiles);
+    DropMissingEntries(project.excludedFiles, top, false);
+    project.includedSubfolders = ParseIncludedSubfolders(settings.includedFolders);
+    DropMissingEntries(project.includedSubfolders, top, true);
+  }
+  project.minimumFilesize = settings.minimumFilesize;
+  project.excludeTopFolderFiles = settings.excludeTopFolderFiles == 1;
+  project.includeNestedSubfolders = settings.includeNestedSubfolders == 1;
+  UpdateTopFolderChoice(project);
 }
 
 }  // namespace
@@ -114,9 +161,9 @@ bool ParseCommandSelection(std::string_view command, const std::vector<std::stri
   return true;
 }
 
-bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form, std::ostream& err) {
-  form.SetDefaults();
-  form.UpdateTopFolderControls();
+bool ProjectFromOptions(const SelectionOptions& options, CliProject& project, MessageSink& messages,
+                        std::ostream& err) {
+  project = CliProject();
   if (options.settings) {
     const std::u16string path = Utf8ToText(*options.settings);
     std::u16string error;
@@ -129,7 +176,7 @@ bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form, 
       err << "quor: cannot load " << *options.settings << ": " << TextToUtf8(error) << '\n';
       return false;
     }
-    form.LoadSettings(path);
+    ApplySettings(settings, project);
   }
   if (options.top) {
     const std::u16string top = AbsoluteFolder(*options.top);
@@ -137,7 +184,13 @@ bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form, 
       err << "quor: --top: no such folder: " << *options.top << '\n';
       return false;
     }
-    form.SetTopFolder(top);
+    // As a folder chosen in the browser: the lists keep what the new top
+    // folder holds, and its files are not excluded.
+    project.topFolder = EnsureTrailingBackslash(top);
+    DropMissingEntries(project.includedSubfolders, project.topFolder, true);
+    DropMissingEntries(project.excludedFiles, project.topFolder, false);
+    project.excludeTopFolderFiles = false;
+    UpdateTopFolderChoice(project);
   }
   if (options.output) {
     const std::u16string output = AbsoluteFolder(*options.output);
@@ -145,23 +198,33 @@ bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form, 
       err << "quor: --output: no such folder: " << *options.output << '\n';
       return false;
     }
-    if (!form.SetOutputFolder(output)) return false;
+    project.outputFolder = EnsureTrailingBackslash(output);
+    if (ui::IsReadOnlyFileSystemAt(project.outputFolder)) {
+      messages.MsgBox(u"The output folder cannot be located on a CD-ROM.", MsgButtons::Ok,
+                      MsgIcon::Exclamation, u"Error");
+      return false;
+    }
   }
   if (options.project) {
     std::u16string name = Utf8ToText(*options.project);
-    if (name.size() > static_cast<std::size_t>(form.txbProjectName.maxLength)) {
-      err << "quor: --project: at most " << form.txbProjectName.maxLength << " characters\n";
+    if (name.size() > static_cast<std::size_t>(kProjectNameMaxLength)) {
+      err << "quor: --project: at most " << kProjectNameMaxLength << " characters\n";
       return false;
     }
     // As typed: a space becomes "_".
     std::replace(name.begin(), name.end(), u' ', u'_');
-    form.txbProjectName.SetText(name);
-    form.txbProjectName_LostFocus();
-    if (form.IndexFilePath.empty()) return false;
+    project.projectName = name;
   }
-  if (options.title) form.txbTitle.SetText(Utf8ToText(*options.title));
+  // A name that cannot name the index files is refused whichever way it came.
+  project.projectName = Trim(project.projectName);
+  if (const std::optional<char16_t> bad = InadmissibleProjectNameChar(project.projectName)) {
+    messages.MsgBox(InadmissibleNameMessage(*bad), MsgButtons::Ok, MsgIcon::Exclamation,
+                    std::u16string(kProjectNameTitle));
+    return false;
+  }
+  if (options.title) project.title = Utf8ToText(*options.title);
 
-  const std::u16string& top = form.txbTopFolder.Text();
+  const std::u16string& top = project.topFolder;
   if (options.allSubfolders || !options.include.empty()) {
     TextList included;
     if (options.allSubfolders) {
@@ -179,20 +242,58 @@ bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form, 
       }
       included.push_back(sub);
     }
-    form.txbIncludedFolders.SetText(JoinLines(included));
-    form.txbIncludedFolders_LostFocus();
+    project.includedSubfolders = ParseIncludedSubfolders(JoinLines(included));
+    DropMissingEntries(project.includedSubfolders, top, true);
+    UpdateTopFolderChoice(project);
   }
-  if (options.allSubfolders || options.nested) form.chkIncludeSubfoldersOfSubfolders.SetValue(1);
-  if (options.excludeTopFiles) form.chkExcludeFilesInTopFolder.SetValue(1);
+  if (options.allSubfolders || options.nested) project.includeNestedSubfolders = true;
+  if (options.excludeTopFiles) project.excludeTopFolderFiles = true;
   if (!options.excludeFile.empty()) {
     TextList files;
     for (const std::string& entry : options.excludeFile) files.push_back(Utf8ToText(entry));
-    form.txbExcludedFiles.SetText(JoinLines(files));
-    form.txbExcludedFiles_LostFocus();
+    project.excludedFiles = ParseExcludedFiles(JoinLines(files));
   }
-  if (options.excludePaths) form.txbExcludedFilepaths.SetText(Utf8ToText(*options.excludePaths));
-  if (options.minSize) form.txbMinimumFilesize.SetText(Utf8ToText(*options.minSize));
-  if (options.maxSize) form.txbMaximumFilesize.SetText(Utf8ToText(*options.maxSize));
+  if (options.excludePaths) project.excludedFilepaths = Utf8ToText(*options.excludePaths);
+  if (options.minSize) project.minimumFilesize = Utf8ToText(*options.minSize);
+  if (options.maxSize) project.maximumFilesize = Utf8ToText(*options.maxSize);
+  return true;
+}
+
+bool PassesRunChecks(CliProject& project, bool indexRun, const ProgramTexts& texts,
+                     MessageSink& messages, std::u16string_view title, SelectionRules& rules) {
+  project.title = Trim(project.title);
+  project.topFolder = Trim(project.topFolder);
+  project.outputFolder = Trim(project.outputFolder);
+  if (const int refusal = RefusedFieldText(project.projectName, project.title, project.topFolder,
+                                           project.outputFolder, indexRun)) {
+    messages.MsgBox(texts.Get(refusal), MsgButtons::Ok, MsgIcon::Exclamation,
+                    std::u16string(title));
+    return false;
+  }
+  if (const std::optional<std::u16string> entry = FirstFullPathEntry(project.excludedFiles)) {
+    messages.MsgBox(
+        texts.Get(kTextExcludedEntryNotRelative) + u":" + std::u16string(kCrLf) + *entry,
+        MsgButtons::Ok, MsgIcon::Exclamation, texts.Get(kTextExcludedEntryTitle));
+    return false;
+  }
+  rules = SelectionRules();
+  rules.topFolder = project.topFolder;
+  rules.excludeTopFolderFiles = project.excludeTopFolderFiles;
+  rules.includeNestedSubfolders = project.includeNestedSubfolders;
+  rules.IncludedSubfolders = project.includedSubfolders;
+  rules.ExcludedFiles = project.excludedFiles;
+  rules.FilepathFragments = SplitFragments(project.excludedFilepaths);
+  rules.MinFileSize = SizeFieldValue(Trim(project.minimumFilesize));
+  rules.MaxFileSizeKb = SizeFieldValue(Trim(project.maximumFilesize));
+  return true;
+}
+
+bool LoadProgramTexts(ProgramTexts& texts, std::ostream& err) {
+  const std::u16string textFile = EnsureTrailingBackslash(ui::DefaultProgramFolder()) + u"quor.dat";
+  if (const int loaded = texts.Load(textFile); loaded <= 0) {
+    err << "quor: " << TextToUtf8(ProgramTextLoadMessage(loaded, textFile)) << '\n';
+    return false;
+  }
   return true;
 }
 

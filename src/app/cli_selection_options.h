@@ -1,6 +1,7 @@
-// The selection options shared by `quor list` and `quor index`: they fill
-// the Index Module window's fields as a user would, after an optional
-// settings file (--settings) has been loaded.
+// The selection options shared by `quor list` and `quor index`: they give
+// an index project's fields the values a user would give the Index Module
+// window's fields, after an optional settings file (--settings) has been
+// loaded, and the same checks decide whether the run may start.
 #pragma once
 
 #include <iosfwd>
@@ -9,8 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include "common/messages.h"
+#include "common/strings.h"
+#include "selection/selection_rules.h"
+
 namespace quor {
-class frmIndexMain;
+class ProgramTexts;
 }
 
 namespace quor::app {
@@ -49,11 +54,37 @@ std::string SelectionOptionsUsage();
                                          const std::vector<std::string>& args,
                                          SelectionOptions& options, std::ostream& err);
 
-// Fills a loaded window: its defaults (the saved "next run" file is not
-// used), then the settings file, then each explicit option. False, with the
-// reason on err, when a file or folder named does not exist or the window
-// refuses a value.
-[[nodiscard]] bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form,
-                                         std::ostream& err);
+// An index project's fields as the window holds them: texts as typed, the
+// lists as the boxes hold them after leaving them, the check boxes.
+struct CliProject {
+  std::u16string projectName;
+  std::u16string title;
+  std::u16string topFolder;     // empty or an existing folder ending in a separator
+  std::u16string outputFolder;  // likewise
+  TextList includedSubfolders;
+  TextList excludedFiles;
+  std::u16string excludedFilepaths;  // "frag1,frag2"
+  std::u16string minimumFilesize = u"400";
+  std::u16string maximumFilesize = u"4000";
+  bool excludeTopFolderFiles = false;
+  bool includeNestedSubfolders = false;
+  bool topFolderHasSubfolders = false;
+};
+
+// Fills project: the defaults, then the settings file, then each explicit
+// option, by the window's rules. False, with the reason on err or as a
+// message, when a file or folder named does not exist or a value is refused.
+[[nodiscard]] bool ProjectFromOptions(const SelectionOptions& options, CliProject& project,
+                                      MessageSink& messages, std::ostream& err);
+
+// The checks before a run starts (the window's BuildIndex); title is the
+// caption the window's message boxes carry. False after the refusal has been
+// reported; otherwise rules hold the selection.
+[[nodiscard]] bool PassesRunChecks(CliProject& project, bool indexRun, const ProgramTexts& texts,
+                                   MessageSink& messages, std::u16string_view title,
+                                   SelectionRules& rules);
+
+// Loads the program texts beside the executable; false after writing why.
+[[nodiscard]] bool LoadProgramTexts(ProgramTexts& texts, std::ostream& err);
 
 }  // namespace quor::app

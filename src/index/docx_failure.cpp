@@ -7,10 +7,8 @@
 
 namespace quor {
 
-int ReportDocxFailure(ui::Platform& platform, std::int32_t status, std::u16string_view path,
+int ReportDocxFailure(MessageSink& platform, std::int32_t status, std::u16string_view path,
                       std::u16string_view errorText) {
-  using ui::MsgButtons;
-  using ui::MsgIcon;
   const std::u16string crLf(kCrLf);
   const std::u16string file(path);
   switch (status) {
@@ -20,11 +18,11 @@ int ReportDocxFailure(ui::Platform& platform, std::int32_t status, std::u16strin
                       MsgButtons::Ok, MsgIcon::Exclamation, u"File too large");
       return kDocxStopRun;
     case kDocxLargeDeclined: {
-      const ui::MsgResult answer = platform.MsgBox(
+      const MsgResult answer = platform.MsgBox(
           file + crLf + u" may be too large to index." + crLf + crLf +
               u"Press 'OK' to attempt to include it, or 'Cancel' to stop this indexing operation.",
           MsgButtons::OkCancel, MsgIcon::Exclamation, u"File possibly too large");
-      return answer == ui::MsgResult::Ok ? kDocxGoOn : kDocxStopRun;
+      return answer == MsgResult::Ok ? kDocxGoOn : kDocxStopRun;
     }
     case kDocxNoDocumentText:
       // A package without a readable document part is one bad file among
@@ -45,30 +43,27 @@ int ReportDocxFailure(ui::Platform& platform, std::int32_t status, std::u16strin
   }
 }
 
-DocxCallbacks DocxCallbacksFor(ui::Platform& platform, std::function<bool()> stopRequested) {
+DocxCallbacks DocxCallbacksFor(MessageSink& platform, std::function<bool()> stopRequested) {
   DocxCallbacks callbacks;
   callbacks.show = [&platform](const DocxMessage& message) {
     using Kind = DocxMessage::Kind;
     switch (message.kind) {
       case Kind::Question:
-        return platform.MsgBox(message.text, ui::MsgButtons::YesNo, ui::MsgIcon::None,
-                               message.title) == ui::MsgResult::Yes;
+        return platform.MsgBox(message.text, MsgButtons::YesNo, MsgIcon::None, message.title) ==
+               MsgResult::Yes;
       case Kind::QuestionDefaultNo:
-        return platform.MsgBox(message.text, ui::MsgButtons::YesNo, ui::MsgIcon::None,
-                               message.title, 2) == ui::MsgResult::Yes;
+        return platform.MsgBox(message.text, MsgButtons::YesNo, MsgIcon::None, message.title, 2) ==
+               MsgResult::Yes;
       case Kind::Notice:
-        platform.MsgBox(message.text, ui::MsgButtons::Ok, ui::MsgIcon::None, message.title);
+        platform.MsgBox(message.text, MsgButtons::Ok, MsgIcon::None, message.title);
         return true;
       case Kind::Error:
-        platform.MsgBox(message.text, ui::MsgButtons::Ok, ui::MsgIcon::Exclamation, message.title);
+        platform.MsgBox(message.text, MsgButtons::Ok, MsgIcon::Exclamation, message.title);
         return true;
     }
     return true;
   };
-  callbacks.processEvents = [&platform, stop = std::move(stopRequested)] {
-    platform.DoEvents();
-    return stop && stop();
-  };
+  callbacks.processEvents = [&platform, stop = std::move(stopRequested)] { return stop && stop(); };
   return callbacks;
 }
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string_view>
 
+#include "common/messages.h"
 #include "extract/docx.h"
-#include "ui/platform.h"
 
 namespace quor {
 
@@ -23,12 +23,12 @@ inline constexpr int kDocxStopRun = -1;  // stop the whole run
 // - kDocxDamagedDeclined: the user already declined the file: no message; goes on.
 // - any other status: "Error <status> when processing <path>" with errorText
 //   when there is one; the run ends.
-int ReportDocxFailure(ui::Platform& platform, std::int32_t status, std::u16string_view path,
+int ReportDocxFailure(MessageSink& platform, std::int32_t status, std::u16string_view path,
                       std::u16string_view errorText);
 
 // Callbacks that show the conversion's questions and notices as message boxes
 // of platform and let its events be processed; stopRequested tells whether the
 // run was asked to stop (it may be empty).
-DocxCallbacks DocxCallbacksFor(ui::Platform& platform, std::function<bool()> stopRequested);
+DocxCallbacks DocxCallbacksFor(MessageSink& platform, std::function<bool()> stopRequested);
 
 }  // namespace quor

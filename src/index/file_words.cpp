@@ -11,18 +11,18 @@ namespace quor {
 
 namespace {
 
-void ShowError(ui::Platform& platform, std::u16string text) {
-  platform.MsgBox(std::move(text), ui::MsgButtons::Ok, ui::MsgIcon::Exclamation, u"Error");
+void ShowError(MessageSink& platform, std::u16string text) {
+  platform.MsgBox(std::move(text), MsgButtons::Ok, MsgIcon::Exclamation, u"Error");
 }
 
-void ShowReadError(ui::Platform& platform, const std::u16string& description,
+void ShowReadError(MessageSink& platform, const std::u16string& description,
                    std::u16string_view path) {
   ShowError(platform, description + u"\r\n" + std::u16string(path));
 }
 
 // Scans the lines of the open text until its end, the attachment marker, a
 // stop or an error.
-FileReadOutcome ScanLines(ui::Platform& platform, WordScanner& scanner, TextLineReader& reader,
+FileReadOutcome ScanLines(MessageSink& platform, WordScanner& scanner, TextLineReader& reader,
                           std::u16string_view path, const std::function<bool()>& afterLine) {
   std::u16string_view line;
   while (reader.NextLine(line)) {
@@ -42,8 +42,9 @@ FileReadOutcome ScanLines(ui::Platform& platform, WordScanner& scanner, TextLine
 
 }  // namespace
 
-FileReadResult ReadFileWords(ui::Platform& platform, WordScanner& scanner, std::u16string_view path,
-                             int typeCode, std::uint32_t fileNumber, const FileReadHooks& hooks) {
+FileReadResult ReadFileWords(MessageSink& platform, std::u16string_view tempFolder,
+                             WordScanner& scanner, std::u16string_view path, int typeCode,
+                             std::uint32_t fileNumber, const FileReadHooks& hooks) {
   FileReadResult result;
   // Each file starts outside markup: a tag left open at the end of one file
   // must not hide the words of the next.
@@ -51,16 +52,16 @@ FileReadResult ReadFileWords(ui::Platform& platform, WordScanner& scanner, std::
   scanner.BeginFile(fileNumber);
 
   std::u16string textPath(path);
-  std::u16string tempFolder;
+  std::u16string docxFolder;
   if (IsDocxFile(path)) {
-    const DocxConversion conversion = ConvertDocxToText(
-        path, platform.TempFolder(), u"QUOR", DocxCallbacksFor(platform, hooks.afterLine));
+    const DocxConversion conversion =
+        ConvertDocxToText(path, tempFolder, u"QUOR", DocxCallbacksFor(platform, hooks.afterLine));
     if (conversion.status < 0) {
       const int next = ReportDocxFailure(platform, conversion.status, path, conversion.errorText);
       result.outcome = next == kDocxGoOn ? FileReadOutcome::kPassedOver : FileReadOutcome::kFailed;
       return result;
     }
-    tempFolder = conversion.tempFolder;
+    docxFolder = conversion.tempFolder;
     textPath = conversion.textPath;
     // The document's text is one line of Windows-1252 bytes.
     typeCode = kTypeCrLf;
@@ -76,7 +77,7 @@ FileReadResult ReadFileWords(ui::Platform& platform, WordScanner& scanner, std::
     result.outcome = FileReadOutcome::kFailed;
   }
   reader.Close();
-  if (!tempFolder.empty() && !ClearDocxTemp(tempFolder)) result.tempFolderLeft = tempFolder;
+  if (!docxFolder.empty() && !ClearDocxTemp(docxFolder)) result.tempFolderLeft = docxFolder;
   return result;
 }
 

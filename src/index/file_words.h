@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/messages.h"
 #include "index/word_scanner.h"
-#include "ui/platform.h"
 
 namespace quor {
 
@@ -51,8 +51,8 @@ struct FileReadHooks {
 // the scanner's lexicon; ending the file (WordScanner::EndFile) is the
 // caller's. A DOCX temporary folder is removed whatever the outcome (see
 // tempFolderLeft).
-FileReadResult ReadFileWords(ui::Platform& platform, WordScanner& scanner, std::u16string_view path,
-                             int typeCode, std::uint32_t fileNumber,
-                             const FileReadHooks& hooks = {});
+FileReadResult ReadFileWords(MessageSink& platform, std::u16string_view tempFolder,
+                             WordScanner& scanner, std::u16string_view path, int typeCode,
+                             std::uint32_t fileNumber, const FileReadHooks& hooks = {});
 
 }  // namespace quor

@@ -38,10 +38,7 @@ void Place(ui::Control& control, int left, int top, int width, int height) {
 }  // namespace
 
 frmIndexMain::frmIndexMain(ui::AppContext& app, ui::Launcher* launcher)
-    : Form(app.platform, "frmIndexMain"),
-      walk(app.platform, app.ModuleClosed),
-      app_(app),
-      launcher_(launcher) {
+    : Form(app.platform, "frmIndexMain"), app_(app), launcher_(launcher) {
   geometry = {0, 0, 9300, 9090};
   caption = u"Index Module";
 
@@ -242,6 +239,7 @@ bool frmIndexMain::Form_QueryUnload() {
 void frmIndexMain::Form_Unload() {
   // Whatever runs (a walk, a listing) is abandoned silently.
   app_.ModuleClosed = true;
+  stopToken.RequestStop();
   FormLoaded = false;
   // The launcher shows again, or opens the Search Module when this window
   // handed over to it.

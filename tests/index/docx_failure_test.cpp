@@ -139,11 +139,10 @@ TEST(DocxFailureReport, ConversionQuestionsBecomeMessageBoxes) {
   EXPECT_EQ(platform.messages[2].request.icon, MsgIcon::None);
   EXPECT_EQ(platform.messages[3].request.icon, MsgIcon::Exclamation);
 
-  const int before = platform.doEventsCalls;
+  // The event check is the caller's stop check.
   EXPECT_FALSE(callbacks.processEvents());
   stop = true;
   EXPECT_TRUE(callbacks.processEvents());
-  EXPECT_EQ(platform.doEventsCalls, before + 2);
 }
 
 }  // namespace

@@ -79,8 +79,9 @@ TEST_F(IndexRunTest, CancelInTheCountingPassEndsSilentlyWithControlsBack) {
   WriteText("a.txt");
   WriteText("b.txt");
   frmIndexMain& f = OpenProject();
-  platform.WhenDoEvents([&] { return !f.walk.IndexingPass && f.walk.IndexFileCount == 1; },
-                        [&] { f.cmdExtractData.Click(); });
+  platform.WhenDoEvents(
+      [&] { return !Run().engine.walk.IndexingPass && Run().engine.walk.IndexFileCount == 1; },
+      [&] { f.cmdExtractData.Click(); });
   platform.AnswerNext(MsgResult::Cancel);
   f.cmdExtractData.Click();
 
@@ -210,9 +211,9 @@ TEST_F(IndexRunTest, TagLeftOpenAtTheEndOfAFileDoesNotHideTheNextFile) {
   frmIndexMain& f = OpenProject();
   f.cmdExtractData.Click();
   ASSERT_EQ(f.lblCurrentFile.caption, kCompleted);
-  EXPECT_NE(Run().Lexicon.Find(u"alpha"), 0);
-  EXPECT_NE(Run().Lexicon.Find(u"beta"), 0);
-  EXPECT_NE(Run().Lexicon.Find(u"gamma"), 0);
+  EXPECT_NE(Run().engine.Lexicon.Find(u"alpha"), 0);
+  EXPECT_NE(Run().engine.Lexicon.Find(u"beta"), 0);
+  EXPECT_NE(Run().engine.Lexicon.Find(u"gamma"), 0);
 }
 
 TEST_F(IndexRunTest, FilesWithoutWordsKeepTheirPlaceAndAZeroColumn) {
@@ -276,7 +277,7 @@ TEST_F(IndexRunTest, DamagedDocxAnsweredYesIsScanned) {
   EXPECT_NE(platform.messages[0].request.text.find(u"Do you wish to scan this file anyway?"),
             std::u16string::npos);
   EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
-  EXPECT_NE(Run().Lexicon.Find(u"delte"), 0);
+  EXPECT_NE(Run().engine.Lexicon.Find(u"delte"), 0);
   EXPECT_EQ(DocxFoldersLeft(), 0);
 }
 
@@ -288,7 +289,7 @@ TEST_F(IndexRunTest, DocxWithoutDocumentTextIsPassedOverAndTheRunGoesOn) {
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_NE(platform.messages[0].request.text.find(u"has no document text"), std::u16string::npos);
   EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
-  EXPECT_EQ(Run().Lexicon.Find(u"beta"), 1);
+  EXPECT_EQ(Run().engine.Lexicon.Find(u"beta"), 1);
 }
 
 // ---- failures while writing ----
@@ -296,7 +297,7 @@ TEST_F(IndexRunTest, DocxWithoutDocumentTextIsPassedOverAndTheRunGoesOn) {
 TEST_F(IndexRunTest, CompressionFailureLeavesTheTextWithoutStamp) {
   tmp.Write("top/a.txt", "Cats and dogs, cats");
   frmIndexMain& f = OpenProject();
-  Run().compressFile = [](const std::u16string&, const std::u16string&) { return -5; };
+  Run().engine.compressFile = [](const std::u16string&, const std::u16string&) { return -5; };
   f.cmdExtractData.Click();
 
   EXPECT_EQ(f.lblCurrentFile.caption, u"Compression error when creating index file.  ");
@@ -325,7 +326,7 @@ TEST_P(FullDiskTest, WriteErrorEndsTheRunAsStoppedWithNoIndexLeft) {
   tmp.Write("top/a.txt", "Cats and dogs, cats");
   frmIndexMain& f = OpenProject();
   const std::u16string failing = Utf8ToText(c.failingFile);
-  Run().openForWriting = [failing](const std::u16string& path) {
+  Run().engine.openForWriting = [failing](const std::u16string& path) {
     if (path.size() >= failing.size() &&
         path.compare(path.size() - failing.size(), failing.size(), failing) == 0) {
       return ::open("/dev/full", O_WRONLY | O_CLOEXEC);
@@ -379,7 +380,7 @@ TEST_F(IndexRunTest, RunTimeIsShownAfterTheResultAlsoPastMidnight) {
     frmIndexMain& f = OpenProject();
     platform.now = LocalTime(c.startHour, c.startMinute, 30);
     bool advanced = false;
-    platform.WhenDoEvents([&] { return !advanced && f.walk.IndexingPass; },
+    platform.WhenDoEvents([&] { return !advanced && Run().engine.walk.IndexingPass; },
                           [&] {
                             advanced = true;
                             platform.Advance(std::chrono::seconds(c.seconds));
