@@ -259,10 +259,8 @@ void frmIndexMain::SetDefaults() {
   lblIntro.caption = app_.GetProgramText(kTextIntro);
   lblNumExcludedFiles.caption.clear();
   LastSettingsPath.clear();
-  std::u16string dataFolderName = app_.GetProgramText(kTextDataFolderName);
-  if (dataFolderName.empty()) dataFolderName = u"QUOR";
   const std::u16string dataFolder =
-      EnsureTrailingBackslash(GetPlatform().AppDataFolder()) + dataFolderName;
+      EnsureTrailingBackslash(GetPlatform().AppDataFolder()) + ProgramName();
   std::error_code ec;
   std::filesystem::create_directories(ToFsPath(dataFolder), ec);
   DefaultSettingsPath = dataFolder + kPathSeparator + std::u16string(kDefaultIndexSettingsName);
@@ -297,6 +295,12 @@ void frmIndexMain::SetDefaults() {
   chkExcludeFilesInTopFolder.SetValue(0);
   chkIncludeSubfoldersOfSubfolders.SetValue(0);
   chkExcludeSpecialLetters.SetValue(0);
+}
+
+std::u16string frmIndexMain::ProgramName() const {
+  std::u16string name = app_.GetProgramText(kTextDataFolderName);
+  if (name.empty()) name = u"QUOR";
+  return name;
 }
 
 bool frmIndexMain::IsExcludedExtension(std::u16string_view ext) const {

@@ -131,6 +131,9 @@ class frmIndexMain : public ui::Form {
   int NumIncludedSubfolders() const { return static_cast<int>(IncludedSubfolders.size()); }
   int NumExcludedFiles() const { return static_cast<int>(ExcludedFiles.size()); }
   bool IsExcludedExtension(std::u16string_view ext) const;
+  // The program's name and data folder name (program text 310, "QUOR" when
+  // the text file has none).
+  std::u16string ProgramName() const;
 
   // ---- form events ----
   void Form_Load() override;
