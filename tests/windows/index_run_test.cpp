@@ -26,19 +26,8 @@ TEST_F(IndexRunTest, WorkedExampleGivesTheExactIndexTextAndDataFile) {
   f.cmdExtractData.Click();
 
   EXPECT_TRUE(platform.MessageTexts().empty());
-  EXPECT_EQ(IndexText(),
-            "\"a.txt\"\r\n"
-            "\"sub/b.htm\"\r\n"
-            "\"End of file list\"\r\n"
-            "3,\"My docs\"\r\n"
-            "2,\"and\"\r\n"
-            "1,\"cats\"\r\n"
-            "3,\"dogs\"\r\n"
-            "967,\"End of lexicon\"\r\n"
-            "\"255,0\"\r\n"
-            "\"128,0\"\r\n"
-            "\"128,255\"\r\n");
-  EXPECT_EQ(DataBytes(), std::string("\xFF\x00\x80\x00\x80\xFF\x87\x00\x00\x00", 10));
+  EXPECT_EQ(IndexText(), Golden("two_files_index.txt"));
+  EXPECT_EQ(DataBytes(), Golden("two_files_data.bin"));
   EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"proj_data.quor", "proj_index.quor"}));
 
   EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);

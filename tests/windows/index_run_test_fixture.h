@@ -12,6 +12,7 @@
 #include "common/files.h"
 #include "frm_index_main_test_fixture.h"
 #include "index/compressor.h"
+#include "support/goldens.h"
 #include "windows/index_run.h"
 
 namespace quor::test {
