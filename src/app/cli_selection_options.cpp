@@ -276,15 +276,7 @@ bool PassesRunChecks(CliProject& project, bool indexRun, const ProgramTexts& tex
         MsgButtons::Ok, MsgIcon::Exclamation, texts.Get(kTextExcludedEntryTitle));
     return false;
   }
-  rules = SelectionRules();
-  rules.topFolder = project.topFolder;
-  rules.excludeTopFolderFiles = project.excludeTopFolderFiles;
-  rules.includeNestedSubfolders = project.includeNestedSubfolders;
-  rules.IncludedSubfolders = project.includedSubfolders;
-  rules.ExcludedFiles = project.excludedFiles;
-  rules.FilepathFragments = SplitFragments(project.excludedFilepaths);
-  rules.MinFileSize = SizeFieldValue(Trim(project.minimumFilesize));
-  rules.MaxFileSizeKb = SizeFieldValue(Trim(project.maximumFilesize));
+  rules = SelectionOf(project);
   return true;
 }
 

@@ -12,6 +12,7 @@
 
 #include "common/messages.h"
 #include "common/strings.h"
+#include "index/index_project.h"
 #include "selection/selection_rules.h"
 
 namespace quor {
@@ -54,20 +55,8 @@ std::string SelectionOptionsUsage();
                                          const std::vector<std::string>& args,
                                          SelectionOptions& options, std::ostream& err);
 
-// An index project's fields as the window holds them: texts as typed, the
-// lists as the boxes hold them after leaving them, the check boxes.
-struct CliProject {
-  std::u16string projectName;
-  std::u16string title;
-  std::u16string topFolder;     // empty or an existing folder ending in a separator
-  std::u16string outputFolder;  // likewise
-  TextList includedSubfolders;
-  TextList excludedFiles;
-  std::u16string excludedFilepaths;  // "frag1,frag2"
-  std::u16string minimumFilesize = u"400";
-  std::u16string maximumFilesize = u"4000";
-  bool excludeTopFolderFiles = false;
-  bool includeNestedSubfolders = false;
+// The project's fields, and whether its top folder has subfolders.
+struct CliProject : IndexProjectFields {
   bool topFolderHasSubfolders = false;
 };
 

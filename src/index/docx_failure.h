@@ -26,9 +26,9 @@ inline constexpr int kDocxStopRun = -1;  // stop the whole run
 int ReportDocxFailure(MessageSink& platform, std::int32_t status, std::u16string_view path,
                       std::u16string_view errorText);
 
-// Callbacks that show the conversion's questions and notices as message boxes
-// of platform and let its events be processed; stopRequested tells whether the
-// run was asked to stop (it may be empty).
+// Callbacks that show the conversion's questions and notices as messages of
+// platform; its event checks ask stopRequested whether the run was asked to
+// stop (it may be empty).
 DocxCallbacks DocxCallbacksFor(MessageSink& platform, std::function<bool()> stopRequested);
 
 }  // namespace quor

@@ -4,7 +4,6 @@
 
 #include "common/files.h"
 #include "common/paths.h"
-#include "selection/selection_rules.h"
 
 namespace quor {
 
@@ -24,6 +23,19 @@ std::u16string CleanSubfolderEntry(std::u16string_view entry) {
 }
 
 }  // namespace
+
+SelectionRules SelectionOf(const IndexProjectFields& fields) {
+  SelectionRules rules;
+  rules.topFolder = fields.topFolder;
+  rules.excludeTopFolderFiles = fields.excludeTopFolderFiles;
+  rules.includeNestedSubfolders = fields.includeNestedSubfolders;
+  rules.IncludedSubfolders = fields.includedSubfolders;
+  rules.ExcludedFiles = fields.excludedFiles;
+  rules.FilepathFragments = SplitFragments(fields.excludedFilepaths);
+  rules.MinFileSize = SizeFieldValue(fields.minimumFilesize);
+  rules.MaxFileSizeKb = SizeFieldValue(fields.maximumFilesize);
+  return rules;
+}
 
 std::optional<char16_t> InadmissibleProjectNameChar(std::u16string_view name) {
   const auto bad = name.find_first_of(kInadmissibleNameChars);

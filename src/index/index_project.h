@@ -11,8 +11,29 @@
 #include <string_view>
 
 #include "common/strings.h"
+#include "selection/selection_rules.h"
 
 namespace quor {
+
+// An index project's fields as the Index Module window holds them: texts as
+// typed, the lists as their boxes hold them once left, the check boxes.
+struct IndexProjectFields {
+  std::u16string projectName;
+  std::u16string title;
+  std::u16string topFolder;     // empty or an existing folder ending in a separator
+  std::u16string outputFolder;  // likewise
+  TextList includedSubfolders;
+  TextList excludedFiles;
+  std::u16string excludedFilepaths;  // "frag1,frag2"
+  std::u16string minimumFilesize = u"400";
+  std::u16string maximumFilesize = u"4000";
+  bool excludeTopFolderFiles = false;
+  bool includeNestedSubfolders = false;
+};
+
+// The selection rules of the fields: the fragments text split, the size
+// fields' values.
+SelectionRules SelectionOf(const IndexProjectFields& fields);
 
 // A project name holds at most this many characters.
 inline constexpr int kProjectNameMaxLength = 17;

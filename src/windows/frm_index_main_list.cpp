@@ -74,15 +74,16 @@ bool IndexMainWalkHost::ListFile(const std::u16string& caption, const std::u16st
 // ---- preparing a run ----
 
 void frmIndexMain::PrepareSelection() {
-  SelectionRules& rules = walk.rules;
-  rules.topFolder = txbTopFolder.Text();
-  rules.excludeTopFolderFiles = chkExcludeFilesInTopFolder.Value() == 1;
-  rules.includeNestedSubfolders = chkIncludeSubfoldersOfSubfolders.Value() == 1;
-  rules.IncludedSubfolders = IncludedSubfolders;
-  rules.ExcludedFiles = ExcludedFiles;
-  rules.FilepathFragments = FilepathFragments;
-  rules.MinFileSize = SizeFieldValue(txbMinimumFilesize.Text());
-  rules.MaxFileSizeKb = SizeFieldValue(txbMaximumFilesize.Text());
+  IndexProjectFields fields;
+  fields.topFolder = txbTopFolder.Text();
+  fields.excludeTopFolderFiles = chkExcludeFilesInTopFolder.Value() == 1;
+  fields.includeNestedSubfolders = chkIncludeSubfoldersOfSubfolders.Value() == 1;
+  fields.includedSubfolders = IncludedSubfolders;
+  fields.excludedFiles = ExcludedFiles;
+  fields.excludedFilepaths = txbExcludedFilepaths.Text();
+  fields.minimumFilesize = txbMinimumFilesize.Text();
+  fields.maximumFilesize = txbMaximumFilesize.Text();
+  walk.rules = SelectionOf(fields);
 }
 
 bool frmIndexMain::PassesRunChecks() {

@@ -172,15 +172,18 @@ void IndexRun::Run(frmIndexMain& form) {
   request.maxFilesToIndex = form.walk.MaxFilesToIndex;
   IndexRunView view(form);
   LastResult = engine.Run(request, view, form.stopToken);
-  const IndexBuildResult& result = LastResult;
+  ShowResult(form, startSeconds);
   form_ = nullptr;
+}
 
+void IndexRun::ShowResult(frmIndexMain& form, double startSeconds) {
+  const IndexBuildResult& result = LastResult;
   // The window keeps the run's file list for "List files which were indexed".
   form.walk.IndexFileList = result.fileList;
   form.walk.IndexFileCount = result.fileCount;
   form.walk.TotalFileSize = result.totalFileSize;
   form.walk.IndexingPass = false;
-  if (app.ModuleClosed) {
+  if (form.App().ModuleClosed) {
     // The window is gone: the run was abandoned silently.
     if (result.end != IndexBuildEnd::kFinished) form.SetControlsEnabled(true);
     return;
@@ -205,8 +208,10 @@ void IndexRun::Run(frmIndexMain& form) {
   if (result.resultText != kResultCompressionError) form.lblAsterisks.caption.clear();
   std::u16string text = result.resultText;
   form.cmdListFiles[1].visible = form.IndexCreated;
-  if (form.IndexCreated) text += u"   Index file is " + request.projectName + u"_index.quor.";
-  const double elapsed = ElapsedSeconds(startSeconds, platform.SecondsSinceMidnight());
+  if (form.IndexCreated) {
+    text += u"   Index file is " + Trim(form.txbProjectName.Text()) + u"_index.quor.";
+  }
+  const double elapsed = ElapsedSeconds(startSeconds, form.GetPlatform().SecondsSinceMidnight());
   form.lblCurrentFile.caption = text + u"  " + RunTimeText(elapsed);
   form.SetControlsEnabled(true);
   if (form.IndexCreated) {

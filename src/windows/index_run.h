@@ -28,6 +28,10 @@ class IndexRun : public IndexBuild {
   bool Running() const { return form_ != nullptr; }
 
  private:
+  // The window after the build: its file list, and the result or why the
+  // run ended early.
+  void ShowResult(frmIndexMain& form, double startSeconds);
+
   frmIndexMain* form_ = nullptr;  // set while a run is in progress
   bool ran_ = false;              // the last click got past BuildIndex's checks
 };

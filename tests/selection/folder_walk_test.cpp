@@ -163,20 +163,6 @@ TEST_F(FolderWalkTest, RejectsByExtensionFragmentContentAndSize) {
   EXPECT_EQ(walk.LongestNameLength, 11);
 }
 
-TEST_F(FolderWalkTest, FragmentsMatchTheWholePathIncludingTheTopFolder) {
-  Write("a.txt");
-  walk.rules.FilepathFragments = {U(Top().filename().string())};
-  List();
-  EXPECT_TRUE(host.entries.empty());
-}
-
-TEST_F(FolderWalkTest, EmptyFragmentExcludesEveryFile) {
-  Write("a.txt");
-  walk.rules.FilepathFragments = SplitFragments(u"tmp, ,old");
-  List();
-  EXPECT_TRUE(host.entries.empty());
-}
-
 TEST_F(FolderWalkTest, TopFolderFilesExcludedLeavesIncludedSubfolders) {
   Write("a.txt");
   Write("docs/b.txt");
@@ -191,37 +177,11 @@ TEST_F(FolderWalkTest, TopFolderFilesExcludedLeavesIncludedSubfolders) {
   EXPECT_TRUE(host.entries.empty());
 }
 
-TEST_F(FolderWalkTest, NestedInclusionWalksBelowButNotBesideAnEntry) {
-  Write("docs/a.txt");
-  Write("docs/old/2019/b.txt");
-  Write("docs/scratch/c.txt");
-  Write("docs2/d.txt");
-  walk.rules.IncludedSubfolders = {u"docs"};
-  walk.rules.includeNestedSubfolders = true;
-  walk.rules.FilepathFragments = {u"/scratch"};
-  List();
-  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"docs/a.txt", u"docs/old/2019/b.txt"}));
-
-  host = RecordingHost();
-  walk.rules.includeNestedSubfolders = false;
-  List();
-  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"docs/a.txt"}));
-}
-
 TEST_F(FolderWalkTest, DeeperEntryAloneIsNotReachedWithoutItsParent) {
   Write("docs/old/a.txt");
   walk.rules.IncludedSubfolders = {u"docs/old"};
   List();
   EXPECT_TRUE(host.entries.empty());
-}
-
-TEST_F(FolderWalkTest, ExcludedFilesListIsRelativeToTheTop) {
-  Write("a.txt");
-  Write("docs/a.txt");
-  walk.rules.IncludedSubfolders = {u"docs"};
-  walk.rules.ExcludedFiles = {u"docs/a.txt"};
-  List();
-  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"}));
 }
 
 TEST_F(FolderWalkTest, CountingPassStoresTypeDigitAndFullPathAndShowsTotals) {

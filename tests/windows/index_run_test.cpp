@@ -298,10 +298,6 @@ TEST_F(IndexRunTest, CompressionFailureLeavesTheTextWithoutStamp) {
   EXPECT_EQ(DataBytes(), "\xFF\x80\x80");
 }
 
-TEST_F(IndexRunTest, CompressionTargetIsTheIndexPathEndingInDwixc) {
-  EXPECT_EQ(CompressionTargetPath(u"/out/proj_index.quor"), u"/out/proj_index.qdwixc");
-}
-
 struct FullDiskCase {
   const char* name;
   const char* failingFile;  // suffix of the path that is opened on a full disk
