@@ -14,7 +14,7 @@
 #include "common/encoding.h"
 #include "common/records.h"
 #include "extract/common_words.h"
-#include "index/index_format.h"
+#include "indexfile/index_format.h"
 #include "index/lexicon.h"
 #include "index/word_scanner.h"
 

@@ -12,7 +12,7 @@
 
 #include "extract/classify.h"
 #include "extract/text_reader.h"
-#include "index/compressor.h"
+#include "indexfile/compressor.h"
 
 namespace {
 

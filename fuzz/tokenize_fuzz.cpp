@@ -12,7 +12,7 @@
 #include "common/records.h"
 #include "extract/common_words.h"
 #include "extract/text_normalize.h"
-#include "index/index_format.h"
+#include "indexfile/index_format.h"
 #include "index/lexicon.h"
 #include "index/word_scanner.h"
 

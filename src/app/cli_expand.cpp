@@ -10,19 +10,13 @@
 #include <filesystem>
 #include <ostream>
 
+#include "app/cli_options.h"
 #include "common/encoding.h"
-#include "index/compressor.h"
+#include "indexfile/compressor.h"
 
 namespace quor::app {
 
 namespace {
-
-constexpr const char* kUsage = "FILE_index.quor OUTFILE";
-
-int Usage(CliStreams& io, const std::string& problem) {
-  io.err << "quor expand: " << problem << "\nUsage: quor expand " << kUsage << '\n';
-  return kExitUsage;
-}
 
 // A new, empty file in the folder of target, to expand into before it
 // replaces target. Empty when none could be made (errno tells why).
@@ -66,22 +60,8 @@ void ReportFailure(CliStreams& io, std::int32_t status, const std::string& sourc
   io.err << '\n';
 }
 
-int RunExpand(const std::vector<std::string>& args, CliStreams& io) {
-  std::vector<std::string> files;
-  bool optionsEnded = false;
-  for (const std::string& arg : args) {
-    if (!optionsEnded && arg == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-      return Usage(io, "unknown option '" + arg + "'");
-    }
-    files.push_back(arg);
-  }
-  if (files.size() != 2 || files[0].empty() || files[1].empty()) {
-    return Usage(io, "an index file and an output file are needed");
-  }
+int RunExpand(const CliArgs& args, CliStreams& io) {
+  const std::vector<std::string>& files = args.Operands();
   const std::string& source = files[0];
   const std::string& target = files[1];
 
@@ -139,8 +119,13 @@ int RunExpand(const std::vector<std::string>& args, CliStreams& io) {
 }  // namespace
 
 CliCommand ExpandCommand() {
-  return {"expand", kUsage, "writes the uncompressed index text of an index file to OUTFILE",
-          RunExpand};
+  CliSyntax syntax;
+  syntax.command = "expand";
+  syntax.summary = "writes the uncompressed index text of an index file to OUTFILE";
+  syntax.operands = "FILE_index.quor OUTFILE";
+  syntax.minOperands = syntax.maxOperands = 2;
+  syntax.missingOperands = syntax.extraOperands = "an index file and an output file are needed";
+  return MakeCliCommand(std::move(syntax), RunExpand);
 }
 
 }  // namespace quor::app

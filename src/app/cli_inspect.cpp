@@ -3,6 +3,9 @@
 // through its conversion) and prints its words with their counts and values.
 #include "app/cli_inspect.h"
 
+#include <signal.h>
+
+#include <atomic>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -11,17 +14,128 @@
 #include "common/paths.h"
 #include "extract/classify.h"
 #include "extract/common_words.h"
+#include "extract/document_text.h"
 #include "index/file_words.h"
 #include "index/lexicon.h"
 #include "index/word_scanner.h"
 #include "selection/folder_walk.h"
-#include "ui/console_platform.h"
+#include "ui/system_services.h"
 
 namespace quor::app {
 
 namespace {
 
 constexpr const char* kUsage = "[--yes] FILE";
+
+// Set by the SIGINT handler; a signal handler can reach nothing else.
+std::atomic<bool> interruptSeen{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void OnInspectInterrupt(int) {
+  interruptSeen.store(true);
+}
+
+// While it lives, the first Ctrl-C asks the reading to stop (so a DOCX
+// temporary folder is removed); a second one ends the process as usual. The
+// earlier handling of SIGINT comes back at the end.
+class InterruptGuard {
+ public:
+  InterruptGuard() {
+    interruptSeen.store(false);
+    struct sigaction action {};
+    action.sa_handler = OnInspectInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    ::sigaction(SIGINT, &action, &previous_);
+  }
+  ~InterruptGuard() { ::sigaction(SIGINT, &previous_, nullptr); }
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+ private:
+  struct sigaction previous_ {};
+};
+
+// Text for the terminal: CR LF and lone CRs become line feeds.
+std::string ForTerminal(std::u16string_view text) {
+  std::u16string lines;
+  lines.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r') {
+      lines += u'\n';
+      if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+      continue;
+    }
+    lines += text[i];
+  }
+  return TextToUtf8(lines);
+}
+
+// The reading's messages on stderr as "Title: text"; a question gets the
+// answer of the command line (Yes only under --yes; OK for OK/Cancel), which
+// is printed after it.
+class InspectObserver : public DocumentTextObserver {
+ public:
+  InspectObserver(bool assumeYes, std::ostream& err) : assumeYes_(assumeYes), err_(err) {}
+
+  MsgResult MessageBox(const MessageBoxRequest& request) override {
+    const MsgResult answer = Answer(request.buttons);
+    if (!request.title.empty()) err_ << ForTerminal(request.title) << ": ";
+    err_ << ForTerminal(request.text) << '\n';
+    if (request.buttons != MsgButtons::Ok) err_ << "  -> " << AnswerName(answer) << '\n';
+    err_.flush();
+    return answer;
+  }
+  bool ConversionStep() override { return Interrupted(); }
+
+  // True once Ctrl-C was seen; says so on stderr the first time.
+  bool Interrupted() {
+    if (!interruptSeen.load()) return false;
+    if (!told_) err_ << "Interrupted: stopping ...\n" << std::flush;
+    told_ = true;
+    return true;
+  }
+
+ private:
+  MsgResult Answer(MsgButtons buttons) const {
+    switch (buttons) {
+      case MsgButtons::Ok:
+      case MsgButtons::OkCancel:
+        return MsgResult::Ok;
+      case MsgButtons::YesNo:
+      case MsgButtons::YesNoCancel:
+        return assumeYes_ ? MsgResult::Yes : MsgResult::No;
+      case MsgButtons::AbortRetryIgnore:
+        return MsgResult::Abort;
+      case MsgButtons::RetryCancel:
+        return MsgResult::Cancel;
+    }
+    return MsgResult::Cancel;
+  }
+  static const char* AnswerName(MsgResult answer) {
+    switch (answer) {
+      case MsgResult::Ok:
+        return "OK";
+      case MsgResult::Cancel:
+        return "Cancel";
+      case MsgResult::Abort:
+        return "Abort";
+      case MsgResult::Retry:
+        return "Retry";
+      case MsgResult::Ignore:
+        return "Ignore";
+      case MsgResult::Yes:
+        return "Yes";
+      case MsgResult::No:
+        return "No";
+    }
+    return "?";
+  }
+
+  bool assumeYes_;
+  std::ostream& err_;
+  bool told_ = false;
+};
 
 int Usage(CliStreams& io, const std::string& problem) {
   io.err << "quor inspect: " << problem << "\nUsage: quor inspect " << kUsage << '\n';
@@ -98,9 +212,8 @@ int RunInspect(const std::vector<std::string>& args, CliStreams& io) {
   // repaired as such while it is converted.
   const bool utf8 = IsDocxFile(path) || ClassifyTextFile(path).isUtf8;
 
-  ui::ConsolePlatform platform({parsed->yes}, io.err);
   const std::u16string commonWordsPath =
-      EnsureTrailingBackslash(platform.ProgramFolder()) + u"cwds.txt";
+      EnsureTrailingBackslash(ui::DefaultProgramFolder()) + u"cwds.txt";
   CommonWords commonWords;
   if (commonWords.LoadCommonWords(commonWordsPath) == 0) {
     io.err << "quor inspect: warning: no common words in " << TextToUtf8(commonWordsPath)
@@ -110,14 +223,11 @@ int RunInspect(const std::vector<std::string>& args, CliStreams& io) {
   WordScanner scanner(lexicon, &commonWords);
   scanner.InitWordExtraction();
 
-  platform.InstallInterruptHandler();
+  InspectObserver observer(parsed->yes, io.err);
+  const InterruptGuard interrupts;
   FileReadHooks hooks;
-  hooks.afterLine = [&platform] {
-    platform.DoEvents();
-    return platform.Interrupted();
-  };
-  const FileReadResult read =
-      ReadFileWords(platform, platform.TempFolder(), scanner, path, type, 1, hooks);
+  hooks.afterLine = [&observer] { return observer.Interrupted(); };
+  const FileReadResult read = ReadFileWords(observer, scanner, path, type, 1, hooks);
   if (read.outcome == FileReadOutcome::kFailed || read.outcome == FileReadOutcome::kStopped) {
     return kExitFailed;
   }

@@ -4,8 +4,6 @@
 #include <csignal>
 #include <ostream>
 
-#include "common/encoding.h"
-
 namespace quor::app {
 
 namespace {
@@ -42,20 +40,6 @@ const char* AnswerName(MsgResult answer) {
 }
 
 }  // namespace
-
-std::string TerminalText(std::u16string_view text) {
-  std::u16string lines;
-  lines.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\r') {
-      lines += u'\n';
-      if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      continue;
-    }
-    lines += text[i];
-  }
-  return TextToUtf8(lines);
-}
 
 MsgResult PolicyAnswer(MsgButtons buttons, bool assumeYes) {
   switch (buttons) {

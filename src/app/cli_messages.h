@@ -10,12 +10,10 @@
 #include <string>
 #include <string_view>
 
+#include "app/cli_options.h"
 #include "common/messages.h"
 
 namespace quor::app {
-
-// Text for the terminal: UTF-8, CR LF and lone CRs become line feeds.
-std::string TerminalText(std::u16string_view text);
 
 // The answer a message gets on the command line: OK for OK and OK/Cancel,
 // Yes or No for Yes/No questions as assumeYes says, Abort and Cancel where

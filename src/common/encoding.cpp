@@ -1,5 +1,6 @@
 #include "common/encoding.h"
 
+#include <algorithm>
 #include <array>
 
 namespace quor {
@@ -26,6 +27,15 @@ constexpr std::array<char16_t, 256> MakeAnsiTable() {
 constexpr std::array<char16_t, 256> kAnsiTable = MakeAnsiTable();
 
 constexpr char16_t kReplacement = 0xFFFD;
+
+// A byte that is not part of well-formed UTF-8 (always 0x80 or above) is
+// kept as the lone low surrogate U+DC80...U+DCFF, which no well-formed UTF-8
+// decodes to.
+constexpr char16_t kEscapeBase = 0xDC00;
+
+char16_t EscapedByte(unsigned char byte) {
+  return static_cast<char16_t>(kEscapeBase + byte);
+}
 
 // Decodes one well-formed UTF-8 sequence at bytes[pos]. Returns its length and
 // sets cp, or returns the length of the maximal ill-formed subpart (at least
@@ -131,9 +141,12 @@ std::u16string Utf8ToText(std::string_view utf8) {
     }
     char32_t cp = 0;
     bool ok = false;
-    pos += DecodeOne(utf8, pos, cp, ok);
+    const std::size_t length = DecodeOne(utf8, pos, cp, ok);
     if (!ok) {
-      text[out++] = kReplacement;
+      // Each byte of the ill-formed part stands for itself.
+      for (std::size_t i = 0; i < length; ++i) {
+        text[out++] = EscapedByte(static_cast<unsigned char>(utf8[pos + i]));
+      }
     } else if (cp < 0x10000) {
       text[out++] = static_cast<char16_t>(cp);
     } else {
@@ -141,9 +154,18 @@ std::u16string Utf8ToText(std::string_view utf8) {
       text[out++] = static_cast<char16_t>(0xD800 + (cp >> 10));
       text[out++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     }
+    pos += length;
   }
   text.resize(out);
   return text;
+}
+
+bool IsEscapedByte(char16_t ch) {
+  return ch >= kEscapeBase + 0x80 && ch <= kEscapeBase + 0xFF;
+}
+
+bool HasEscapedBytes(std::u16string_view text) {
+  return std::any_of(text.begin(), text.end(), IsEscapedByte);
 }
 
 std::string TextToUtf8(std::u16string_view text) {
@@ -178,6 +200,8 @@ std::string TextToUtf8(std::u16string_view text) {
     if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       put(0x10000 + ((char32_t(ch) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
+    } else if (IsEscapedByte(ch)) {
+      out[n++] = static_cast<char>(ch - kEscapeBase);
     } else {
       put(high || low ? kReplacement : ch);
     }

@@ -25,9 +25,17 @@ std::string TextToAnsi(std::u16string_view text);
 
 // True when the bytes are well-formed UTF-8 (no overlongs, no surrogates).
 bool IsValidUtf8(std::string_view bytes);
-// UTF-8 to UTF-16; malformed sequences become U+FFFD.
+// UTF-8 to UTF-16, losing nothing: each byte of an ill-formed sequence
+// becomes the lone surrogate U+DC00 + byte (U+DC80...U+DCFF), so a file name that is
+// not UTF-8 still names its file once TextToUtf8 gives its bytes back.
 std::u16string Utf8ToText(std::string_view utf8);
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+// UTF-16 to UTF-8; a lone U+DC80...U+DCFF becomes the byte it stands for,
+// any other unpaired surrogate U+FFFD. TextToUtf8(Utf8ToText(b)) == b for
+// all bytes b.
 std::string TextToUtf8(std::u16string_view text);
+// True for the lone surrogates that stand for a byte that was not UTF-8.
+bool IsEscapedByte(char16_t ch);
+// True when text came from bytes that were not all well-formed UTF-8.
+bool HasEscapedBytes(std::u16string_view text);
 
 }  // namespace quor

@@ -51,6 +51,8 @@ bool IsPathUnder(std::u16string_view a, std::u16string_view b) {
 bool IsValidFileName(std::u16string_view name) {
   for (const char16_t ch : name) {
     if (ch == kPathSeparator || ch == u'"' || ch < 0x20 || ch == 0x7F) return false;
+    // A byte of a name that was not UTF-8 (see Utf8ToText).
+    if (IsEscapedByte(ch)) return false;
   }
   return true;
 }

@@ -21,8 +21,8 @@ std::u16string EnsureTrailingBackslash(std::u16string_view text);
 // After both get one trailing separator, a begins with b.
 bool IsPathUnder(std::u16string_view a, std::u16string_view b);
 // True when name holds none of the characters a name cannot hold here:
-// the separator, the double quote (the index text cannot store it) and
-// control characters.
+// the separator, the double quote (the index text cannot store it),
+// control characters, and the bytes of a name that is not UTF-8.
 bool IsValidFileName(std::u16string_view name);
 // True for an absolute path.
 bool IsAbsolutePath(std::u16string_view path);

@@ -123,6 +123,9 @@ class TextLineReader {
   bool NextLine(std::u16string_view& line);
   // The same line as document bytes.
   bool NextLineBytes(std::string_view& line);
+  // The document bytes in chunks, for a reader that cuts them itself (see
+  // DocumentByteStream::NextChunk). Not to be mixed with line reading.
+  bool NextChunk(std::string_view& chunk) { return stream_.NextChunk(chunk); }
 
   bool Failed() const { return stream_.Failed(); }
   const std::u16string& Error() const { return stream_.Error(); }

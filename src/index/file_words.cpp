@@ -2,82 +2,72 @@
 
 #include <string>
 
-#include "extract/classify.h"
-#include "extract/docx.h"
-#include "extract/text_reader.h"
-#include "index/docx_failure.h"
-
 namespace quor {
 
 namespace {
 
-void ShowError(MessageSink& platform, std::u16string text) {
-  platform.MsgBox(std::move(text), MsgButtons::Ok, MsgIcon::Exclamation, u"Error");
+void ShowError(MessageSink& sink, std::u16string text) {
+  sink.MsgBox(std::move(text), MsgButtons::Ok, MsgIcon::Exclamation, u"Error");
 }
 
-void ShowReadError(MessageSink& platform, const std::u16string& description,
-                   std::u16string_view path) {
-  ShowError(platform, description + u"\r\n" + std::u16string(path));
+void ShowReadError(MessageSink& sink, const std::u16string& description, std::u16string_view path) {
+  ShowError(sink, description + u"\r\n" + std::u16string(path));
 }
 
 // Scans the lines of the open text until its end, the attachment marker, a
 // stop or an error.
-FileReadOutcome ScanLines(MessageSink& platform, WordScanner& scanner, TextLineReader& reader,
+FileReadOutcome ScanLines(MessageSink& sink, WordScanner& scanner, DocumentText& text,
                           std::u16string_view path, const std::function<bool()>& afterLine) {
   std::u16string_view line;
-  while (reader.NextLine(line)) {
+  while (text.NextLine(line)) {
     const LineOutcome outcome = scanner.ProcessLine(line);
     if (outcome == LineOutcome::kEndOfText) return FileReadOutcome::kRead;
     if (outcome == LineOutcome::kStopped || scanner.StopRequested()) {
       if (scanner.ErrorText().empty()) return FileReadOutcome::kStopped;
-      ShowError(platform, scanner.ErrorText());
+      ShowError(sink, scanner.ErrorText());
       return FileReadOutcome::kFailed;
     }
     if (afterLine && afterLine()) return FileReadOutcome::kStopped;
   }
-  if (!reader.Failed()) return FileReadOutcome::kRead;
-  ShowReadError(platform, reader.Error(), path);
+  if (!text.Failed()) return FileReadOutcome::kRead;
+  ShowReadError(sink, text.Error(), path);
   return FileReadOutcome::kFailed;
 }
 
 }  // namespace
 
-FileReadResult ReadFileWords(MessageSink& platform, std::u16string_view tempFolder,
-                             WordScanner& scanner, std::u16string_view path, int typeCode,
-                             std::uint32_t fileNumber, const FileReadHooks& hooks) {
+FileReadResult ReadFileWords(DocumentTextObserver& observer, WordScanner& scanner,
+                             std::u16string_view path, int typeCode, std::uint32_t fileNumber,
+                             const FileReadHooks& hooks) {
   FileReadResult result;
   // Each file starts outside markup: a tag left open at the end of one file
   // must not hide the words of the next.
   scanner.ClearInTag();
   scanner.BeginFile(fileNumber);
 
-  std::u16string textPath(path);
-  std::u16string docxFolder;
-  if (IsDocxFile(path)) {
-    const DocxConversion conversion =
-        ConvertDocxToText(path, tempFolder, u"QUOR", DocxCallbacksFor(platform, hooks.afterLine));
-    if (conversion.status < 0) {
-      const int next = ReportDocxFailure(platform, conversion.status, path, conversion.errorText);
-      result.outcome = next == kDocxGoOn ? FileReadOutcome::kPassedOver : FileReadOutcome::kFailed;
+  // The conversion's stop checks also ask the caller's line hook, as a long
+  // conversion is part of reading the file.
+  ForwardingDocumentObserver steps(observer, observer.TempRoot(), [&] {
+    return observer.ConversionStep() || (hooks.afterLine && hooks.afterLine());
+  });
+  DocumentText text(steps);
+  switch (text.Open(path, typeCode)) {
+    case DocumentOpen::kOpened:
+      break;
+    case DocumentOpen::kPassedOver:
+      result.outcome = FileReadOutcome::kPassedOver;
       return result;
-    }
-    docxFolder = conversion.tempFolder;
-    textPath = conversion.textPath;
-    // The document's text is one line of Windows-1252 bytes.
-    typeCode = kTypeCrLf;
+    case DocumentOpen::kStopped:
+      result.outcome = FileReadOutcome::kStopped;
+      return result;
+    case DocumentOpen::kFailed:
+      if (!text.Error().empty()) ShowReadError(observer, text.Error(), path);
+      result.outcome = FileReadOutcome::kFailed;
+      return result;
   }
-
-  TextLineReader reader;
-  if (reader.Open(textPath, typeCode)) {
-    result.textSize = reader.FileSize();
-    if (hooks.opened) hooks.opened(result.textSize);
-    result.outcome = ScanLines(platform, scanner, reader, path, hooks.afterLine);
-  } else {
-    ShowReadError(platform, reader.Error(), path);
-    result.outcome = FileReadOutcome::kFailed;
-  }
-  reader.Close();
-  if (!docxFolder.empty() && !ClearDocxTemp(docxFolder)) result.tempFolderLeft = docxFolder;
+  result.textSize = text.TextSize();
+  if (hooks.opened) hooks.opened(result.textSize);
+  result.outcome = ScanLines(observer, scanner, text, path, hooks.afterLine);
   return result;
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/messages.h"
+#include "extract/document_text.h"
 #include "index/word_scanner.h"
 
 namespace quor {
@@ -28,9 +28,6 @@ struct FileReadResult {
   // Bytes of the text that was read: the file itself, or the temporary text
   // of a DOCX document (what the run adds to its total text size).
   std::int64_t textSize = 0;
-  // A DOCX temporary folder that could not be removed (empty when none was
-  // left); the caller may try again and report it.
-  std::u16string tempFolderLeft;
 };
 
 // What the caller does while a file is read. Both may be empty.
@@ -44,15 +41,17 @@ struct FileReadHooks {
 };
 
 // Reads the file at path (text type code typeCode, 1 or more) into scanner
-// for file number fileNumber (1-based). Messages go to platform's message
-// boxes: a read error with its description and the path (title "Error"), a
-// word the lexicon could not take, DOCX questions and failures as the
-// conversion and ReportDocxFailure word them. The counts of the file stay in
-// the scanner's lexicon; ending the file (WordScanner::EndFile) is the
-// caller's. A DOCX temporary folder is removed whatever the outcome (see
-// tempFolderLeft).
-FileReadResult ReadFileWords(MessageSink& platform, std::u16string_view tempFolder,
-                             WordScanner& scanner, std::u16string_view path, int typeCode,
-                             std::uint32_t fileNumber, const FileReadHooks& hooks = {});
+// for file number fileNumber (1-based), through DocumentText. Messages go to
+// observer: a read error with its description and the path (exclamation,
+// title "Error"), a word the lexicon could not take, DOCX questions and
+// failures as the conversion and ReportDocxFailure word them, and "Cannot
+// delete temporary folder" when a DOCX temporary folder remains. The DOCX
+// conversion's stop checks ask observer.ConversionStep and then
+// hooks.afterLine. The counts of the file stay in the scanner's lexicon;
+// ending the file (WordScanner::EndFile) is the caller's. A DOCX temporary
+// folder is removed before the call returns, whatever the outcome.
+FileReadResult ReadFileWords(DocumentTextObserver& observer, WordScanner& scanner,
+                             std::u16string_view path, int typeCode, std::uint32_t fileNumber,
+                             const FileReadHooks& hooks = {});
 
 }  // namespace quor

@@ -9,11 +9,11 @@
 #include "common/files.h"
 #include "common/paths.h"
 #include "common/strings.h"
-#include "extract/docx.h"
+#include "extract/document_text.h"
 #include "extract/program_texts.h"
-#include "index/compressor.h"
 #include "index/file_words.h"
-#include "index/index_format.h"
+#include "indexfile/compressor.h"
+#include "indexfile/index_format.h"
 
 namespace quor {
 
@@ -211,12 +211,14 @@ void IndexBuilder::ProcessFile(const std::u16string& fullPath, int typeCode) {
     observer_->Poll();
     return Ended();
   };
-  const FileReadResult read =
-      ReadFileWords(*observer_, request_->tempFolder, *scanner_, fullPath, typeCode,
-                    static_cast<std::uint32_t>(CurrentFileNumber), hooks);
-  // A folder that could not be removed now is tried again, and reported, at
-  // the end of the run.
-  if (!read.tempFolderLeft.empty()) docxFolder_ = read.tempFolderLeft;
+  // A DOCX document's conversion lets events happen too; its stop check is
+  // afterLine's.
+  ForwardingDocumentObserver documentObserver(*observer_, request_->tempFolder, [this] {
+    observer_->Poll();
+    return false;
+  });
+  const FileReadResult read = ReadFileWords(documentObserver, *scanner_, fullPath, typeCode,
+                                            static_cast<std::uint32_t>(CurrentFileNumber), hooks);
   switch (read.outcome) {
     case FileReadOutcome::kRead:
     case FileReadOutcome::kPassedOver:  // keeps its list place and an all-zero column
@@ -300,21 +302,11 @@ void IndexBuilder::Finish(IndexBuildResult& result) {
     result.indexFileSize = FileLength(indexFilePath_).value_or(0);
     result.dataFileSize = FileLength(dataFilePath_).value_or(0);
   }
-  ClearDocxFolder();
 }
 
 void IndexBuilder::DeleteOutputFiles() {
   DeleteFileForced(dataFilePath_, true, true, true);
   DeleteFileForced(indexFilePath_, true, true, true);
-}
-
-void IndexBuilder::ClearDocxFolder() {
-  if (docxFolder_.empty()) return;
-  const std::u16string folder = docxFolder_;
-  docxFolder_.clear();
-  if (ClearDocxTemp(folder)) return;
-  observer_->MsgBox(u"Cannot delete temporary folder " + folder, MsgButtons::Ok,
-                    MsgIcon::Exclamation, u"Error");
 }
 
 }  // namespace quor

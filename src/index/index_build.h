@@ -60,7 +60,8 @@ struct IndexBuildRequest {
   // The program texts (the title of a data-file error); may be null, and
   // when set must outlive the run.
   const ProgramTexts* texts = nullptr;
-  // Where DOCX documents are converted to their temporary text.
+  // Where DOCX documents are converted to their temporary text (the reader
+  // removes that text, and reports a folder it cannot remove).
   std::u16string tempFolder;
   std::int32_t maxFilesToIndex = kMaxFilesToIndex;
 };
@@ -176,7 +177,6 @@ class IndexBuilder {
   // Reports a write failure (critical icon, program text 48) and stops.
   void WriteFailed(const std::u16string& description);
   void DeleteOutputFiles();
-  void ClearDocxFolder();
 
   // Set for the duration of Run.
   const IndexBuildRequest* request_ = nullptr;
@@ -190,8 +190,6 @@ class IndexBuilder {
   std::optional<WordScanner> scanner_;
   IndexTextFile indexText_;
   int dataFd_ = -1;
-  // The last DOCX temporary folder made and not yet removed.
-  std::u16string docxFolder_;
 };
 
 }  // namespace quor

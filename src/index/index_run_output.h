@@ -1,6 +1,6 @@
 // The two files an index build writes while it runs: the index text, whose
 // records are gathered in memory and moved to the file in large blocks, and
-// the data file, whose matrix WriteDataMatrix (index/index_format.h) writes
+// the data file, whose matrix WriteDataMatrix (indexfile/index_format.h) writes
 // from the lexicon's postings once the indexing pass has ended.
 //
 // Both are opened through an OpenForWriting function so that a test can hand

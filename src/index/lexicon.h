@@ -15,15 +15,9 @@
 #include <string_view>
 #include <vector>
 
-namespace quor {
+#include "indexfile/posting.h"
 
-// One file's value of a word: the file number (1-based data-file column) and
-// the byte value (1..255), packed as file << 8 | value.
-struct Posting {
-  std::uint32_t packed = 0;
-  std::uint32_t File() const { return packed >> 8; }
-  std::uint8_t Value() const { return static_cast<std::uint8_t>(packed & 0xFF); }
-};
+namespace quor {
 
 // A word of one file, as reported for inspection.
 struct FileWord {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/encoding.h"
-#include "index/compressor.h"
+#include "indexfile/compressor.h"
 #include "support/cli_runner.h"
 #include "support/temp_folder.h"
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/encoding.h"
 #include "support/cli_runner.h"
 #include "support/temp_folder.h"
 
@@ -162,6 +163,67 @@ TEST(InspectCommand, DocxWithoutDocumentTextIsPassedOverWithAMessage) {
   EXPECT_EQ(outcome.out, "type: 1\nutf8: yes\nwords: 0\n");
   EXPECT_NE(outcome.err.find("has no document text"), std::string::npos) << outcome.err;
   EXPECT_TRUE(FolderEntries(temp.Path()).empty());
+}
+
+TEST(InspectCommand, DocxQuestionsAreAnsweredByTheYesOption) {
+  TempFolder folder;
+  TempFolder temp;
+  TempDirGuard guard(temp.Path());
+  const fs::path file = folder.Path() / "damaged.docx";
+  {
+    const std::string xml = "<w:document><w:p><w:r><w:t>alpha beta</w:t></w:r></w:p></w:document>";
+    int error = 0;
+    zip_t* archive = zip_open(file.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    ASSERT_NE(archive, nullptr);
+    zip_source_t* source = zip_source_buffer(archive, xml.data(), xml.size(), 0);
+    ASSERT_EQ(zip_file_add(archive, "word/document.xml", source, ZIP_FL_OVERWRITE), 0);
+    zip_set_file_compression(archive, 0, ZIP_CM_STORE, 0);
+    ASSERT_EQ(zip_close(archive), 0);
+  }
+  // A flipped byte in the stored member's text: its checksum no longer fits.
+  std::string bytes = folder.Read("damaged.docx");
+  const std::size_t at = bytes.find("beta");
+  ASSERT_NE(at, std::string::npos);
+  bytes[at] = 'z';
+  folder.Write("damaged.docx", bytes);
+
+  struct Row {
+    const char* name;
+    std::vector<std::string> options;
+    const char* answer;
+    const char* out;
+  };
+  const Row rows[] = {
+      {"--yes scans it anyway",
+       {"--yes"},
+       "  -> Yes\n",
+       "type: 1\nutf8: yes\nwords: 2\nalpha 1 255\nzeta 1 255\n"},
+      {"without it the file is passed over", {}, "  -> No\n", "type: 1\nutf8: yes\nwords: 0\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::vector<std::string> args = row.options;
+    args.push_back(file.string());
+    const Outcome outcome = Inspect(args);
+    EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+    EXPECT_EQ(outcome.out, row.out);
+    EXPECT_EQ(outcome.err, "Invalid checksum found when processing\n" + file.string() +
+                               "\n\nDo you wish to scan this file anyway?\n" + row.answer);
+    EXPECT_TRUE(FolderEntries(temp.Path()).empty());
+  }
+}
+
+TEST(InspectCommand, NameThatIsNotUtf8StillNamesItsFile) {
+  // The command line hands over bytes; the name must come back to the same
+  // bytes when the file is opened.
+  if (TextToUtf8(Utf8ToText("\xE9")) != "\xE9") {
+    GTEST_SKIP() << "names that are not UTF-8 are not yet decoded losslessly";
+  }
+  TempFolder folder;
+  const fs::path file = folder.Write("caf\xE9 notes.txt", "Cats and dogs\r\n");
+  const Outcome outcome = Inspect({file.string()});
+  EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+  EXPECT_EQ(outcome.out, "type: 1\nutf8: no\nwords: 3\nand 1 255\ncats 1 255\ndogs 1 255\n");
 }
 
 TEST(InspectCommand, MissingFileOrFolderFailsWithAMessage) {

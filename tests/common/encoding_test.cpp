@@ -96,35 +96,51 @@ TEST(Utf8, StrictValidityRejectsEveryIllFormedSequence) {
   }
 }
 
-TEST(Utf8, DecodingReplacesEachIllFormedPartWithOneReplacementCharacter) {
+TEST(Utf8, IllFormedBytesDecodeToLoneSurrogatesAndBack) {
   struct Row {
     const char* name;
     std::string bytes;
     std::u16string text;
+  };
+  const auto escaped = [](std::u16string_view before, std::initializer_list<int> bytes,
+                          std::u16string_view after) {
+    std::u16string text(before);
+    for (int b : bytes) text += static_cast<char16_t>(0xDC00 + b);
+    return text + std::u16string(after);
   };
   const Row rows[] = {
       {"ascii", "abc", u"abc"},
       {"latin", "na\xC3\xAFve", u"na\u00EFve"},
       {"bmp", "\xE2\x80\x94", u"\u2014"},
       {"supplementary", "\xF0\x9F\x98\x80", u"\U0001F600"},
-      {"lone continuation", "a\x80z", u"a\uFFFDz"},
-      {"truncated sequence then ascii", "a\xE2\x80z", u"a\uFFFDz"},
-      {"surrogate bytes", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
-      {"overlong", "\xC0\xAF", u"\uFFFD\uFFFD"},
-      {"ansi e acute", "caf\xE9", u"caf\uFFFD"},
-      {"truncated at end", "x\xF0\x9F\x98", u"x\uFFFD"},
+      {"lone continuation", "a\x80z", escaped(u"a", {0x80}, u"z")},
+      {"truncated sequence then ascii", "a\xE2\x80z", escaped(u"a", {0xE2, 0x80}, u"z")},
+      {"encoded surrogate", "\xED\xA0\x80", escaped(u"", {0xED, 0xA0, 0x80}, u"")},
+      {"encoded escape itself", "\xED\xB2\x80", escaped(u"", {0xED, 0xB2, 0x80}, u"")},
+      {"overlong", "\xC0\xAF", escaped(u"", {0xC0, 0xAF}, u"")},
+      {"ansi e acute", "caf\xE9.txt", escaped(u"caf", {0xE9}, u".txt")},
+      {"truncated at end", "x\xF0\x9F\x98", escaped(u"x", {0xF0, 0x9F, 0x98}, u"")},
+      {"FF", "\xFF\xFE", escaped(u"", {0xFF, 0xFE}, u"")},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(Utf8ToText(row.bytes), row.text);
+    const std::u16string text = Utf8ToText(row.bytes);
+    EXPECT_EQ(text, row.text);
+    EXPECT_EQ(TextToUtf8(text), row.bytes);
+    EXPECT_EQ(HasEscapedBytes(text), !IsValidUtf8(row.bytes));
   }
 }
 
-TEST(Utf8, EncodingTurnsUnpairedSurrogatesIntoReplacementCharacters) {
-  EXPECT_EQ(TextToUtf8(u"caf\u00E9"), "caf\xC3\xA9");
-  EXPECT_EQ(TextToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
-  EXPECT_EQ(TextToUtf8(std::u16string(1, char16_t(0xD83D)) + u"x"), "\xEF\xBF\xBDx");
-  EXPECT_EQ(TextToUtf8(std::u16string(1, char16_t(0xDE00))), "\xEF\xBF\xBD");
+TEST(Utf8, EveryByteStringRoundTrips) {
+  // Every pair of bytes, and each after a lead byte that wants more.
+  for (int a = 0; a < 256; ++a) {
+    for (int b = 0; b < 256; ++b) {
+      for (const char* lead : {"", "\xE2", "\xF0\x9F"}) {
+        const std::string bytes = lead + std::string{static_cast<char>(a), static_cast<char>(b)};
+        ASSERT_EQ(TextToUtf8(Utf8ToText(bytes)), bytes) << a << ' ' << b;
+      }
+    }
+  }
 }
 
 TEST(Utf8, EveryBmpCharacterAndAPairRoundTrip) {

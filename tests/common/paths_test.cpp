@@ -78,7 +78,7 @@ TEST(IsPathUnder, ComparesWholeFolderNames) {
   }
 }
 
-TEST(FileNames, RejectSeparatorQuoteAndControlCharacters) {
+TEST(FileNames, RejectSeparatorQuoteControlCharactersAndBytesThatAreNotUtf8) {
   struct Row {
     std::u16string name;
     bool valid;
@@ -87,7 +87,7 @@ TEST(FileNames, RejectSeparatorQuoteAndControlCharacters) {
       {u"report 2024.txt", true}, {u"a, b.txt", true},       {u"a:b*c?.txt", true},
       {u"<x>|y.txt", true},       {u"été.txt", true},        {u"a/b.txt", false},
       {u"say \"hi\".txt", false}, {u"line\r\nbreak", false}, {u"tab\there", false},
-      {u"del\x7F", false},
+      {u"del\x7F", false},        {u"caf\xDCE9.txt", false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(TextToUtf8(row.name));
@@ -103,7 +103,9 @@ TEST(FsPath, NamesTravelAsUtf8Bytes) {
   const std::filesystem::path path = ToFsPath(text);
   EXPECT_EQ(path.native(), "/tmp/\xC3\xA9t\xC3\xA9/\xF0\x9F\x98\x80.txt");
   EXPECT_EQ(FromFsPath(path), text);
-  EXPECT_EQ(FromFsPath(std::filesystem::path("/tmp/caf\xE9")), u"/tmp/caf\uFFFD");
+  // A name that is not UTF-8 comes back as the same bytes.
+  EXPECT_EQ(FromFsPath(std::filesystem::path("/tmp/caf\xE9")), u"/tmp/caf\xDCE9");
+  EXPECT_EQ(ToFsPath(FromFsPath(std::filesystem::path("/tmp/caf\xE9"))).native(), "/tmp/caf\xE9");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "extract/docx.h"
 
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include <cstring>
 #include <filesystem>
@@ -13,39 +12,19 @@
 #include "common/encoding.h"
 #include "common/paths.h"
 #include "support/temp_folder.h"
+#include "zip_package.h"
 
 namespace quor {
 namespace {
 
 namespace fs = std::filesystem;
 using test::TempFolder;
+using test::WriteZip;
 
 std::string Joined(const TextList& runs) {
   std::string out;
   for (const auto& run : runs) out += TextToAnsi(run);
   return out;
-}
-
-struct Member {
-  std::string name;
-  std::string bytes;
-  bool deflate = true;
-};
-
-// Writes a zip package with libzip.
-void WriteZip(const fs::path& path, const std::vector<Member>& members) {
-  int error = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-  ASSERT_NE(archive, nullptr);
-  for (const auto& member : members) {
-    zip_source_t* source = zip_source_buffer(archive, member.bytes.data(), member.bytes.size(), 0);
-    ASSERT_NE(source, nullptr);
-    const zip_int64_t index = zip_file_add(archive, member.name.c_str(), source, ZIP_FL_OVERWRITE);
-    ASSERT_GE(index, 0);
-    zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
-                             member.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0);
-  }
-  ASSERT_EQ(zip_close(archive), 0);
 }
 
 std::string ReadBytes(const fs::path& path) {
@@ -166,14 +145,6 @@ TEST(DocxRuns, TextRunsBecomeOneLineWithSpacesAtBreaksAndParagraphEnds) {
   }
 }
 
-TEST(DocxRuns, ParsingStartsAtTheGivenPosition) {
-  const std::u16string xml = u"<w:t>skipped</w:t><w:t>kept</w:t>";
-  TextList runs;
-  std::int64_t total = 0;
-  EXPECT_EQ(ParseDocxRuns(xml, 13, runs, total), 1);
-  EXPECT_EQ(Joined(runs), "kept");
-}
-
 TEST(DocxRuns, AStopRequestEndsTheParseWithNoRuns) {
   TextList runs = {u"old"};
   std::int64_t total = 0;
@@ -196,17 +167,6 @@ TEST(DocxTextFile, LinesAreWrittenWithoutBreaksAsWindows1252) {
   EXPECT_EQ(folder.Read("out.txt"), "caf\xE9 \x93q\x94");
   EXPECT_EQ(WriteLinesToFile(path, lines, 0, -1), u"");
   EXPECT_EQ(folder.Read("out.txt"), "");
-}
-
-TEST(DocxTextFile, AWriteErrorIsReturnedAsText) {
-  TempFolder folder;
-  EXPECT_NE(WriteLinesToFile(folder.Text() + u"missing/out.txt", {u"x"}, 0, 0), u"");
-}
-
-TEST(DocxTextFile, NamedAfterTheDocumentLowerCasedWithExtensionTxt) {
-  EXPECT_EQ(DocxTextFileName(u"/data/Annual Report.DOCX"), u"annual report.txt");
-  EXPECT_EQ(DocxTextFileName(u"/data/v1.2.docx"), u"v1.2.txt");
-  EXPECT_EQ(DocxTextFileName(u"/data/\u00c9T\u00c9.docx"), u"\u00e9t\u00e9.txt");
 }
 
 // ---------------------------------------------------------------- temporary folders
@@ -233,15 +193,6 @@ TEST(DocxTempFolder, NoneWhenAllNamesAreTakenOrTheRootIsMissing) {
   }
   EXPECT_EQ(MakeDocxTempFolder(root.Text(), u"Q"), u"");
   EXPECT_EQ(MakeDocxTempFolder(root.Text() + u"missing", u"Q"), u"");
-}
-
-TEST(DocxTempFolder, ClearRemovesTheFolderWithItsContents) {
-  TempFolder root;
-  root.Write("QUOR001/word/document.xml", "x");
-  root.Write("QUOR001/a.txt", "y");
-  EXPECT_TRUE(ClearDocxTemp(root.Text() + u"QUOR001/"));
-  EXPECT_FALSE(fs::exists(root.Path() / "QUOR001"));
-  EXPECT_TRUE(ClearDocxTemp(root.Text() + u"QUOR001/"));
 }
 
 // ---------------------------------------------------------------- conversion

@@ -17,7 +17,7 @@
 #include "common/encoding.h"
 #include "common/files.h"
 #include "extract/program_texts.h"
-#include "index/compressor.h"
+#include "indexfile/compressor.h"
 #include "support/goldens.h"
 #include "support/temp_folder.h"
 

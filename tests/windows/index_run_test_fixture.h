@@ -11,7 +11,7 @@
 
 #include "common/files.h"
 #include "frm_index_main_test_fixture.h"
-#include "index/compressor.h"
+#include "indexfile/compressor.h"
 #include "support/goldens.h"
 #include "windows/index_run.h"
 

@@ -1,4 +1,4 @@
-#include "index/compressor.h"
+#include "indexfile/compressor.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "index/compressor.h"
+#include "indexfile/compressor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

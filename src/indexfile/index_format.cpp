@@ -1,4 +1,4 @@
-#include "index/index_format.h"
+#include "indexfile/index_format.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -29,14 +29,14 @@ void AppendNumber(std::u16string& out, std::uint32_t n) {
 
 }  // namespace
 
-void WriteLexicon(RecordWriter& out, const IndexLexicon& lexicon, std::u16string_view title,
+void WriteLexicon(RecordWriter& out, LexiconRows lexicon, std::u16string_view title,
                   int versionNumber) {
   out.WriteNumber(lexicon.WordCount());
   out.WriteString(title);
   out.EndRecord();
   for (std::int32_t row : lexicon.SortedRows()) {
     out.WriteNumber(row);
-    out.WriteString(lexicon.Row(row).word);
+    out.WriteString(lexicon.Word(row));
     out.EndRecord();
   }
   out.WriteNumber(versionNumber);
@@ -72,13 +72,13 @@ std::u16string EncodeCountRow(std::span<const Posting> postings, std::int32_t fi
   return row;
 }
 
-void WriteCountRows(RecordWriter& out, const IndexLexicon& lexicon, std::int32_t fileCount) {
+void WriteCountRows(RecordWriter& out, LexiconRows lexicon, std::int32_t fileCount) {
   for (std::int32_t row = 1; row <= lexicon.WordCount(); ++row) {
     out.WriteStringRecord(EncodeCountRow(lexicon.Postings(row), fileCount));
   }
 }
 
-std::u16string WriteDataMatrix(int fd, const IndexLexicon& lexicon, std::int32_t rowLength) {
+std::u16string WriteDataMatrix(int fd, LexiconRows lexicon, std::int32_t rowLength) {
   // Blocks of the file system's usual size: a block that holds no value is
   // not written at all, so it stays a hole.
   constexpr std::int64_t kBlock = 4096;
@@ -129,7 +129,7 @@ std::u16string WriteDataMatrix(int fd, const IndexLexicon& lexicon, std::int32_t
   return {};
 }
 
-std::u16string WriteDataFile(std::u16string_view path, const IndexLexicon& lexicon,
+std::u16string WriteDataFile(std::u16string_view path, LexiconRows lexicon,
                              std::int32_t rowLength) {
   const int fd = ::open(TextToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return ErrorDescription(errno);
