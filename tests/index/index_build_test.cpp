@@ -17,7 +17,6 @@
 #include "common/encoding.h"
 #include "common/files.h"
 #include "extract/program_texts.h"
-#include "indexfile/compressor.h"
 #include "support/goldens.h"
 #include "support/temp_folder.h"
 
@@ -93,19 +92,9 @@ class IndexBuildTest : public ::testing::Test {
     observer.stop = &stop;
     return builder.Run(request, observer, stop);
   }
-  std::vector<std::string> OutputFiles() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(Out())) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> OutputFiles() const { return test::SortedNames(Out()); }
   std::string IndexText() const {
-    FileCompressor compressor;
-    EXPECT_TRUE(compressor.AllocateCompressionBuffer());
-    EXPECT_EQ(compressor.DecompressFile(U(Out() / "proj_index.quor"), U(tmp.Path() / "text")), 0);
-    return tmp.Read("text");
+    return test::ExpandedIndexText(Out() / "proj_index.quor", tmp.Path() / "text");
   }
 
   test::TempFolder tmp;
