@@ -134,9 +134,9 @@ void PrintResult(std::ostream& out, const IndexBuildResult& result, const CliPro
   out << TerminalText(Trim(line)) << '\n';
 }
 
-int RunIndex(const std::vector<std::string>& args, CliStreams& io) {
+int RunIndex(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
   SelectionOptions options;
-  if (!ParseCommandSelection("index", args, options, io.err)) return kExitUsage;
+  if (!SelectionFromArgs(syntax, args, options, io)) return kExitUsage;
   ProgramTexts texts;
   if (!LoadProgramTexts(texts, io.err)) return kExitFailed;
   CliMessages messages(io.err, options.yes);
@@ -190,10 +190,11 @@ int RunIndex(const std::vector<std::string>& args, CliStreams& io) {
 }  // namespace
 
 CliCommand IndexCommand() {
-  return {"index", SelectionOptionsUsage(),
-          "create the index and data files of the selection (the window's \"Create index file\"); "
-          "--yes answers every question Yes",
-          RunIndex};
+  CliSyntax syntax = SelectionSyntax(
+      "index",
+      "create the index and data files of the selection (the window's \"Create index file\")");
+  return MakeCliCommand(
+      syntax, [syntax](const CliArgs& args, CliStreams& io) { return RunIndex(syntax, args, io); });
 }
 
 }  // namespace quor::app

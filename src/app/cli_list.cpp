@@ -33,9 +33,9 @@ class ListObserver : public WalkObserver {
   std::ostream& err_;
 };
 
-int RunList(const std::vector<std::string>& args, CliStreams& io) {
+int RunList(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
   SelectionOptions options;
-  if (!ParseCommandSelection("list", args, options, io.err)) return kExitUsage;
+  if (!SelectionFromArgs(syntax, args, options, io)) return kExitUsage;
   ProgramTexts texts;
   if (!LoadProgramTexts(texts, io.err)) return kExitFailed;
   CliMessages messages(io.err, options.yes);
@@ -84,9 +84,10 @@ int RunList(const std::vector<std::string>& args, CliStreams& io) {
 }  // namespace
 
 CliCommand ListCommand() {
-  return {"list", SelectionOptionsUsage(),
-          "list the files an index of the selection would hold (the window's \"List files\")",
-          RunList};
+  CliSyntax syntax = SelectionSyntax(
+      "list", "list the files an index of the selection would hold (the window's \"List files\")");
+  return MakeCliCommand(
+      syntax, [syntax](const CliArgs& args, CliStreams& io) { return RunList(syntax, args, io); });
 }
 
 }  // namespace quor::app

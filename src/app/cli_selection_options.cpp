@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <ostream>
+#include <utility>
 
 #include "common/encoding.h"
 #include "common/files.h"
@@ -77,85 +79,59 @@ void ApplySettings(const IndexSettings& settings, CliProject& project) {
 
 }  // namespace
 
-std::string SelectionOptionsUsage() {
-  return "--top DIR [--project NAME] [--title TEXT] [--output DIR]\n"
-         "[--include SUBDIR]... [--all-subfolders] [--nested] [--exclude-top-files]\n"
-         "[--exclude-file RELPATH]... [--exclude-paths \"frag1,frag2\"]\n"
-         "[--min-size BYTES] [--max-size KB] [--settings FILE.usri] [--yes]";
+CliSyntax SelectionSyntax(std::string command, std::string summary) {
+  CliSyntax syntax;
+  syntax.command = std::move(command);
+  syntax.summary = std::move(summary);
+  syntax.options = {
+      Valued("--top", "DIR", "the top folder of the files to index"),
+      Valued("--project", "NAME", "the project name (names NAME_index.quor)"),
+      Valued("--title", "TEXT", "the title stored in the index"),
+      Valued("--output", "DIR", "the folder of the index files"),
+      Valued("--include", "SUBDIR", "a subfolder of the top folder to include").Repeatable(),
+      Flag("--all-subfolders", "include every subfolder, and theirs"),
+      Flag("--nested", "include the subfolders of included subfolders"),
+      Flag("--exclude-top-files", "leave out the files of the top folder itself"),
+      Valued("--exclude-file", "RELPATH", "a file to leave out, relative to the top folder")
+          .Repeatable(),
+      Valued("--exclude-paths", "\"frag1,frag2\"", "leave out paths holding one of these"),
+      Valued("--min-size", "BYTES", "the smallest file size included (default 400)"),
+      Valued("--max-size", "KB", "the largest file size included (default 4000)"),
+      Valued("--settings", "FILE.usri", "load a settings file of the Index Module first"),
+      Flag("--yes", "answer every question Yes (otherwise No)"),
+  };
+  return syntax;
 }
 
-bool ParseSelectionOptions(const std::vector<std::string>& args, SelectionOptions& options,
-                           std::string& error) {
-  struct Valued {
-    const char* name;
-    std::optional<std::string> SelectionOptions::*field;
+bool SelectionFromArgs(const CliSyntax& syntax, const CliArgs& args, SelectionOptions& options,
+                       CliStreams& io) {
+  auto optional = [&args](const char* name) -> std::optional<std::string> {
+    if (!args.Given(name)) return std::nullopt;
+    return args.Value(name);
   };
-  const Valued valued[] = {
-      {"--settings", &SelectionOptions::settings},
-      {"--project", &SelectionOptions::project},
-      {"--title", &SelectionOptions::title},
-      {"--top", &SelectionOptions::top},
-      {"--output", &SelectionOptions::output},
-      {"--exclude-paths", &SelectionOptions::excludePaths},
-      {"--min-size", &SelectionOptions::minSize},
-      {"--max-size", &SelectionOptions::maxSize},
-  };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) {
-        error = arg + " needs a value";
-        return false;
-      }
-      out = args[++i];
-      return true;
-    };
-    std::string text;
-    if (arg == "--all-subfolders") {
-      options.allSubfolders = true;
-    } else if (arg == "--nested") {
-      options.nested = true;
-    } else if (arg == "--exclude-top-files") {
-      options.excludeTopFiles = true;
-    } else if (arg == "--yes") {
-      options.yes = true;
-    } else if (arg == "--include") {
-      if (!value(text)) return false;
-      options.include.push_back(text);
-    } else if (arg == "--exclude-file") {
-      if (!value(text)) return false;
-      options.excludeFile.push_back(text);
-    } else {
-      const auto* known = std::find_if(std::begin(valued), std::end(valued),
-                                       [&](const Valued& v) { return arg == v.name; });
-      if (known == std::end(valued)) {
-        error = "unknown argument " + arg;
-        return false;
-      }
-      if (!value(text)) return false;
-      options.*(known->field) = text;
-    }
-  }
+  options.settings = optional("--settings");
+  options.project = optional("--project");
+  options.title = optional("--title");
+  options.top = optional("--top");
+  options.output = optional("--output");
+  options.include = args.Values("--include");
+  options.allSubfolders = args.Given("--all-subfolders");
+  options.nested = args.Given("--nested");
+  options.excludeTopFiles = args.Given("--exclude-top-files");
+  options.excludeFile = args.Values("--exclude-file");
+  options.excludePaths = optional("--exclude-paths");
+  options.minSize = optional("--min-size");
+  options.maxSize = optional("--max-size");
+  options.yes = args.Given("--yes");
   for (const auto& [name, size] :
        {std::pair{"--min-size", &options.minSize}, std::pair{"--max-size", &options.maxSize}}) {
     if (*size && !IsSizeValue(**size)) {
-      error = std::string(name) + " takes a whole number of at most four digits";
+      UsageError(syntax, io, std::string(name) + " takes a whole number of at most four digits");
       return false;
     }
   }
-  return true;
-}
-
-bool ParseCommandSelection(std::string_view command, const std::vector<std::string>& args,
-                           SelectionOptions& options, std::ostream& err) {
-  std::string error;
-  if (!ParseSelectionOptions(args, options, error)) {
-    err << "quor " << command << ": " << error << "\nUsage: quor " << command << ' '
-        << SelectionOptionsUsage() << '\n';
-    return false;
-  }
   if (!options.top && !options.settings) {
-    err << "quor " << command << ": --top DIR (or --settings FILE.usri) is needed\n";
+    UsageError(syntax, io, "--top DIR (or --settings FILE.usri) is needed");
     return false;
   }
   return true;

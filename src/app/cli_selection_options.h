@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/cli_options.h"
 #include "common/messages.h"
 #include "common/strings.h"
 #include "index/index_project.h"
@@ -39,21 +40,14 @@ struct SelectionOptions {
   bool yes = false;
 };
 
-// The usage lines of the options, for a command's help entry.
-std::string SelectionOptionsUsage();
+// The syntax of `quor <command>` with the selection options.
+CliSyntax SelectionSyntax(std::string command, std::string summary);
 
-// Parses args; false with a message in error for an unknown option, a
-// missing value, a size that is not a number of at most four digits, or a
-// stray argument.
-[[nodiscard]] bool ParseSelectionOptions(const std::vector<std::string>& args,
-                                         SelectionOptions& options, std::string& error);
-
-// ParseSelectionOptions for `quor <command>`, which also needs --top or
-// --settings. False after writing what is wrong, and the usage, to err (the
-// command then exits with kExitUsage).
-[[nodiscard]] bool ParseCommandSelection(std::string_view command,
-                                         const std::vector<std::string>& args,
-                                         SelectionOptions& options, std::ostream& err);
+// The options of a parsed command line. False after reporting bad usage (a
+// size that is not a number of at most four digits, neither --top nor
+// --settings) on io.err; the command then exits with kExitUsage.
+[[nodiscard]] bool SelectionFromArgs(const CliSyntax& syntax, const CliArgs& args,
+                                     SelectionOptions& options, CliStreams& io);
 
 // The project's fields, and whether its top folder has subfolders.
 struct CliProject : IndexProjectFields {
