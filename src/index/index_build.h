@@ -73,7 +73,8 @@ struct IndexBuildRequest {
 class IndexBuildObserver : public MessageSink {
  public:
   // Called after every file and every line: the place for pending events.
-  // A window lets its events run here (a Stop arrives through the token).
+  // A window lets its events run here (its platform throttles them by time;
+  // a Stop arrives through the token).
   virtual void Poll() {}
   // A walk (counting or indexing pass) begins and ends.
   virtual void WalkStarted() {}
