@@ -19,3 +19,5 @@ shoot frmMain launcher.png
 shoot frmLargeDisplay large-display.png
 shoot frmIndexMain index-module-empty.png
 shoot frmIndexMain-filled index-module.png
+shoot frmSelectSubfolders select-subfolders.png
+shoot frmFilepathExclusions filepath-exclusions.png

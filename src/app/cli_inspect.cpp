@@ -7,9 +7,9 @@
 
 #include <atomic>
 #include <filesystem>
-#include <optional>
 #include <ostream>
 
+#include "app/cli_options.h"
 #include "common/encoding.h"
 #include "common/paths.h"
 #include "extract/classify.h"
@@ -24,8 +24,6 @@
 namespace quor::app {
 
 namespace {
-
-constexpr const char* kUsage = "[--yes] FILE";
 
 // Set by the SIGINT handler; a signal handler can reach nothing else.
 std::atomic<bool> interruptSeen{false};
@@ -56,21 +54,6 @@ class InterruptGuard {
   struct sigaction previous_ {};
 };
 
-// Text for the terminal: CR LF and lone CRs become line feeds.
-std::string ForTerminal(std::u16string_view text) {
-  std::u16string lines;
-  lines.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\r') {
-      lines += u'\n';
-      if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      continue;
-    }
-    lines += text[i];
-  }
-  return TextToUtf8(lines);
-}
-
 // The reading's messages on stderr as "Title: text"; a question gets the
 // answer of the command line (Yes only under --yes; OK for OK/Cancel), which
 // is printed after it.
@@ -80,8 +63,8 @@ class InspectObserver : public DocumentTextObserver {
 
   MsgResult MessageBox(const MessageBoxRequest& request) override {
     const MsgResult answer = Answer(request.buttons);
-    if (!request.title.empty()) err_ << ForTerminal(request.title) << ": ";
-    err_ << ForTerminal(request.text) << '\n';
+    if (!request.title.empty()) err_ << TerminalText(request.title) << ": ";
+    err_ << TerminalText(request.text) << '\n';
     if (request.buttons != MsgButtons::Ok) err_ << "  -> " << AnswerName(answer) << '\n';
     err_.flush();
     return answer;
@@ -137,52 +120,8 @@ class InspectObserver : public DocumentTextObserver {
   bool told_ = false;
 };
 
-int Usage(CliStreams& io, const std::string& problem) {
-  io.err << "quor inspect: " << problem << "\nUsage: quor inspect " << kUsage << '\n';
-  return kExitUsage;
-}
-
-struct InspectArgs {
-  bool yes = false;
-  std::string file;
-};
-
-// Parses [--yes] FILE; "--" ends the options. Empty on bad usage (reported).
-std::optional<InspectArgs> ParseArgs(const std::vector<std::string>& args, CliStreams& io) {
-  InspectArgs parsed;
-  bool haveFile = false;
-  bool optionsEnded = false;
-  for (const std::string& arg : args) {
-    if (!optionsEnded && arg == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    if (!optionsEnded && arg == "--yes") {
-      parsed.yes = true;
-      continue;
-    }
-    if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-      Usage(io, "unknown option '" + arg + "'");
-      return std::nullopt;
-    }
-    if (haveFile) {
-      Usage(io, "one FILE only");
-      return std::nullopt;
-    }
-    parsed.file = arg;
-    haveFile = true;
-  }
-  if (!haveFile || parsed.file.empty()) {
-    Usage(io, "FILE is needed");
-    return std::nullopt;
-  }
-  return parsed;
-}
-
-int RunInspect(const std::vector<std::string>& args, CliStreams& io) {
-  const std::optional<InspectArgs> parsed = ParseArgs(args, io);
-  if (!parsed) return kExitUsage;
-  const std::string& file = parsed->file;
+int RunInspect(const CliArgs& args, CliStreams& io) {
+  const std::string& file = args.Operands()[0];
   const std::u16string path = Utf8ToText(file);
 
   std::error_code ec;
@@ -223,7 +162,7 @@ int RunInspect(const std::vector<std::string>& args, CliStreams& io) {
   WordScanner scanner(lexicon, &commonWords);
   scanner.InitWordExtraction();
 
-  InspectObserver observer(parsed->yes, io.err);
+  InspectObserver observer(args.Given("--yes"), io.err);
   const InterruptGuard interrupts;
   FileReadHooks hooks;
   hooks.afterLine = [&observer] { return observer.Interrupted(); };
@@ -246,10 +185,17 @@ int RunInspect(const std::vector<std::string>& args, CliStreams& io) {
 }  // namespace
 
 CliCommand InspectCommand() {
-  return {"inspect", kUsage,
-          "how the index reads one file: its type code, whether it is UTF-8, and its words with "
-          "their counts and values (--yes answers DOCX questions Yes)",
-          RunInspect};
+  CliSyntax syntax;
+  syntax.command = "inspect";
+  syntax.summary =
+      "how the index reads one file: its type code, whether it is UTF-8, and its words with "
+      "their counts and values";
+  syntax.options = {Flag("--yes", "answer the questions about a DOCX document Yes (otherwise No)")};
+  syntax.operands = "FILE";
+  syntax.minOperands = syntax.maxOperands = 1;
+  syntax.missingOperands = "FILE is needed";
+  syntax.extraOperands = "one FILE only";
+  return MakeCliCommand(std::move(syntax), RunInspect);
 }
 
 }  // namespace quor::app

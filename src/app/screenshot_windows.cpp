@@ -7,7 +7,9 @@
 #include "common/paths.h"
 #include "ui/frm_large_display.h"
 #include "ui/platform.h"
+#include "windows/frm_filepath_exclusions.h"
 #include "windows/frm_index_main.h"
+#include "windows/frm_select_subfolders.h"
 
 namespace quor::app {
 
@@ -93,6 +95,66 @@ ui::Form& ShowIndexModuleFilled(ScreenshotStage& stage) {
   return window;
 }
 
+// A sample tree for the subfolder window: more folders than fit, one of more
+// than 200 files, an empty one and a long name.
+std::u16string WriteSubfolderSample(ScreenshotStage& stage) {
+  const std::u16string top = stage.Context().platform.TempFolder() + u"/quor-sample-tree/";
+  auto write = [&](const std::u16string& folder, int count, std::size_t size) {
+    std::error_code ec;
+    std::filesystem::create_directories(ToFsPath(top + folder), ec);
+    for (int i = 0; i < count; ++i) {
+      WriteWholeFile(top + folder + u"/file" + ToText(i) + u".txt", std::string(size, 'x'));
+    }
+  };
+  write(u"Archive 2019", 240, 3000);
+  write(u"drafts", 7, 1800);
+  write(u"drafts/old", 3, 900);
+  write(u"Empty", 0, 0);
+  write(u"notes", 12, 2500);
+  write(u"papers", 25, 40000);
+  write(u"papers/figures", 4, 1000);
+  write(u"papers/reviews", 2, 1000);
+  write(u"projects from the years before the move to the new building, kept as they were", 3, 700);
+  write(u"recipes", 1, 812);
+  write(u"reports", 9, 15000);
+  int files = 1;
+  for (const char16_t* folder :
+       {u"budget", u"contracts", u"correspondence", u"invoices", u"letters", u"manuals", u"minutes",
+        u"presentations", u"proposals", u"research", u"talks", u"templates"}) {
+    write(folder, files, 1500 * static_cast<std::size_t>(files));
+    files = files % 7 + 2;
+  }
+  return top;
+}
+
+ui::Form& ShowSelectSubfolders(ScreenshotStage& stage) {
+  frmIndexMain& index =
+      stage.Keep(std::make_unique<frmIndexMain>(stage.Context(), &stage.launcher));
+  index.Show();
+  auto& window = stage.Keep(std::make_unique<frmSelectSubfolders>(stage.Context().platform));
+  window.TopFolder = WriteSubfolderSample(stage);
+  window.Instruction = stage.Context().GetProgramText(24);
+  window.Selection = u"notes\r\npapers";
+  window.ownerForm = &index;
+  window.SetFormColour(index.backColour);
+  window.PlaceOver(index, index.cmdSelectSubfolders);
+  window.Show();
+  window.FillList();
+  return window;
+}
+
+ui::Form& ShowFilepathExclusions(ScreenshotStage& stage) {
+  frmIndexMain& index =
+      stage.Keep(std::make_unique<frmIndexMain>(stage.Context(), &stage.launcher));
+  index.Show();
+  auto& window = stage.Keep(std::make_unique<frmFilepathExclusions>(stage.Context().platform));
+  window.FragmentsText = u"tmp, old/mail, .cache, draft";
+  window.ownerForm = &index;
+  window.PlaceOver(index, index.txbExcludedFilepaths);
+  window.Show();
+  return window;
+}
+
 }  // namespace
 
 std::vector<ScreenshotWindow> ScreenshotWindows() {
@@ -101,6 +163,8 @@ std::vector<ScreenshotWindow> ScreenshotWindows() {
       {"frmLargeDisplay", ShowLargeDisplay},
       {"frmIndexMain", ShowIndexModule},
       {"frmIndexMain-filled", ShowIndexModuleFilled},
+      {"frmSelectSubfolders", ShowSelectSubfolders},
+      {"frmFilepathExclusions", ShowFilepathExclusions},
   };
 }
 

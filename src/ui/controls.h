@@ -212,6 +212,8 @@ class PictureBox : public Control {
   PictureBox(Form& owner, std::string name, int index = -1)
       : Control(owner, ControlKind::PictureBox, std::move(name), index) {}
   bool border = true;
+  // The scroll bar the mouse wheel over the box (and what it holds) moves.
+  Control* wheelScrollBar = nullptr;
 };
 
 class VScrollBar : public Control {

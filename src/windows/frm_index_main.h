@@ -199,7 +199,6 @@ class frmIndexMain : public ui::Form {
   void WireEvents();
   void LayoutControls();
   void ClearTotalLabels();
-  void ShowNotAvailable(const ui::CommandButton& button);
   // BuildIndex's checks; false when the run must not start.
   bool PassesRunChecks();
   void RunListing();

@@ -10,7 +10,9 @@
 #include "selection/folder_listing.h"
 #include "ui/app_context.h"
 #include "ui/platform.h"
+#include "windows/frm_filepath_exclusions.h"
 #include "windows/frm_index_main_texts.h"
+#include "windows/frm_select_subfolders.h"
 
 namespace quor {
 
@@ -158,7 +160,28 @@ void frmIndexMain::ValidateIncludedSubfolders() {
 }
 
 void frmIndexMain::cmdSelectSubfolders_Click() {
-  ShowNotAvailable(cmdSelectSubfolders);
+  constexpr int kTextTopFolderFirst = 23;
+  constexpr int kTextSubfolderInstruction = 24;
+  if (txbTopFolder.Text().empty()) {
+    GetPlatform().MsgBox(app_.GetProgramText(kTextTopFolderFirst), ui::MsgButtons::Ok,
+                         ui::MsgIcon::None, cmdSelectSubfolders.caption);
+    return;
+  }
+  frmSelectSubfolders window(GetPlatform());
+  window.TopFolder = txbTopFolder.Text();
+  window.Instruction = app_.GetProgramText(kTextSubfolderInstruction);
+  window.Selection = JoinLines(IncludedSubfolders);
+  window.ownerForm = this;
+  window.SetFormColour(backColour);
+  window.PlaceOver(*this, cmdSelectSubfolders);
+  window.Show(true);
+  if (window.Accepted) {
+    txbIncludedFolders.SetText(window.Result);
+    SplitLines(window.Result, IncludedSubfolders, 0, true);
+    UpdateTopFolderControls();
+    UpdateExcludedCount();
+  }
+  FocusFirstEmptyField();
 }
 
 void frmIndexMain::txbIncludedFolders_LostFocus() {
@@ -195,7 +218,85 @@ void frmIndexMain::ValidateExcludedFiles() {
 }
 
 void frmIndexMain::cmdExcludeFiles_Click() {
-  ShowNotAvailable(cmdExcludeFiles);
+  constexpr int kTextTheFile = 40;
+  constexpr int kTextFolderNotIndexed = 41;
+  constexpr int kTextExtensionNeverIndexed = 42;
+  constexpr int kTextAlreadyExcluded = 54;
+  constexpr int kTextFilesInFolderNotIndexed = 98;
+  constexpr int kTextPickFilesTitle = 99;
+  // The dialog's name buffer: the folder and every name, each ended by a NUL,
+  // and one NUL more.
+  constexpr std::size_t kDialogBufferChars = 32767;
+  const std::u16string title = cmdExcludeFiles.caption;
+  ui::FileDialogRequest request;
+  request.title = app_.GetProgramText(kTextPickFilesTitle);
+  request.initialFolder = txbTopFolder.Text();
+  request.multiSelect = true;
+  const std::vector<std::u16string> chosen = GetPlatform().ShowOpenDialog(request);
+  if (chosen.empty()) return;
+  std::size_t needed = GetFolderPart(chosen.front()).size() + 2;
+  for (const std::u16string& path : chosen) needed += GetFileName(path).size() + 1;
+  if (needed > kDialogBufferChars) {
+    GetPlatform().MsgBox(u"Too many files selected.", ui::MsgButtons::Ok, ui::MsgIcon::Exclamation,
+                         title);
+    return;
+  }
+
+  // The walk's rules as the fields stand now; a folder outside the top
+  // folder is never walked.
+  PrepareSelection();
+  SelectionRules rules = walk.rules;
+  rules.FilepathFragments = SplitFragments(txbExcludedFilepaths.Text());
+  const std::u16string& top = txbTopFolder.Text();
+  auto walked = [&](const std::u16string& path) {
+    const std::u16string folder = GetFolderPart(path);
+    return IsPathUnder(folder, top) && rules.IsIncludedFolder(folder);
+  };
+  const std::u16string theFile = app_.GetProgramText(kTextTheFile) + u" ";
+  if (!walked(chosen.front())) {
+    std::u16string text;
+    if (chosen.size() > 1) {
+      const std::u16string count = NumberToWords(static_cast<std::int64_t>(chosen.size()));
+      for (char16_t ch : app_.GetProgramText(kTextFilesInFolderNotIndexed)) {
+        if (ch == u'N') {
+          text += count;
+        } else {
+          text += ch;
+        }
+      }
+      text = FoldCase(text);
+    } else {
+      text = theFile + chosen.front() + std::u16string(kCrLf) +
+             app_.GetProgramText(kTextFolderNotIndexed);
+    }
+    GetPlatform().MsgBox(text, ui::MsgButtons::Ok, ui::MsgIcon::Exclamation, title);
+    return;
+  }
+  for (const std::u16string& path : chosen) {
+    if (!walked(path)) continue;
+    const std::u16string extension = GetExtension(path, false);
+    if (IsExcludedExtension(extension)) {
+      std::u16string text = app_.GetProgramText(kTextExtensionNeverIndexed);
+      if (const auto at = text.find(u"ocx"); at != std::u16string::npos) {
+        text.replace(at, 3, extension);
+      }
+      GetPlatform().MsgBox(text, ui::MsgButtons::Ok, ui::MsgIcon::Information, title);
+      continue;
+    }
+    const std::u16string relative = path.substr(top.size());
+    if (std::find(ExcludedFiles.begin(), ExcludedFiles.end(), relative) != ExcludedFiles.end()) {
+      GetPlatform().MsgBox(
+          theFile + path + std::u16string(kCrLf) + app_.GetProgramText(kTextAlreadyExcluded),
+          ui::MsgButtons::Ok, ui::MsgIcon::Information, title);
+      continue;
+    }
+    std::u16string lines = txbExcludedFiles.Text();
+    if (!lines.empty()) lines += kCrLf;
+    txbExcludedFiles.SetText(lines + relative);
+    SplitLines(txbExcludedFiles.Text(), ExcludedFiles, 0, true);
+  }
+  // Sorted, written back and counted, as after typing in the box.
+  txbExcludedFiles_LostFocus();
 }
 
 void frmIndexMain::txbExcludedFiles_LostFocus() {
@@ -205,20 +306,12 @@ void frmIndexMain::txbExcludedFiles_LostFocus() {
 }
 
 void frmIndexMain::cmdExpandFilepathExclusions_Click() {
-  ShowNotAvailable(cmdExpandFilepathExclusions);
-}
-
-void frmIndexMain::ShowNotAvailable(const ui::CommandButton& button) {
-  std::u16string hint;
-  if (&button == &cmdSelectSubfolders) {
-    hint = u"Type the subfolders into the box, one per line, relative to the top folder.";
-  } else if (&button == &cmdExcludeFiles) {
-    hint = u"Type the files into the box, one per line, relative to the top folder.";
-  } else {
-    hint = u"Type the strings into the box, separated by commas.";
-  }
-  GetPlatform().MsgBox(u"This window is not available in this build.  " + hint, ui::MsgButtons::Ok,
-                       ui::MsgIcon::Information, button.caption);
+  frmFilepathExclusions window(GetPlatform());
+  window.FragmentsText = txbExcludedFilepaths.Text();
+  window.ownerForm = this;
+  window.PlaceOver(*this, txbExcludedFilepaths);
+  window.Show(true);
+  if (window.Confirmed) txbExcludedFilepaths.SetText(window.Result);
 }
 
 // ---- Clear and Reset ----

@@ -289,15 +289,5 @@ TEST_F(IndexMainTest, ClosingTheWindowShowsTheLauncherAndQuitEndsTheProgram) {
   EXPECT_EQ(launcher.endCalls, 1);
 }
 
-TEST_F(IndexMainTest, SubfolderAndExclusionEditorsSayTheyAreNotAvailable) {
-  frmIndexMain& f = Open();
-  f.cmdSelectSubfolders_Click();
-  f.cmdExcludeFiles_Click();
-  f.cmdExpandFilepathExclusions_Click();
-  ASSERT_EQ(platform.messages.size(), 3u);
-  EXPECT_EQ(platform.messages[0].request.title, u"Include subfolders");
-  EXPECT_EQ(platform.messages[2].request.title, u"Expand");
-}
-
 }  // namespace
 }  // namespace quor::test

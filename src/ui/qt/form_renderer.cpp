@@ -22,6 +22,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWidget>
 #include <algorithm>
 #include <climits>
@@ -1040,6 +1041,8 @@ bool FormRenderer::FilterEvent(QObject* watched, void* rawEvent) {
       });
       return false;
     }
+    case QEvent::Wheel:
+      return WheelOverScrollingArea(*control, static_cast<QWheelEvent*>(event)->angleDelta().y());
     case QEvent::MouseButtonDblClick: {
       if (!control->DblClick) return false;
       Route(watched, true, [](Control& c) {
@@ -1050,6 +1053,31 @@ bool FormRenderer::FilterEvent(QObject* watched, void* rawEvent) {
     default:
       return false;
   }
+}
+
+bool FormRenderer::WheelOverScrollingArea(Control& control, int delta) {
+  // The wheel over a scrolling area, or over anything inside one, moves the
+  // area's scroll bar as dragging it would.
+  const Control* bar = nullptr;
+  for (const Control* c = &control; c && !bar; c = c->container) {
+    if (c->Kind() == ControlKind::PictureBox)
+      bar = static_cast<const PictureBox*>(c)->wheelScrollBar;
+  }
+  if (!bar || bar->Kind() != ControlKind::VScrollBar) return false;
+  QWidget* barWidget = WidgetOf(*bar);
+  if (!barWidget) return false;
+  // Touch pads send fractions of a notch: they add up to whole steps.
+  constexpr int kNotch = 120;
+  wheelDelta_ += delta;
+  const int notches = wheelDelta_ / kNotch;
+  wheelDelta_ %= kNotch;
+  if (notches == 0) return true;
+  const int lines = std::max(1, QApplication::wheelScrollLines());
+  Route(barWidget, true, [notches, lines](Control& c) {
+    auto& scroll = static_cast<VScrollBar&>(c);
+    scroll.SetValue(scroll.Value() - notches * lines * scroll.smallChange);
+  });
+  return true;
 }
 
 Form* FormRenderer::FormOfWindow(const QWidget* window) const {

@@ -77,6 +77,9 @@ class FormRenderer {
   void WindowStateChanged(QWidget* window);
   void WindowKey(QWidget* window, int key, bool& handled);
   bool FilterEvent(QObject* watched, void* event);
+  // A wheel turn of delta (eighths of a degree) over control; true when it
+  // scrolled an area (or belongs to one).
+  bool WheelOverScrollingArea(Control& control, int delta);
 
   std::unordered_map<const Form*, std::unique_ptr<FormView>> views_;
   // Which form and control each widget (or timer) shows.
@@ -89,6 +92,8 @@ class FormRenderer {
   // Set while the renderer itself changes widgets: their signals are not the
   // user's.
   int syncing_ = 0;
+  // What the wheel turned short of a whole notch.
+  int wheelDelta_ = 0;
 };
 
 }  // namespace quor::ui::qt
