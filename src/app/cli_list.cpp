@@ -1,90 +1,93 @@
-// `quor list`: fills the Index Module window from the selection options, runs
-// its "List files" through the console platform, and prints the files the
-// walk accepts, one per line, with the closing text.
+// `quor list`: the Index Module's "List files" from the command line. The
+// selection options give the project's fields, the folder walk lists the
+// files it accepts, and they are printed one per line with the closing text.
 #include "app/cli_list.h"
 
 #include <chrono>
 #include <iomanip>
 #include <ostream>
 
+#include "app/cli_messages.h"
 #include "app/cli_selection_options.h"
-#include "common/encoding.h"
-#include "common/paths.h"
 #include "extract/program_texts.h"
-#include "ui/app_context.h"
-#include "ui/console_platform.h"
-#include "windows/frm_index_main.h"
+#include "index/index_project.h"
+#include "selection/folder_walk.h"
 
 namespace quor::app {
 
 namespace {
 
-// A window text for the terminal: UTF-8 with LF line ends.
-std::string ForOutput(std::u16string_view text) {
-  std::string out = TextToUtf8(text);
-  std::string cleaned;
-  cleaned.reserve(out.size());
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    if (out[i] == '\r' && i + 1 < out.size() && out[i + 1] == '\n') continue;
-    cleaned += out[i];
+// The walk's messages on stderr; a Ctrl-C is reported at the next file.
+class ListObserver : public WalkObserver {
+ public:
+  ListObserver(CliMessages& messages, InterruptStop& interrupt, std::ostream& err)
+      : messages_(messages), interrupt_(interrupt), err_(err) {}
+  MsgResult MessageBox(const MessageBoxRequest& request) override {
+    return messages_.MessageBox(request);
   }
-  return cleaned;
-}
+  void Poll() override { interrupt_.ReportOnce(err_); }
 
-int RunList(const std::vector<std::string>& args, CliStreams& io) {
+ private:
+  CliMessages& messages_;
+  InterruptStop& interrupt_;
+  std::ostream& err_;
+};
+
+int RunList(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
   SelectionOptions options;
-  if (!ParseCommandSelection("list", args, options, io.err)) return kExitUsage;
-
-  ui::ConsolePlatform platform({options.yes}, io.err);
+  if (!SelectionFromArgs(syntax, args, options, io)) return kExitUsage;
   ProgramTexts texts;
-  const std::u16string textFile = EnsureTrailingBackslash(platform.ProgramFolder()) + u"quor.dat";
-  if (const int loaded = texts.Load(textFile); loaded <= 0) {
-    io.err << "quor: " << TextToUtf8(ProgramTextLoadMessage(loaded, textFile)) << '\n';
+  if (!LoadProgramTexts(texts, io.err)) return kExitFailed;
+  CliMessages messages(io.err, options.yes);
+  CliProject project;
+  if (!ProjectFromOptions(options, project, messages, io.err)) return kExitFailed;
+  if (project.excludeTopFolderFiles && project.includedSubfolders.empty()) {
+    messages.MsgBox(u"No files are included.", MsgButtons::Ok, MsgIcon::Exclamation, u"List files");
     return kExitFailed;
   }
-  ui::AppContext app(platform, std::move(texts));
-  frmIndexMain form(app);
-  form.Show();
-  if (!ApplySelectionOptions(options, form, io.err)) return kExitFailed;
+  FolderWalk walk;
+  if (!PassesRunChecks(project, false, texts, messages, u"Create index file", walk.rules)) {
+    return kExitFailed;
+  }
 
-  platform.InstallInterruptHandler();
-  platform.onInterrupt = [&form] { form.walk.StopRequested = true; };
-
+  StopToken stop;
+  InterruptStop interrupt(stop);
+  ListObserver observer(messages, interrupt, io.err);
   const auto start = std::chrono::steady_clock::now();
-  // The walk sets the count; left at -1 the checks refused the run.
-  form.walk.IndexFileCount = -1;
-  form.cmdListFiles_Click(0);
+  walk.ListOnly = true;
+  walk.ResetLongestName();
+  const WalkOutcome outcome = walk.WalkTopFolder(observer, stop);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (form.walk.IndexFileCount < 0) return kExitFailed;
 
-  TextList entries(form.walk.IndexFileList.begin() + 1, form.walk.IndexFileList.end());
+  TextList entries(walk.IndexFileList.begin() + 1, walk.IndexFileList.end());
   if (!entries.empty()) SortStrings(entries, 0, static_cast<int>(entries.size()) - 1, true);
-  for (const std::u16string& entry : entries) io.out << ForOutput(entry) << '\n';
-  io.out << '\n' << ForOutput(form.ListingClosingText()) << '\n';
+  for (const std::u16string& entry : entries) io.out << TerminalText(entry) << '\n';
+  io.out << '\n' << TerminalText(ListingClosingText(walk)) << '\n';
   if (!entries.empty()) {
     io.out << "To be indexed: "
-           << ForOutput(ListingCaption(static_cast<std::int32_t>(entries.size()),
-                                       form.walk.TotalFileSize))
+           << TerminalText(
+                  ListingCaption(static_cast<std::int32_t>(entries.size()), walk.TotalFileSize))
            << '\n';
   }
   io.out.flush();
 
-  if (form.walk.IndexFileCount > form.walk.MaxFilesToIndex) {
-    io.err << "Too many files!  No more than " << form.walk.MaxFilesToIndex
-           << " files can be indexed.\n";
+  if (outcome == WalkOutcome::kLimitReached) {
+    io.err << TerminalText(TooManyFilesMessage(walk.MaxFilesToIndex)) << '\n';
   }
   io.err << "Listed " << entries.size() << " file" << (entries.size() == 1 ? "" : "s") << " in "
          << std::fixed << std::setprecision(2) << seconds << " seconds.\n";
-  return form.walk.StopRequested ? kExitFailed : kExitOk;
+  if (interrupt.Interrupted()) return kExitInterrupted;
+  return outcome == WalkOutcome::kStopped ? kExitFailed : kExitOk;
 }
 
 }  // namespace
 
 CliCommand ListCommand() {
-  return {"list", SelectionOptionsUsage(),
-          "list the files an index of the selection would hold (the window's \"List files\")",
-          RunList};
+  CliSyntax syntax = SelectionSyntax(
+      "list", "list the files an index of the selection would hold (the window's \"List files\")");
+  return MakeCliCommand(
+      syntax, [syntax](const CliArgs& args, CliStreams& io) { return RunList(syntax, args, io); });
 }
 
 }  // namespace quor::app

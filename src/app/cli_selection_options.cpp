@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <ostream>
+#include <utility>
 
 #include "common/encoding.h"
 #include "common/files.h"
 #include "common/paths.h"
+#include "extract/program_texts.h"
+#include "index/index_project.h"
 #include "selection/folder_listing.h"
-#include "windows/frm_index_main.h"
+#include "ui/system_services.h"
 #include "windows/index_settings.h"
 
 namespace quor::app {
@@ -28,95 +32,114 @@ std::u16string AbsoluteFolder(const std::string& path) {
   return FromFsPath(absolute.lexically_normal());
 }
 
-}  // namespace
+constexpr int kTextExcludedEntryNotRelative = 56;
+constexpr int kTextExcludedEntryTitle = 57;
 
-std::string SelectionOptionsUsage() {
-  return "--top DIR [--project NAME] [--title TEXT] [--output DIR]\n"
-         "[--include SUBDIR]... [--all-subfolders] [--nested] [--exclude-top-files]\n"
-         "[--exclude-file RELPATH]... [--exclude-paths \"frag1,frag2\"]\n"
-         "[--min-size BYTES] [--max-size KB] [--settings FILE.usri] [--yes]";
-}
-
-bool ParseSelectionOptions(const std::vector<std::string>& args, SelectionOptions& options,
-                           std::string& error) {
-  struct Valued {
-    const char* name;
-    std::optional<std::string> SelectionOptions::*field;
-  };
-  const Valued valued[] = {
-      {"--settings", &SelectionOptions::settings},
-      {"--project", &SelectionOptions::project},
-      {"--title", &SelectionOptions::title},
-      {"--top", &SelectionOptions::top},
-      {"--output", &SelectionOptions::output},
-      {"--exclude-paths", &SelectionOptions::excludePaths},
-      {"--min-size", &SelectionOptions::minSize},
-      {"--max-size", &SelectionOptions::maxSize},
-  };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) {
-        error = arg + " needs a value";
-        return false;
-      }
-      out = args[++i];
-      return true;
-    };
-    std::string text;
-    if (arg == "--all-subfolders") {
-      options.allSubfolders = true;
-    } else if (arg == "--nested") {
-      options.nested = true;
-    } else if (arg == "--exclude-top-files") {
-      options.excludeTopFiles = true;
-    } else if (arg == "--yes") {
-      options.yes = true;
-    } else if (arg == "--include") {
-      if (!value(text)) return false;
-      options.include.push_back(text);
-    } else if (arg == "--exclude-file") {
-      if (!value(text)) return false;
-      options.excludeFile.push_back(text);
-    } else {
-      const auto* known = std::find_if(std::begin(valued), std::end(valued),
-                                       [&](const Valued& v) { return arg == v.name; });
-      if (known == std::end(valued)) {
-        error = "unknown argument " + arg;
-        return false;
-      }
-      if (!value(text)) return false;
-      options.*(known->field) = text;
+// What the window's top-folder controls do to the check boxes: files of the
+// top folder can be excluded only beside included subfolders.
+void UpdateTopFolderChoice(CliProject& project) {
+  project.topFolderHasSubfolders = false;
+  if (!project.topFolder.empty()) {
+    FolderListing listing;
+    std::u16string error;
+    if (ReadFolder(project.topFolder, listing, error)) {
+      project.topFolderHasSubfolders = !listing.subfolders.empty();
     }
   }
+  if (!project.topFolderHasSubfolders || project.includedSubfolders.empty()) {
+    project.excludeTopFolderFiles = false;
+  }
+}
+
+// A settings file's values as the window loads them: folders that no longer
+// exist are left out, and so are list entries they do not hold.
+void ApplySettings(const IndexSettings& settings, CliProject& project) {
+  project.projectName = settings.projectName;
+  project.title = settings.title;
+  project.excludedFilepaths = settings.excludedFilepaths;
+  std::u16string output = EnsureTrailingBackslash(settings.outputFolder);
+  if (!output.empty() && !FolderExists(output)) output.clear();
+  project.outputFolder = output;
+  std::u16string top = Trim(settings.topFolder);
+  if (!top.empty()) top = FolderExists(top) ? EnsureTrailingBackslash(top) : u"";
+  project.topFolder = top;
+  project.excludedFiles.clear();
+  project.includedSubfolders.clear();
+  if (!top.empty()) {
+    project.excludedFiles = ParseExcludedFiles(settings.excludedFiles);
+    DropMissingEntries(project.excludedFiles, top, false);
+    project.includedSubfolders = ParseIncludedSubfolders(settings.includedFolders);
+    DropMissingEntries(project.includedSubfolders, top, true);
+  }
+  project.minimumFilesize = settings.minimumFilesize;
+  project.excludeTopFolderFiles = settings.excludeTopFolderFiles == 1;
+  project.includeNestedSubfolders = settings.includeNestedSubfolders == 1;
+  UpdateTopFolderChoice(project);
+}
+
+}  // namespace
+
+CliSyntax SelectionSyntax(std::string command, std::string summary) {
+  CliSyntax syntax;
+  syntax.command = std::move(command);
+  syntax.summary = std::move(summary);
+  syntax.options = {
+      Valued("--top", "DIR", "the top folder of the files to index"),
+      Valued("--project", "NAME", "the project name (names NAME_index.quor)"),
+      Valued("--title", "TEXT", "the title stored in the index"),
+      Valued("--output", "DIR", "the folder of the index files"),
+      Valued("--include", "SUBDIR", "a subfolder of the top folder to include").Repeatable(),
+      Flag("--all-subfolders", "include every subfolder, and theirs"),
+      Flag("--nested", "include the subfolders of included subfolders"),
+      Flag("--exclude-top-files", "leave out the files of the top folder itself"),
+      Valued("--exclude-file", "RELPATH", "a file to leave out, relative to the top folder")
+          .Repeatable(),
+      Valued("--exclude-paths", "\"frag1,frag2\"", "leave out paths holding one of these"),
+      Valued("--min-size", "BYTES", "the smallest file size included (default 400)"),
+      Valued("--max-size", "KB", "the largest file size included (default 4000)"),
+      Valued("--settings", "FILE.usri", "load a settings file of the Index Module first"),
+      Flag("--yes", "answer every question Yes (otherwise No)"),
+  };
+  return syntax;
+}
+
+bool SelectionFromArgs(const CliSyntax& syntax, const CliArgs& args, SelectionOptions& options,
+                       CliStreams& io) {
+  auto optional = [&args](const char* name) -> std::optional<std::string> {
+    if (!args.Given(name)) return std::nullopt;
+    return args.Value(name);
+  };
+  options.settings = optional("--settings");
+  options.project = optional("--project");
+  options.title = optional("--title");
+  options.top = optional("--top");
+  options.output = optional("--output");
+  options.include = args.Values("--include");
+  options.allSubfolders = args.Given("--all-subfolders");
+  options.nested = args.Given("--nested");
+  options.excludeTopFiles = args.Given("--exclude-top-files");
+  options.excludeFile = args.Values("--exclude-file");
+  options.excludePaths = optional("--exclude-paths");
+  options.minSize = optional("--min-size");
+  options.maxSize = optional("--max-size");
+  options.yes = args.Given("--yes");
   for (const auto& [name, size] :
        {std::pair{"--min-size", &options.minSize}, std::pair{"--max-size", &options.maxSize}}) {
     if (*size && !IsSizeValue(**size)) {
-      error = std::string(name) + " takes a whole number of at most four digits";
+      UsageError(syntax, io, std::string(name) + " takes a whole number of at most four digits");
       return false;
     }
   }
-  return true;
-}
-
-bool ParseCommandSelection(std::string_view command, const std::vector<std::string>& args,
-                           SelectionOptions& options, std::ostream& err) {
-  std::string error;
-  if (!ParseSelectionOptions(args, options, error)) {
-    err << "quor " << command << ": " << error << "\nUsage: quor " << command << ' '
-        << SelectionOptionsUsage() << '\n';
-    return false;
-  }
   if (!options.top && !options.settings) {
-    err << "quor " << command << ": --top DIR (or --settings FILE.usri) is needed\n";
+    UsageError(syntax, io, "--top DIR (or --settings FILE.usri) is needed");
     return false;
   }
   return true;
 }
 
-bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form, std::ostream& err) {
-  form.SetDefaults();
-  form.UpdateTopFolderControls();
+bool ProjectFromOptions(const SelectionOptions& options, CliProject& project, MessageSink& messages,
+                        std::ostream& err) {
+  project = CliProject();
   if (options.settings) {
     const std::u16string path = Utf8ToText(*options.settings);
     std::u16string error;
@@ -129,7 +152,7 @@ bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form, 
       err << "quor: cannot load " << *options.settings << ": " << TextToUtf8(error) << '\n';
       return false;
     }
-    form.LoadSettings(path);
+    ApplySettings(settings, project);
   }
   if (options.top) {
     const std::u16string top = AbsoluteFolder(*options.top);
@@ -137,7 +160,13 @@ bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form, 
       err << "quor: --top: no such folder: " << *options.top << '\n';
       return false;
     }
-    form.SetTopFolder(top);
+    // As a folder chosen in the browser: the lists keep what the new top
+    // folder holds, and its files are not excluded.
+    project.topFolder = EnsureTrailingBackslash(top);
+    DropMissingEntries(project.includedSubfolders, project.topFolder, true);
+    DropMissingEntries(project.excludedFiles, project.topFolder, false);
+    project.excludeTopFolderFiles = false;
+    UpdateTopFolderChoice(project);
   }
   if (options.output) {
     const std::u16string output = AbsoluteFolder(*options.output);
@@ -145,23 +174,33 @@ bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form, 
       err << "quor: --output: no such folder: " << *options.output << '\n';
       return false;
     }
-    if (!form.SetOutputFolder(output)) return false;
+    project.outputFolder = EnsureTrailingBackslash(output);
+    if (ui::IsReadOnlyFileSystemAt(project.outputFolder)) {
+      messages.MsgBox(u"The output folder cannot be located on a CD-ROM.", MsgButtons::Ok,
+                      MsgIcon::Exclamation, u"Error");
+      return false;
+    }
   }
   if (options.project) {
     std::u16string name = Utf8ToText(*options.project);
-    if (name.size() > static_cast<std::size_t>(form.txbProjectName.maxLength)) {
-      err << "quor: --project: at most " << form.txbProjectName.maxLength << " characters\n";
+    if (name.size() > static_cast<std::size_t>(kProjectNameMaxLength)) {
+      err << "quor: --project: at most " << kProjectNameMaxLength << " characters\n";
       return false;
     }
     // As typed: a space becomes "_".
     std::replace(name.begin(), name.end(), u' ', u'_');
-    form.txbProjectName.SetText(name);
-    form.txbProjectName_LostFocus();
-    if (form.IndexFilePath.empty()) return false;
+    project.projectName = name;
   }
-  if (options.title) form.txbTitle.SetText(Utf8ToText(*options.title));
+  // A name that cannot name the index files is refused whichever way it came.
+  project.projectName = Trim(project.projectName);
+  if (const std::optional<char16_t> bad = InadmissibleProjectNameChar(project.projectName)) {
+    messages.MsgBox(InadmissibleNameMessage(*bad), MsgButtons::Ok, MsgIcon::Exclamation,
+                    std::u16string(kProjectNameTitle));
+    return false;
+  }
+  if (options.title) project.title = Utf8ToText(*options.title);
 
-  const std::u16string& top = form.txbTopFolder.Text();
+  const std::u16string& top = project.topFolder;
   if (options.allSubfolders || !options.include.empty()) {
     TextList included;
     if (options.allSubfolders) {
@@ -179,20 +218,50 @@ bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form, 
       }
       included.push_back(sub);
     }
-    form.txbIncludedFolders.SetText(JoinLines(included));
-    form.txbIncludedFolders_LostFocus();
+    project.includedSubfolders = ParseIncludedSubfolders(JoinLines(included));
+    DropMissingEntries(project.includedSubfolders, top, true);
+    UpdateTopFolderChoice(project);
   }
-  if (options.allSubfolders || options.nested) form.chkIncludeSubfoldersOfSubfolders.SetValue(1);
-  if (options.excludeTopFiles) form.chkExcludeFilesInTopFolder.SetValue(1);
+  if (options.allSubfolders || options.nested) project.includeNestedSubfolders = true;
+  if (options.excludeTopFiles) project.excludeTopFolderFiles = true;
   if (!options.excludeFile.empty()) {
     TextList files;
     for (const std::string& entry : options.excludeFile) files.push_back(Utf8ToText(entry));
-    form.txbExcludedFiles.SetText(JoinLines(files));
-    form.txbExcludedFiles_LostFocus();
+    project.excludedFiles = ParseExcludedFiles(JoinLines(files));
   }
-  if (options.excludePaths) form.txbExcludedFilepaths.SetText(Utf8ToText(*options.excludePaths));
-  if (options.minSize) form.txbMinimumFilesize.SetText(Utf8ToText(*options.minSize));
-  if (options.maxSize) form.txbMaximumFilesize.SetText(Utf8ToText(*options.maxSize));
+  if (options.excludePaths) project.excludedFilepaths = Utf8ToText(*options.excludePaths);
+  if (options.minSize) project.minimumFilesize = Utf8ToText(*options.minSize);
+  if (options.maxSize) project.maximumFilesize = Utf8ToText(*options.maxSize);
+  return true;
+}
+
+bool PassesRunChecks(CliProject& project, bool indexRun, const ProgramTexts& texts,
+                     MessageSink& messages, std::u16string_view title, SelectionRules& rules) {
+  project.title = Trim(project.title);
+  project.topFolder = Trim(project.topFolder);
+  project.outputFolder = Trim(project.outputFolder);
+  if (const int refusal = RefusedFieldText(project.projectName, project.title, project.topFolder,
+                                           project.outputFolder, indexRun)) {
+    messages.MsgBox(texts.Get(refusal), MsgButtons::Ok, MsgIcon::Exclamation,
+                    std::u16string(title));
+    return false;
+  }
+  if (const std::optional<std::u16string> entry = FirstFullPathEntry(project.excludedFiles)) {
+    messages.MsgBox(
+        texts.Get(kTextExcludedEntryNotRelative) + u":" + std::u16string(kCrLf) + *entry,
+        MsgButtons::Ok, MsgIcon::Exclamation, texts.Get(kTextExcludedEntryTitle));
+    return false;
+  }
+  rules = SelectionOf(project);
+  return true;
+}
+
+bool LoadProgramTexts(ProgramTexts& texts, std::ostream& err) {
+  const std::u16string textFile = EnsureTrailingBackslash(ui::DefaultProgramFolder()) + u"quor.dat";
+  if (const int loaded = texts.Load(textFile); loaded <= 0) {
+    err << "quor: " << TextToUtf8(ProgramTextLoadMessage(loaded, textFile)) << '\n';
+    return false;
+  }
   return true;
 }
 

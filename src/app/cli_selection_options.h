@@ -1,6 +1,7 @@
-// The selection options shared by `quor list` and `quor index`: they fill
-// the Index Module window's fields as a user would, after an optional
-// settings file (--settings) has been loaded.
+// The selection options shared by `quor list` and `quor index`: they give
+// an index project's fields the values a user would give the Index Module
+// window's fields, after an optional settings file (--settings) has been
+// loaded, and the same checks decide whether the run may start.
 #pragma once
 
 #include <iosfwd>
@@ -9,8 +10,14 @@
 #include <string_view>
 #include <vector>
 
+#include "app/cli_options.h"
+#include "common/messages.h"
+#include "common/strings.h"
+#include "index/index_project.h"
+#include "selection/selection_rules.h"
+
 namespace quor {
-class frmIndexMain;
+class ProgramTexts;
 }
 
 namespace quor::app {
@@ -33,27 +40,34 @@ struct SelectionOptions {
   bool yes = false;
 };
 
-// The usage lines of the options, for a command's help entry.
-std::string SelectionOptionsUsage();
+// The syntax of `quor <command>` with the selection options.
+CliSyntax SelectionSyntax(std::string command, std::string summary);
 
-// Parses args; false with a message in error for an unknown option, a
-// missing value, a size that is not a number of at most four digits, or a
-// stray argument.
-[[nodiscard]] bool ParseSelectionOptions(const std::vector<std::string>& args,
-                                         SelectionOptions& options, std::string& error);
+// The options of a parsed command line. False after reporting bad usage (a
+// size that is not a number of at most four digits, neither --top nor
+// --settings) on io.err; the command then exits with kExitUsage.
+[[nodiscard]] bool SelectionFromArgs(const CliSyntax& syntax, const CliArgs& args,
+                                     SelectionOptions& options, CliStreams& io);
 
-// ParseSelectionOptions for `quor <command>`, which also needs --top or
-// --settings. False after writing what is wrong, and the usage, to err (the
-// command then exits with kExitUsage).
-[[nodiscard]] bool ParseCommandSelection(std::string_view command,
-                                         const std::vector<std::string>& args,
-                                         SelectionOptions& options, std::ostream& err);
+// The project's fields, and whether its top folder has subfolders.
+struct CliProject : IndexProjectFields {
+  bool topFolderHasSubfolders = false;
+};
 
-// Fills a loaded window: its defaults (the saved "next run" file is not
-// used), then the settings file, then each explicit option. False, with the
-// reason on err, when a file or folder named does not exist or the window
-// refuses a value.
-[[nodiscard]] bool ApplySelectionOptions(const SelectionOptions& options, frmIndexMain& form,
-                                         std::ostream& err);
+// Fills project: the defaults, then the settings file, then each explicit
+// option, by the window's rules. False, with the reason on err or as a
+// message, when a file or folder named does not exist or a value is refused.
+[[nodiscard]] bool ProjectFromOptions(const SelectionOptions& options, CliProject& project,
+                                      MessageSink& messages, std::ostream& err);
+
+// The checks before a run starts (the window's BuildIndex); title is the
+// caption the window's message boxes carry. False after the refusal has been
+// reported; otherwise rules hold the selection.
+[[nodiscard]] bool PassesRunChecks(CliProject& project, bool indexRun, const ProgramTexts& texts,
+                                   MessageSink& messages, std::u16string_view title,
+                                   SelectionRules& rules);
+
+// Loads the program texts beside the executable; false after writing why.
+[[nodiscard]] bool LoadProgramTexts(ProgramTexts& texts, std::ostream& err);
 
 }  // namespace quor::app

@@ -4,7 +4,6 @@
 
 #include "common/files.h"
 #include "common/paths.h"
-#include "ui/platform.h"
 
 namespace quor {
 
@@ -15,16 +14,39 @@ std::u16string ListingCaption(std::int32_t count, double totalFileSize) {
   return caption;
 }
 
-FolderWalk::FolderWalk(ui::Platform& platform, bool& moduleClosed)
-    : classify(ClassifyForIndexing), platform_(platform), moduleClosed_(moduleClosed) {}
+std::u16string ListingClosingText(const FolderWalk& walk) {
+  const auto shown = std::min<std::int64_t>(
+      walk.IndexFileCount, static_cast<std::int64_t>(walk.IndexFileList.size()) - 1);
+  // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict on
+  // "literal" + std::u16string&&.
+  std::u16string text = u"That's all ";
+  text += ToText(std::max<std::int64_t>(shown, 0));
+  text += u" of them.  ";
+  if (walk.LongestNameLength > 0) {
+    text += u"Length of longest filepath is ";
+    text += ToText(walk.LongestNameLength);
+    if (walk.LongestNameLength < 200) {
+      text += u".";
+    } else {
+      text += u":";
+      text += kCrLf;
+      text += walk.LongestName;
+    }
+  }
+  return text;
+}
+
+FolderWalk::FolderWalk() : classify(ClassifyForIndexing) {}
 
 void FolderWalk::ClearFileList() {
   IndexFileList.assign(1, std::u16string());
   listed_.clear();
 }
 
-void FolderWalk::WalkTopFolder(WalkHost& host) {
-  StopRequested = false;
+WalkOutcome FolderWalk::WalkTopFolder(WalkObserver& observer, const StopToken& stop) {
+  observer_ = &observer;
+  stop_ = &stop;
+  outcome_ = WalkOutcome::kCompleted;
   if (!IndexingPass) {
     IndexFileCount = 0;
     TotalFileSize = 0;
@@ -41,25 +63,25 @@ void FolderWalk::WalkTopFolder(WalkHost& host) {
       }
     }
   }
-  host.WalkStarted();
-  WalkFolderImpl(host, rules.topFolder, true);
-  host.WalkEnded();
+  observer.WalkStarted();
+  WalkFolderImpl(rules.topFolder, true);
+  observer.WalkEnded();
   if (!IndexingPass && !ListOnly && !Ended() && IndexFileCount > 0) {
-    host.ShowTotals(IndexFileCount, TotalFileSize);
+    observer.Totals(IndexFileCount, TotalFileSize);
   }
-}
-
-void FolderWalk::WalkFolder(WalkHost& host, const std::u16string& folderPath) {
-  WalkFolderImpl(host, folderPath, true);
+  if (stop.StopRequested()) End(WalkOutcome::kStopped);
+  observer_ = nullptr;
+  stop_ = nullptr;
+  return outcome_;
 }
 
 void FolderWalk::ShowError(const std::u16string& description, const std::u16string& path) {
-  platform_.MsgBox(description + std::u16string(kCrLf) + path, ui::MsgButtons::Ok,
-                   ui::MsgIcon::Exclamation, u"Error");
-  StopRequested = true;
+  observer_->MsgBox(description + std::u16string(kCrLf) + path, MsgButtons::Ok,
+                    MsgIcon::Exclamation, u"Error");
+  End(WalkOutcome::kStopped);
 }
 
-void FolderWalk::WalkFolderImpl(WalkHost& host, std::u16string folderPath, bool folderNameValid) {
+void FolderWalk::WalkFolderImpl(std::u16string folderPath, bool folderNameValid) {
   folderPath = EnsureTrailingBackslash(folderPath);
   FolderListing listing;
   std::u16string error;
@@ -70,31 +92,31 @@ void FolderWalk::WalkFolderImpl(WalkHost& host, std::u16string folderPath, bool 
   const bool skipFiles = rules.excludeTopFolderFiles && folderPath == rules.topFolder;
   if (!skipFiles) {
     for (const ListedFile& file : listing.files) {
-      if (!VisitFile(host, folderPath, folderNameValid, file)) return;
-      if (StopRequested) return;
+      if (!VisitFile(folderPath, folderNameValid, file)) return;
+      if (Ended()) return;
     }
   }
-  if (moduleClosed_) return;
+  if (Ended()) return;
   if (rules.IncludedSubfolders.empty()) return;
   for (const ListedFolder& sub : listing.subfolders) {
     const std::u16string subPath = folderPath + sub.name;
     if (!rules.IsIncludedFolder(subPath)) continue;
-    WalkFolderImpl(host, subPath, folderNameValid && sub.validUtf8 && IsValidFileName(sub.name));
+    WalkFolderImpl(subPath, folderNameValid && sub.validUtf8 && IsValidFileName(sub.name));
     if (Ended()) return;
   }
 }
 
-bool FolderWalk::VisitFile(WalkHost& host, const std::u16string& folderPath, bool folderNameValid,
+bool FolderWalk::VisitFile(const std::u16string& folderPath, bool folderNameValid,
                            const ListedFile& file) {
   const std::u16string fullPath = folderPath + file.name;
   // A name the index text cannot hold (double quote, control characters,
   // bytes that are not UTF-8) ends the walk; so does such a folder name on
   // the way to the file, since the relative path holds it too.
   if (!folderNameValid || !file.validUtf8 || !IsValidFileName(file.name)) {
-    platform_.MsgBox(
+    observer_->MsgBox(
         fullPath + std::u16string(kCrLf) + u"The file name contains an invalid character.",
-        ui::MsgButtons::Ok, ui::MsgIcon::Information, u"Invalid file name");
-    StopRequested = true;
+        MsgButtons::Ok, MsgIcon::Information, u"Invalid file name");
+    End(WalkOutcome::kStopped);
     return false;
   }
   const auto nameLength = static_cast<std::int32_t>(file.name.size());
@@ -106,45 +128,47 @@ bool FolderWalk::VisitFile(WalkHost& host, const std::u16string& folderPath, boo
     const auto found = listed_.find(fullPath);
     if (found == listed_.end()) return true;
     CurrentTypeCode = IndexFileList[static_cast<std::size_t>(found->second)][0] - u'0';
-    platform_.DoEvents();
+    observer_->Poll();
     if (Ended()) return false;
-    if (!host.IndexFile(fullPath, CurrentTypeCode)) {
-      if (!Ended()) StopRequested = true;
+    if (!observer_->IndexFile(fullPath, CurrentTypeCode)) {
+      End(WalkOutcome::kStopped);
       return false;
     }
     return !Ended();
   }
-  return CountFile(host, fullPath, file.size);
+  return CountFile(fullPath, file.size);
 }
 
-bool FolderWalk::CountFile(WalkHost& host, const std::u16string& fullPath, std::int64_t size) {
+bool FolderWalk::CountFile(const std::u16string& fullPath, std::int64_t size) {
   std::u16string error;
   if (!IsAcceptedFile(fullPath, size, error)) {
     if (error.empty()) return true;
     ShowError(error, fullPath);
     return false;
   }
-  platform_.DoEvents();
-  if (StopRequested) return false;
+  observer_->Poll();
+  if (Ended()) return false;
   ++IndexFileCount;
   if (IndexFileCount > MaxFilesToIndex) {
-    moduleClosed_ = true;
+    End(WalkOutcome::kLimitReached);
     return false;
   }
   TotalFileSize += static_cast<double>(size);
   if (ListOnly) {
     const std::u16string entry = rules.RelativePath(fullPath) + u" (" + FormatByteSize(size) + u")";
     IndexFileList.push_back(entry);
-    if (!host.ListFile(ListingCaption(IndexFileCount, TotalFileSize), entry)) {
-      moduleClosed_ = true;
+    if (!observer_->ListFile(ListingCaption(IndexFileCount, TotalFileSize), entry)) {
+      End(WalkOutcome::kOutputClosed);
       return false;
     }
   } else {
-    if (IndexFileCount % 10 == 0 && IndexFileCount >= 50) host.ShowCountingProgress(IndexFileCount);
+    if (IndexFileCount % 10 == 0 && IndexFileCount >= 50) {
+      observer_->CountingProgress(IndexFileCount);
+    }
     IndexFileList.push_back(std::u16string(1, static_cast<char16_t>(u'0' + CurrentTypeCode)) +
                             fullPath);
   }
-  return !moduleClosed_;
+  return !Ended();
 }
 
 bool FolderWalk::IsAcceptedFile(const std::u16string& fullPath, std::int64_t size,

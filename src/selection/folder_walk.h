@@ -4,9 +4,11 @@
 //  - counting pass: every accepted file is entered in IndexFileList as its
 //    type digit followed by its full path;
 //  - list-only: accepted files are entered as "relative path (size)" and
-//    handed to the host, which shows them;
+//    handed to the observer, which shows them;
 //  - indexing pass: the same order again; every file found in IndexFileList
-//    is handed to the host's IndexFile, the seam of the index build.
+//    is handed to the observer's IndexFile, the seam of the index build.
+// The walk knows no window: its messages and progress go to a WalkObserver,
+// and it polls the StopToken of the operation that runs it.
 #pragma once
 
 #include <cstdint>
@@ -14,40 +16,48 @@
 #include <string>
 #include <unordered_map>
 
+#include "common/messages.h"
 #include "common/strings.h"
 #include "selection/folder_listing.h"
 #include "selection/selection_rules.h"
-
-namespace quor::ui {
-class Platform;
-}
 
 namespace quor {
 
 inline constexpr std::int32_t kMaxFilesToIndex = 32000;
 
-// What the walk asks of the window that runs it. Every method has a harmless
-// default so a host implements only what its mode needs.
-class WalkHost {
+// Where a walk reports: its messages (an invalid file name, a folder that
+// cannot be read, a file that cannot be classified), its progress, and in the
+// indexing pass the files to process. Every method but MessageBox has a
+// harmless default, so an observer implements only what its mode needs.
+class WalkObserver : public MessageSink {
  public:
-  virtual ~WalkHost() = default;
-  // The walk begins and ends (the progress label is widened meanwhile).
+  // The walk begins and ends.
   virtual void WalkStarted() {}
   virtual void WalkEnded() {}
+  // Called before each accepted or listed file is taken: the place to let
+  // pending events (a Stop, a closed window) happen.
+  virtual void Poll() {}
   // Counting pass: called when the count reaches 50, 60, 70 ...
-  virtual void ShowCountingProgress(std::int32_t /*count*/) {}
+  virtual void CountingProgress(std::int32_t /*count*/) {}
   // A counting pass that was not stopped found files.
-  virtual void ShowTotals(std::int32_t /*count*/, double /*totalFileSize*/) {}
+  virtual void Totals(std::int32_t /*count*/, double /*totalFileSize*/) {}
   // List-only: an accepted file. caption reads "3 files, total size 1.20 Kb";
-  // entry is "docs/a.txt (812 bytes)". Returns false when the output window
-  // was closed, which ends the walk as a module close does.
+  // entry is "docs/a.txt (812 bytes)". Returns false when the listing's
+  // output was closed, which ends the walk (WalkOutcome::kOutputClosed).
   virtual bool ListFile(const std::u16string& /*caption*/, const std::u16string& /*entry*/) {
     return true;
   }
-  // Indexing pass: a listed file to process, with its text type code. Returns
-  // false to end the walk; the host then sets StopRequested or ModuleClosed
-  // itself (when it sets neither, the walk sets StopRequested).
+  // Indexing pass: a listed file to process, with its text type code.
+  // Returns false to end the walk (WalkOutcome::kStopped).
   virtual bool IndexFile(const std::u16string& /*fullPath*/, int /*typeCode*/) { return true; }
+};
+
+// How a walk ended.
+enum class WalkOutcome {
+  kCompleted,     // every folder was walked
+  kStopped,       // the stop token, an invalid name, an error or IndexFile ended it
+  kLimitReached,  // one file more than MaxFilesToIndex was accepted
+  kOutputClosed,  // list-only: ListFile returned false
 };
 
 // The text type code a file is indexed with (1 or more), or a code below 1
@@ -61,8 +71,7 @@ int ClassifyForIndexing(const std::u16string& fullPath, std::u16string& error);
 
 class FolderWalk {
  public:
-  // moduleClosed is the process-wide flag (ui::AppContext::ModuleClosed).
-  FolderWalk(ui::Platform& platform, bool& moduleClosed);
+  FolderWalk();
 
   // ---- mode and selection, set before WalkTopFolder ----
   bool ListOnly = false;
@@ -73,9 +82,6 @@ class FolderWalk {
   FileClassifier classify;
 
   // ---- state ----
-  // Stop at the next check: set by the walk on an invalid name or an error,
-  // and by the index build (Pause/Cancel, a failing write).
-  bool StopRequested = false;
   // 1-based: entry 0 stays empty, entries 1..IndexFileCount hold the list
   // (at most MaxFilesToIndex of them; the count can stand one above it).
   TextList IndexFileList{std::u16string()};
@@ -87,10 +93,9 @@ class FolderWalk {
   // Type code of the file last classified or handed to the indexing pass.
   int CurrentTypeCode = 0;
 
-  // Runs one walk over rules.topFolder in the mode of ListOnly/IndexingPass.
-  void WalkTopFolder(WalkHost& host);
-  // Walks one folder and, as the rules allow, its subfolders.
-  void WalkFolder(WalkHost& host, const std::u16string& folderPath);
+  // Runs one walk over rules.topFolder in the mode of ListOnly/IndexingPass,
+  // reporting to observer and polling stop after every file and folder.
+  WalkOutcome WalkTopFolder(WalkObserver& observer, const StopToken& stop);
 
   // The file is accepted by the rejection tests, in their order:
   // IsExcludedFile, ContainsExcludedFragment, IsIndexableFile,
@@ -108,19 +113,27 @@ class FolderWalk {
   void ClearFileList();
 
  private:
-  bool Ended() const { return moduleClosed_ || StopRequested; }
-  void WalkFolderImpl(WalkHost& host, std::u16string folderPath, bool folderNameValid);
+  bool Ended() const { return outcome_ != WalkOutcome::kCompleted || stop_->StopRequested(); }
+  void End(WalkOutcome outcome) {
+    if (outcome_ == WalkOutcome::kCompleted) outcome_ = outcome;
+  }
+  void WalkFolderImpl(std::u16string folderPath, bool folderNameValid);
   // Handles one file of a folder; false ends the whole walk.
-  bool VisitFile(WalkHost& host, const std::u16string& folderPath, bool folderNameValid,
-                 const ListedFile& file);
-  bool CountFile(WalkHost& host, const std::u16string& fullPath, std::int64_t size);
+  bool VisitFile(const std::u16string& folderPath, bool folderNameValid, const ListedFile& file);
+  bool CountFile(const std::u16string& fullPath, std::int64_t size);
   void ShowError(const std::u16string& description, const std::u16string& path);
 
-  ui::Platform& platform_;
-  bool& moduleClosed_;
+  // Set for the duration of WalkTopFolder.
+  WalkObserver* observer_ = nullptr;
+  const StopToken* stop_ = nullptr;
+  WalkOutcome outcome_ = WalkOutcome::kCompleted;
   // Indexing pass: position of each listed full path in IndexFileList.
   std::unordered_map<std::u16string, std::int32_t> listed_;
 };
+
+// The closing line of a listing: "That's all 3 of them.  Length of longest
+// filepath is 12." (the longest name itself follows from 200 characters on).
+std::u16string ListingClosingText(const FolderWalk& walk);
 
 // Caption of the output window during a listing: "1 file, size 812 bytes",
 // "25 files, total size 1.37 Mb".

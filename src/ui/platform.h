@@ -1,7 +1,7 @@
 // Everything a window needs from outside itself: message boxes, dialogs, the
 // folder browser, event processing, clipboard, screen, shell, paths, clock and
-// drive queries. QtPlatform serves the GUI, ConsolePlatform the command line,
-// ScriptedPlatform the tests.
+// drive queries. QtPlatform serves the GUI, ScriptedPlatform the tests (the
+// command line talks to the engines, not to windows).
 #pragma once
 
 #include <chrono>

@@ -38,10 +38,7 @@ void Place(ui::Control& control, int left, int top, int width, int height) {
 }  // namespace
 
 frmIndexMain::frmIndexMain(ui::AppContext& app, ui::Launcher* launcher)
-    : Form(app.platform, "frmIndexMain"),
-      walk(app.platform, app.ModuleClosed),
-      app_(app),
-      launcher_(launcher) {
+    : Form(app.platform, "frmIndexMain"), app_(app), launcher_(launcher) {
   geometry = {0, 0, 9300, 9090};
   caption = u"Index Module";
 
@@ -242,6 +239,7 @@ bool frmIndexMain::Form_QueryUnload() {
 void frmIndexMain::Form_Unload() {
   // Whatever runs (a walk, a listing) is abandoned silently.
   app_.ModuleClosed = true;
+  stopToken.RequestStop();
   FormLoaded = false;
   // The launcher shows again, or opens the Search Module when this window
   // handed over to it.
@@ -261,10 +259,8 @@ void frmIndexMain::SetDefaults() {
   lblIntro.caption = app_.GetProgramText(kTextIntro);
   lblNumExcludedFiles.caption.clear();
   LastSettingsPath.clear();
-  std::u16string dataFolderName = app_.GetProgramText(kTextDataFolderName);
-  if (dataFolderName.empty()) dataFolderName = u"QUOR";
   const std::u16string dataFolder =
-      EnsureTrailingBackslash(GetPlatform().AppDataFolder()) + dataFolderName;
+      EnsureTrailingBackslash(GetPlatform().AppDataFolder()) + ProgramName();
   std::error_code ec;
   std::filesystem::create_directories(ToFsPath(dataFolder), ec);
   DefaultSettingsPath = dataFolder + kPathSeparator + std::u16string(kDefaultIndexSettingsName);
@@ -299,6 +295,12 @@ void frmIndexMain::SetDefaults() {
   chkExcludeFilesInTopFolder.SetValue(0);
   chkIncludeSubfoldersOfSubfolders.SetValue(0);
   chkExcludeSpecialLetters.SetValue(0);
+}
+
+std::u16string frmIndexMain::ProgramName() const {
+  std::u16string name = app_.GetProgramText(kTextDataFolderName);
+  if (name.empty()) name = u"QUOR";
+  return name;
 }
 
 bool frmIndexMain::IsExcludedExtension(std::u16string_view ext) const {

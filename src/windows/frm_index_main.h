@@ -32,10 +32,8 @@ namespace quor {
 
 class frmIndexMain;
 
-// The index build that "Create index file" runs once BuildIndex's checks have
-// passed. frmIndexMain owns the walk (its file list and flags); the build
-// drives the counting and indexing passes through it and receives each file
-// of the indexing pass.
+// What "Create index file" runs once BuildIndex's checks have passed (the
+// window's presenter of the index build, windows/index_run.h).
 class IndexBuild {
  public:
   virtual ~IndexBuild() = default;
@@ -43,10 +41,9 @@ class IndexBuild {
   // start questions and form.BuildIndex() (with walk.ListOnly false).
   virtual void Click(frmIndexMain& form) = 0;
   // BuildIndex once its checks passed: the controls are disabled (only
-  // cmdExtractData and cmdQuit stay enabled), StopRequested and ModuleClosed
-  // are clear and form.walk.rules hold the selection. Runs both passes with
-  // form.walk (through a host derived from IndexMainWalkHost) and ends with
-  // form.SetControlsEnabled(true).
+  // cmdExtractData and cmdQuit stay enabled), the stop token and ModuleClosed
+  // are clear and form.walk.rules hold the selection. Runs the build, leaves
+  // its file list in form.walk and ends with form.SetControlsEnabled(true).
   virtual void Run(frmIndexMain& form) = 0;
 };
 
@@ -117,9 +114,12 @@ class frmIndexMain : public ui::Form {
   TextList IncludedSubfolders;
   TextList ExcludedFiles;
   TextList FilepathFragments;
-  // The walk and the Index Module's file list (IndexFileList, totals, the
-  // StopRequested flag and the mode flags).
+  // The walk and the Index Module's file list (IndexFileList, totals and the
+  // mode flags).
   FolderWalk walk;
+  // The stop of the listing or index run in progress: Pause/Cancel, leaving
+  // the window.
+  StopToken stopToken;
   // The common-word list, loaded with the defaults, for the index build.
   CommonWords commonWords;
   // Display limit for paths in lblCurrentFile.
@@ -131,6 +131,9 @@ class frmIndexMain : public ui::Form {
   int NumIncludedSubfolders() const { return static_cast<int>(IncludedSubfolders.size()); }
   int NumExcludedFiles() const { return static_cast<int>(ExcludedFiles.size()); }
   bool IsExcludedExtension(std::u16string_view ext) const;
+  // The program's name and data folder name (program text 310, "QUOR" when
+  // the text file has none).
+  std::u16string ProgramName() const;
 
   // ---- form events ----
   void Form_Load() override;

@@ -6,6 +6,7 @@
 
 #include "common/files.h"
 #include "common/paths.h"
+#include "index/index_project.h"
 #include "selection/folder_listing.h"
 #include "ui/app_context.h"
 #include "ui/platform.h"
@@ -16,25 +17,6 @@
 namespace quor {
 
 using namespace index_main;
-
-namespace {
-
-// Characters a project name cannot hold: it names files and stands in the
-// index text.
-constexpr std::u16string_view kInadmissibleNameChars = u":\\/,<>'&\"";
-
-// A typed subfolder entry without the separators around it.
-std::u16string CleanSubfolderEntry(std::u16string_view entry) {
-  while (!entry.empty() && (entry.front() == kPathSeparator || entry.front() == u'\\')) {
-    entry.remove_prefix(1);
-  }
-  while (!entry.empty() && (entry.back() == kPathSeparator || entry.back() == u'\\')) {
-    entry.remove_suffix(1);
-  }
-  return std::u16string(entry);
-}
-
-}  // namespace
 
 // ---- project name ----
 
@@ -47,14 +29,13 @@ void frmIndexMain::txbProjectName_LostFocus() {
   txbProjectName.SetText(name);
   IndexFilePath.clear();
   if (name.empty()) return;
-  const auto bad = name.find_first_of(kInadmissibleNameChars);
-  if (bad == std::u16string::npos) {
+  const std::optional<char16_t> bad = InadmissibleProjectNameChar(name);
+  if (!bad) {
     IndexFilePath = txbOutputFolder.Text() + name + u"_index" + u".quor";
     return;
   }
-  GetPlatform().MsgBox(
-      u"The project name contains an inadmissible character: " + std::u16string(1, name[bad]),
-      ui::MsgButtons::Ok, ui::MsgIcon::Exclamation, u"Project name");
+  GetPlatform().MsgBox(InadmissibleNameMessage(*bad), ui::MsgButtons::Ok, ui::MsgIcon::Exclamation,
+                       std::u16string(kProjectNameTitle));
 }
 
 // ---- folders ----
@@ -171,13 +152,9 @@ void frmIndexMain::UpdateIncludedCount() {
 
 void frmIndexMain::ValidateIncludedSubfolders() {
   if (!txbIncludedFolders.Text().empty()) {
-    const std::u16string& top = txbTopFolder.Text();
-    const auto before = IncludedSubfolders.size();
-    std::erase_if(IncludedSubfolders, [&](const std::u16string& entry) {
-      return top.empty() || !FolderExists(top + entry);
-    });
-    if (IncludedSubfolders.size() != before)
+    if (DropMissingEntries(IncludedSubfolders, txbTopFolder.Text(), true)) {
       txbIncludedFolders.SetText(JoinLines(IncludedSubfolders));
+    }
   }
   UpdateIncludedCount();
 }
@@ -208,16 +185,7 @@ void frmIndexMain::cmdSelectSubfolders_Click() {
 }
 
 void frmIndexMain::txbIncludedFolders_LostFocus() {
-  TextList entries;
-  SplitLines(txbIncludedFolders.Text(), entries, 0, true);
-  IncludedSubfolders.clear();
-  for (const std::u16string& entry : entries) {
-    std::u16string clean = CleanSubfolderEntry(entry);
-    if (!clean.empty() && std::find(IncludedSubfolders.begin(), IncludedSubfolders.end(), clean) ==
-                              IncludedSubfolders.end()) {
-      IncludedSubfolders.push_back(std::move(clean));
-    }
-  }
+  IncludedSubfolders = ParseIncludedSubfolders(txbIncludedFolders.Text());
   txbIncludedFolders.SetText(JoinLines(IncludedSubfolders));
   ValidateIncludedSubfolders();
   UpdateTopFolderControls();
@@ -242,12 +210,9 @@ void frmIndexMain::UpdateExcludedCount() {
 
 void frmIndexMain::ValidateExcludedFiles() {
   if (!txbExcludedFiles.Text().empty()) {
-    const std::u16string& top = txbTopFolder.Text();
-    const auto before = ExcludedFiles.size();
-    std::erase_if(ExcludedFiles, [&](const std::u16string& entry) {
-      return top.empty() || !FileExists(top + entry);
-    });
-    if (ExcludedFiles.size() != before) txbExcludedFiles.SetText(JoinLines(ExcludedFiles));
+    if (DropMissingEntries(ExcludedFiles, txbTopFolder.Text(), false)) {
+      txbExcludedFiles.SetText(JoinLines(ExcludedFiles));
+    }
   }
   UpdateExcludedCount();
 }
@@ -335,10 +300,7 @@ void frmIndexMain::cmdExcludeFiles_Click() {
 }
 
 void frmIndexMain::txbExcludedFiles_LostFocus() {
-  SplitLines(txbExcludedFiles.Text(), ExcludedFiles, 0, true);
-  if (!ExcludedFiles.empty()) {
-    SortStrings(ExcludedFiles, 0, NumExcludedFiles() - 1, true);
-  }
+  ExcludedFiles = ParseExcludedFiles(txbExcludedFiles.Text());
   txbExcludedFiles.SetText(JoinLines(ExcludedFiles));
   UpdateExcludedCount();
 }

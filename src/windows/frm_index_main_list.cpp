@@ -2,9 +2,12 @@
 #include "windows/frm_index_main.h"
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "common/files.h"
 #include "common/paths.h"
+#include "index/index_project.h"
 #include "ui/app_context.h"
 #include "ui/frm_large_display.h"
 #include "ui/platform.h"
@@ -17,6 +20,26 @@ using namespace index_main;
 
 // ---- the walk's face in this window ----
 
+MsgResult IndexMainWalkHost::MessageBox(const MessageBoxRequest& request) {
+  // A closed window shows nothing more: a question gets its negative answer.
+  if (form_.App().ModuleClosed) {
+    switch (request.buttons) {
+      case MsgButtons::Ok:
+        return MsgResult::Ok;
+      case MsgButtons::YesNo:
+        return MsgResult::No;
+      default:
+        return MsgResult::Cancel;
+    }
+  }
+  return form_.GetPlatform().MessageBox(request);
+}
+
+void IndexMainWalkHost::Poll() {
+  form_.GetPlatform().DoEvents();
+  if (form_.App().ModuleClosed) form_.stopToken.RequestStop();
+}
+
 void IndexMainWalkHost::WalkStarted() {
   form_.lblNowProcessingFile.geometry.width = kWalkBusyLabelWidth;
 }
@@ -25,12 +48,12 @@ void IndexMainWalkHost::WalkEnded() {
   form_.lblNowProcessingFile.geometry.width = kWalkIdleLabelWidth;
 }
 
-void IndexMainWalkHost::ShowCountingProgress(std::int32_t count) {
+void IndexMainWalkHost::CountingProgress(std::int32_t count) {
   form_.lblNowProcessingFile.caption = u"Counting files to be indexed ... " + ToText(count);
   form_.Refresh();
 }
 
-void IndexMainWalkHost::ShowTotals(std::int32_t count, double totalFileSize) {
+void IndexMainWalkHost::Totals(std::int32_t count, double totalFileSize) {
   form_.lblTotalNumFiles.caption =
       form_.App().GetProgramText(kTextFilesToBeIndexed) + u": " + GroupDigits(count);
   form_.lblTotalFileSize.caption = u"Total file size: " + FormatTotalSize(totalFileSize, 2);
@@ -51,15 +74,16 @@ bool IndexMainWalkHost::ListFile(const std::u16string& caption, const std::u16st
 // ---- preparing a run ----
 
 void frmIndexMain::PrepareSelection() {
-  SelectionRules& rules = walk.rules;
-  rules.topFolder = txbTopFolder.Text();
-  rules.excludeTopFolderFiles = chkExcludeFilesInTopFolder.Value() == 1;
-  rules.includeNestedSubfolders = chkIncludeSubfoldersOfSubfolders.Value() == 1;
-  rules.IncludedSubfolders = IncludedSubfolders;
-  rules.ExcludedFiles = ExcludedFiles;
-  rules.FilepathFragments = FilepathFragments;
-  rules.MinFileSize = SizeFieldValue(txbMinimumFilesize.Text());
-  rules.MaxFileSizeKb = SizeFieldValue(txbMaximumFilesize.Text());
+  IndexProjectFields fields;
+  fields.topFolder = txbTopFolder.Text();
+  fields.excludeTopFolderFiles = chkExcludeFilesInTopFolder.Value() == 1;
+  fields.includeNestedSubfolders = chkIncludeSubfoldersOfSubfolders.Value() == 1;
+  fields.includedSubfolders = IncludedSubfolders;
+  fields.excludedFiles = ExcludedFiles;
+  fields.excludedFilepaths = txbExcludedFilepaths.Text();
+  fields.minimumFilesize = txbMinimumFilesize.Text();
+  fields.maximumFilesize = txbMaximumFilesize.Text();
+  walk.rules = SelectionOf(fields);
 }
 
 bool frmIndexMain::PassesRunChecks() {
@@ -72,26 +96,27 @@ bool frmIndexMain::PassesRunChecks() {
     return false;
   };
   lblCurrentFile.caption.clear();
-  if (indexRun) {
-    txbProjectName.SetText(Trim(txbProjectName.Text()));
-    if (txbProjectName.Text().empty()) return refuse(kTextProjectNameEmpty);
-    txbTitle.SetText(Trim(txbTitle.Text()));
-    if (txbTitle.Text().empty()) return refuse(kTextTitleEmpty);
+  std::vector<ui::TextBox*> fields = {&txbTopFolder};
+  if (indexRun) fields = {&txbProjectName, &txbTitle, &txbTopFolder, &txbOutputFolder};
+  for (ui::TextBox* box : fields) box->SetText(Trim(box->Text()));
+  if (const int refusal = RefusedFieldText(txbProjectName.Text(), txbTitle.Text(),
+                                           txbTopFolder.Text(), txbOutputFolder.Text(), indexRun)) {
+    return refuse(refusal);
   }
-  txbTopFolder.SetText(Trim(txbTopFolder.Text()));
-  if (txbTopFolder.Text().empty()) return refuse(kTextTopFolderEmpty);
-  if (!FolderExists(txbTopFolder.Text())) return refuse(kTextTopFolderMissing);
-  if (indexRun) {
-    txbOutputFolder.SetText(Trim(txbOutputFolder.Text()));
-    if (txbOutputFolder.Text().empty()) return refuse(kTextOutputFolderEmpty);
-    if (!FolderExists(txbOutputFolder.Text())) return refuse(kTextOutputFolderMissing);
+  // A name from a settings file was never checked as typed names are; one
+  // holding a separator would put the index files outside the output folder.
+  if (const std::optional<char16_t> bad = InadmissibleProjectNameChar(txbProjectName.Text());
+      indexRun && bad) {
+    GetPlatform().MsgBox(InadmissibleNameMessage(*bad), ui::MsgButtons::Ok,
+                         ui::MsgIcon::Exclamation, std::u16string(kProjectNameTitle));
+    txbProjectName.SetFocus();
+    return false;
   }
 
   SplitLines(Trim(txbExcludedFiles.Text()), ExcludedFiles, 0, true);
-  for (const std::u16string& entry : ExcludedFiles) {
-    if (IsRelativeEntry(entry)) continue;
+  if (const std::optional<std::u16string> entry = FirstFullPathEntry(ExcludedFiles)) {
     GetPlatform().MsgBox(
-        app_.GetProgramText(kTextExcludedEntryNotRelative) + u":" + std::u16string(kCrLf) + entry,
+        app_.GetProgramText(kTextExcludedEntryNotRelative) + u":" + std::u16string(kCrLf) + *entry,
         ui::MsgButtons::Ok, ui::MsgIcon::Exclamation, app_.GetProgramText(kTextExcludedEntryTitle));
     return false;
   }
@@ -116,7 +141,7 @@ bool frmIndexMain::PassesRunChecks() {
 void frmIndexMain::BuildIndex() {
   if (!PassesRunChecks()) return;
   walk.IndexingPass = false;
-  walk.StopRequested = false;
+  stopToken.Reset();
   app_.ModuleClosed = false;
   SetControlsEnabled(false);
   Refresh();
@@ -133,11 +158,8 @@ void frmIndexMain::BuildIndex() {
 
 void frmIndexMain::RunListing() {
   IndexMainWalkHost host(*this);
-  walk.WalkTopFolder(host);
+  walk.WalkTopFolder(host, stopToken);
   lblNowProcessingFile.caption.clear();
-  // The limit and a closed output window end a listing the way a module close
-  // does; the window itself is still there, so later loops must not see it.
-  if (FormLoaded) app_.ModuleClosed = false;
   SetControlsEnabled(true);
 }
 
@@ -173,13 +195,7 @@ void frmIndexMain::SetControlsEnabled(bool enabled) {
 }
 
 void frmIndexMain::ShowNoFilesMessage(const std::u16string& title) {
-  const bool excluded = !txbExcludedFiles.Text().empty();
-  int text = kTextNoFilesNeither;
-  if (TopFolderHasSubfolders) {
-    text = excluded ? kTextNoFilesBoth : kTextNoFilesSubfolders;
-  } else if (excluded) {
-    text = kTextNoFilesExcluded;
-  }
+  const int text = NoFilesText(TopFolderHasSubfolders, !txbExcludedFiles.Text().empty());
   GetPlatform().MsgBox(app_.GetProgramText(text) + u".", ui::MsgButtons::Ok,
                        ui::MsgIcon::Exclamation, title);
 }
@@ -198,18 +214,7 @@ void frmIndexMain::cmdExtractData_Click() {
 // ---- "List files" ----
 
 std::u16string frmIndexMain::ListingClosingText() const {
-  const auto shown = std::min<std::int64_t>(
-      walk.IndexFileCount, static_cast<std::int64_t>(walk.IndexFileList.size()) - 1);
-  std::u16string text = u"That's all " + ToText(std::max<std::int64_t>(shown, 0)) + u" of them.  ";
-  if (walk.LongestNameLength > 0) {
-    text += u"Length of longest filepath is " + ToText(walk.LongestNameLength);
-    if (walk.LongestNameLength < 200) {
-      text += u".";
-    } else {
-      text += u":" + std::u16string(kCrLf) + walk.LongestName;
-    }
-  }
-  return text;
+  return quor::ListingClosingText(walk);
 }
 
 void frmIndexMain::cmdListFiles_Click(int index) {

@@ -79,7 +79,7 @@ void frmIndexMain::SaveSettings(const std::u16string& pathIn, bool showPopUp) {
   settings.excludeTopFolderFiles = chkExcludeFilesInTopFolder.Value() == 1 ? 1 : 0;
   settings.includeNestedSubfolders = chkIncludeSubfoldersOfSubfolders.Value() == 1 ? 1 : 0;
   std::u16string error;
-  if (!WriteWholeFile(path, WriteIndexSettings(settings), &error)) {
+  if (!WriteWholeFile(path, WriteIndexSettings(settings, ProgramName()), &error)) {
     GetPlatform().MsgBox(u"Cannot save the settings in " + path + u": " + error, ui::MsgButtons::Ok,
                          ui::MsgIcon::Exclamation, u"Save settings");
     return;

@@ -1,7 +1,7 @@
 // How a walk started from the Index Module window shows itself there: the
-// progress label, the totals, and in a list-only walk the output window. The
-// index build derives from it to receive the files of the indexing pass
-// (override IndexFile).
+// progress label, the totals, and in a list-only walk the output window.
+// Messages become the window's message boxes; Poll lets the window's events
+// run and turns a closed window into a stop.
 #pragma once
 
 #include <string>
@@ -12,24 +12,26 @@ namespace quor {
 
 class frmIndexMain;
 
-class IndexMainWalkHost : public WalkHost {
+class IndexMainWalkHost : public WalkObserver {
  public:
   explicit IndexMainWalkHost(frmIndexMain& form) : form_(form) {}
 
+  MsgResult MessageBox(const MessageBoxRequest& request) override;
+  // The progress label is widened while the walk runs.
   void WalkStarted() override;
   void WalkEnded() override;
+  // DoEvents; a window closed meanwhile requests the stop.
+  void Poll() override;
   // "Counting files to be indexed ... 50" in lblNowProcessingFile.
-  void ShowCountingProgress(std::int32_t count) override;
+  void CountingProgress(std::int32_t count) override;
   // Program text 45 with the count, and "Total file size: " with the size.
-  void ShowTotals(std::int32_t count, double totalFileSize) override;
+  void Totals(std::int32_t count, double totalFileSize) override;
   // Captions the output window, widens it for the entry, shows it with the
   // first entry and appends the entry; false once the user has closed it.
   bool ListFile(const std::u16string& caption, const std::u16string& entry) override;
 
- protected:
-  frmIndexMain& form_;
-
  private:
+  frmIndexMain& form_;
   bool displayShown_ = false;
 };
 

@@ -13,9 +13,9 @@ constexpr std::u16string_view kInvalidPropertyValue = u"Invalid property value";
 
 }  // namespace
 
-std::string WriteIndexSettings(const IndexSettings& settings) {
+std::string WriteIndexSettings(const IndexSettings& settings, std::u16string_view programName) {
   RecordWriter writer;
-  writer.WriteStringRecord(kIndexSettingsHeader);
+  writer.WriteStringRecord(std::u16string(programName) + std::u16string(kIndexSettingsHeaderTail));
   writer.WriteString(settings.projectName);
   writer.WriteString(settings.title);
   writer.WriteString(settings.excludedFilepaths);

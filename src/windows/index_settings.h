@@ -1,5 +1,7 @@
 // The Index Module's settings file (".usri"): two records of UTF-8 text in
-// the record form. Line 1 is the header; line 2 holds eleven items: project
+// the record form. Line 1 is the header ("QUOR -- Settings for Index
+// Module"; files of earlier versions carry another name in it and load all
+// the same, the header is not checked); line 2 holds eleven items: project
 // name, title, excluded file-path fragments, output folder, top folder,
 // excluded files and included subfolders (each a list joined by CR LF),
 // minimum file size (text), the two check boxes (numbers 0 or 1) and a
@@ -11,8 +13,8 @@
 
 namespace quor {
 
-inline constexpr std::u16string_view kIndexSettingsHeader =
-    u"Vantrel File Search -- Settings for Index Module";
+// The header is the program's name (program text 310) and this.
+inline constexpr std::u16string_view kIndexSettingsHeaderTail = u" -- Settings for Index Module";
 inline constexpr std::u16string_view kDefaultIndexSettingsName = u"dwixi.usri";
 
 struct IndexSettings {
@@ -30,9 +32,10 @@ struct IndexSettings {
   bool operator==(const IndexSettings&) const = default;
 };
 
-// The file's text. A double quote inside a value is written as "'" (a
-// quote would end the value when read back).
-std::string WriteIndexSettings(const IndexSettings& settings);
+// The file's text, with programName in its header. A double quote inside a
+// value is written as "'" (a quote would end the value when read back).
+std::string WriteIndexSettings(const IndexSettings& settings,
+                               std::u16string_view programName = u"QUOR");
 
 enum class SettingsReadStatus {
   Ok,

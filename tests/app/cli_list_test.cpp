@@ -89,7 +89,7 @@ TEST_F(ListCommandTest, BadUsageAndRefusedInputGiveTheirStatus) {
     std::string message;
   } rows[] = {
       {"nothing to list", {}, kExitUsage, "--top DIR"},
-      {"unknown option", {"--top", Top(), "--frobnicate"}, kExitUsage, "unknown argument"},
+      {"unknown option", {"--top", Top(), "--frobnicate"}, kExitUsage, "unknown option"},
       {"missing value", {"--top"}, kExitUsage, "--top needs a value"},
       {"size too long", {"--top", Top(), "--max-size", "12345"}, kExitUsage, "four digits"},
       {"size not a number", {"--top", Top(), "--min-size", "1k"}, kExitUsage, "four digits"},

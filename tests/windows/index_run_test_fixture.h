@@ -11,7 +11,7 @@
 
 #include "common/files.h"
 #include "frm_index_main_test_fixture.h"
-#include "indexfile/compressor.h"
+#include "support/goldens.h"
 #include "windows/index_run.h"
 
 namespace quor::test {
@@ -36,22 +36,11 @@ class IndexRunTest : public IndexMainTest {
   std::filesystem::path DataPath() const { return tmp.Path() / "out" / "proj_data.quor"; }
 
   // The names in the output folder, sorted.
-  std::vector<std::string> OutputFiles() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(tmp.Path() / "out")) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> OutputFiles() const { return SortedNames(tmp.Path() / "out"); }
 
   // The index text, expanded from the compressed index file.
   std::string IndexText() const {
-    FileCompressor compressor;
-    EXPECT_TRUE(compressor.AllocateCompressionBuffer());
-    const std::u16string expanded = Utf8ToText((tmp.Path() / "expanded.txt").string());
-    EXPECT_EQ(compressor.DecompressFile(Utf8ToText(IndexPath().string()), expanded), 0);
-    return ReadWholeFile(expanded).value_or("");
+    return ExpandedIndexText(IndexPath(), tmp.Path() / "expanded.txt");
   }
   std::string DataBytes() const {
     return ReadWholeFile(Utf8ToText(DataPath().string())).value_or("<missing>");

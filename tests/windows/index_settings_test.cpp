@@ -24,7 +24,7 @@ IndexSettings Sample() {
 
 TEST(IndexSettingsFile, WritesTheHeaderAndElevenItems) {
   EXPECT_EQ(WriteIndexSettings(Sample()),
-            "\"Vantrel File Search -- Settings for Index Module\"\r\n"
+            "\"QUOR -- Settings for Index Module\"\r\n"
             "\"manuals\",\"Manuals of the lab\",\"tmp, old\",\"/home/ann/out/\","
             "\"/home/ann/docs/\",\"a.txt\r\nsub/b.txt\",\"sub\r\nsub/deeper\",\"400\",1,0,0\r\n");
 }
@@ -47,6 +47,7 @@ TEST(IndexSettingsFile, QuoteInAValueIsWrittenAsApostropheSoTheFileStaysReadable
 }
 
 TEST(IndexSettingsFile, RejectsDamagedFiles) {
+  // The header of earlier versions: such files still load.
   const std::string header = "\"Vantrel File Search -- Settings for Index Module\"\r\n";
   struct Row {
     const char* name;

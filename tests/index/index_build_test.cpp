@@ -1,0 +1,240 @@
+// The index build driven directly: a request, a recording observer, the
+// stop token, and the files and result it leaves.
+#include "index/index_build.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/encoding.h"
+#include "common/files.h"
+#include "extract/program_texts.h"
+#include "support/goldens.h"
+#include "support/temp_folder.h"
+
+namespace quor {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Golden;
+
+std::u16string U(const fs::path& path) {
+  return Utf8ToText(path.string());
+}
+
+// Records the build's reports as short lines and its messages in full; can
+// request the stop when a chosen report arrives.
+struct RecordingObserver : IndexBuildObserver {
+  std::vector<std::string> events;
+  std::vector<MessageBoxRequest> messages;
+  StopToken* stop = nullptr;
+  std::string stopAt;  // the event that requests the stop
+  std::function<void()> onWritingEnded;
+
+  void Note(std::string event) {
+    if (stop && event == stopAt) stop->RequestStop();
+    events.push_back(std::move(event));
+  }
+  MsgResult MessageBox(const MessageBoxRequest& request) override {
+    messages.push_back(request);
+    return MsgResult::Ok;
+  }
+  void Totals(std::int32_t count, double size) override {
+    Note("totals " + std::to_string(count) + " " + std::to_string(static_cast<int>(size)));
+  }
+  void CountingDone(std::int32_t count) override { Note("counted " + std::to_string(count)); }
+  void IndexingStarted(std::int32_t total) override { Note("indexing " + std::to_string(total)); }
+  void FileStarted(const std::u16string&, std::int32_t n, std::int32_t total,
+                   std::int32_t words) override {
+    Note("file " + std::to_string(n) + "/" + std::to_string(total) + " " + std::to_string(words));
+  }
+  void IndexingDone(std::int32_t n, std::int32_t, std::int32_t words) override {
+    Note("indexed " + std::to_string(n) + " " + std::to_string(words));
+  }
+  void WritingStarted(std::int32_t words) override { Note("writing " + std::to_string(words)); }
+  void WritingEnded() override {
+    Note("written");
+    if (onWritingEnded) onWritingEnded();
+  }
+};
+
+class IndexBuildTest : public ::testing::Test {
+ protected:
+  IndexBuildTest() {
+    fs::create_directories(Out());
+    texts.Set(48, u"Data file error");
+  }
+
+  fs::path Top() const { return tmp.Path() / "top"; }
+  fs::path Out() const { return tmp.Path() / "out"; }
+  void WriteTwoFiles() {
+    tmp.Write("top/a.txt", "Cats and dogs, cats");
+    tmp.Write("top/sub/b.htm", "<b>Dogs</b>");
+  }
+  IndexBuildResult Build(std::u16string title = u"My docs") {
+    IndexBuildRequest request;
+    request.projectName = u"proj";
+    request.title = std::move(title);
+    request.outputFolder = U(Out());
+    request.rules.topFolder = U(Top()) + u"/";
+    request.rules.IncludedSubfolders = included;
+    request.texts = &texts;
+    request.tempFolder = U(tmp.Path());
+    request.maxFilesToIndex = limit;
+    observer.stop = &stop;
+    return builder.Run(request, observer, stop);
+  }
+  std::vector<std::string> OutputFiles() const { return test::SortedNames(Out()); }
+  std::string IndexText() const {
+    return test::ExpandedIndexText(Out() / "proj_index.quor", tmp.Path() / "text");
+  }
+
+  test::TempFolder tmp;
+  ProgramTexts texts;
+  TextList included{u"sub"};
+  std::int32_t limit = kMaxFilesToIndex;
+  StopToken stop;
+  RecordingObserver observer;
+  IndexBuilder builder;
+};
+
+TEST_F(IndexBuildTest, TwoFileExampleGivesTheGoldenFilesAndReportsEveryStage) {
+  WriteTwoFiles();
+  const IndexBuildResult result = Build();
+
+  EXPECT_TRUE(observer.messages.empty());
+  EXPECT_EQ(IndexText(), Golden("two_files_index.txt"));
+  EXPECT_EQ(tmp.Read("out/proj_data.quor"), Golden("two_files_data.bin"));
+  EXPECT_EQ(observer.events,
+            (std::vector<std::string>{"totals 2 30", "counted 2", "indexing 2", "file 1/2 0",
+                                      "file 2/2 3", "indexed 2 3", "writing 3", "written"}));
+  EXPECT_EQ(result.end, IndexBuildEnd::kFinished);
+  EXPECT_EQ(result.resultText, u"Data extraction completed.");
+  EXPECT_TRUE(result.indexCreated);
+  EXPECT_EQ(result.fileCount, 2);
+  EXPECT_EQ(result.totalFileSize, 30);
+  EXPECT_EQ(result.totalTextSize, 30);
+  EXPECT_EQ(result.wordCount, 3);
+  EXPECT_EQ(result.indexTextLength, 135);
+  EXPECT_EQ(result.dataFileSize, 10);
+  EXPECT_EQ(result.indexFileSize,
+            static_cast<std::int64_t>(fs::file_size(Out() / "proj_index.quor")));
+  EXPECT_EQ(result.fileList, (TextList{u"", u"a.txt", u"sub/b.htm"}));
+}
+
+TEST_F(IndexBuildTest, StopAtAnyStageEndsAsStoppedWithNoFileLeft) {
+  struct Row {
+    const char* stopAt;
+    IndexBuildEnd end;
+    const char16_t* resultText;
+  } rows[] = {
+      {"totals 2 30", IndexBuildEnd::kCountingStopped, u""},
+      {"file 1/2 0", IndexBuildEnd::kFinished, u"Data extraction stopped."},
+      {"file 2/2 3", IndexBuildEnd::kFinished, u"Data extraction stopped."},
+      {"writing 3", IndexBuildEnd::kFinished, u"Data extraction stopped."},
+  };
+  WriteTwoFiles();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.stopAt);
+    stop.Reset();
+    observer = RecordingObserver();
+    observer.stopAt = row.stopAt;
+    const IndexBuildResult result = Build();
+    EXPECT_EQ(result.end, row.end);
+    EXPECT_EQ(result.resultText, row.resultText);
+    EXPECT_FALSE(result.indexCreated);
+    EXPECT_TRUE(OutputFiles().empty());
+    EXPECT_TRUE(observer.messages.empty());
+  }
+}
+
+TEST_F(IndexBuildTest, CountingPassEndsWithTheLimitOrWithNoFile) {
+  WriteTwoFiles();
+  limit = 1;
+  IndexBuildResult result = Build();
+  EXPECT_EQ(result.end, IndexBuildEnd::kLimitReached);
+  EXPECT_EQ(result.fileCount, 2) << "one above the limit";
+  EXPECT_TRUE(OutputFiles().empty());
+
+  limit = kMaxFilesToIndex;
+  included.clear();
+  fs::remove(Top() / "a.txt");
+  result = Build();
+  EXPECT_EQ(result.end, IndexBuildEnd::kNoFiles);
+  EXPECT_TRUE(OutputFiles().empty());
+}
+
+TEST_F(IndexBuildTest, StampThatCannotBeAppendedIsReportedAndTheIndexStands) {
+  WriteTwoFiles();
+  // The data file turns into a folder before the stamp is appended.
+  builder.compressFile = [this](const std::u16string& source, const std::u16string& target) {
+    fs::remove(Out() / "proj_data.quor");
+    fs::create_directories(Out() / "proj_data.quor");
+    return CompressWithFileCompressor(source, target);
+  };
+  const IndexBuildResult result = Build();
+
+  ASSERT_EQ(observer.messages.size(), 1u);
+  const MessageBoxRequest& box = observer.messages[0];
+  EXPECT_EQ(box.title, u"Data file error");
+  EXPECT_EQ(box.icon, MsgIcon::Exclamation);
+  EXPECT_TRUE(box.text.ends_with(u"\r\n" + U(Out() / "proj_data.quor"))) << TextToUtf8(box.text);
+  EXPECT_EQ(result.resultText, u"Data extraction completed.");
+  EXPECT_TRUE(result.indexCreated);
+  EXPECT_EQ(IndexText(), Golden("two_files_index.txt"));
+}
+
+TEST_F(IndexBuildTest, CloseErrorOnTheDataFileStopsTheRunWithNoFileLeft) {
+  // Files without words: the matrix has no row, so the close is the first
+  // thing to meet the descriptor after it was taken away.
+  tmp.Write("top/a.htm", "<p></p>");
+  included.clear();
+  int dataFd = -1;
+  builder.openForWriting = [&dataFd](const std::u16string& path) {
+    const int fd = OpenFileForWriting(path);
+    if (path.ends_with(u"_data.quor")) dataFd = fd;
+    return fd;
+  };
+  observer.onWritingEnded = [&dataFd] { ::close(dataFd); };
+  const IndexBuildResult result = Build();
+
+  ASSERT_EQ(observer.messages.size(), 1u);
+  EXPECT_EQ(observer.messages[0].text, ErrorDescription(EBADF));
+  EXPECT_EQ(observer.messages[0].icon, MsgIcon::Critical);
+  EXPECT_EQ(observer.messages[0].title, u"Data file error");
+  EXPECT_EQ(result.resultText, u"Data extraction stopped.");
+  EXPECT_TRUE(OutputFiles().empty());
+}
+
+TEST_F(IndexBuildTest, NonAsciiPathsAndTitleGoThroughTheWholeCycle) {
+  const std::string folder =
+      "donn\xc3\xa9"
+      "es \xe6\x97\xa5\xe6\x9c\xac";                             // "données 日本"
+  const std::string file = "r\xc3\xa9sum\xc3\xa9 \xc3\xbc.txt";  // "résumé ü.txt"
+  tmp.Write("top/" + file, "Caf\xc3\xa9 na\xc3\xafve");
+  tmp.Write("top/" + folder + "/b.txt",
+            "stra\xc3\x9f"
+            "e");
+  included = {Utf8ToText(folder)};
+  const std::u16string title = u"Caf\u00e9 \u2014 \u6771\u4eac";
+  const IndexBuildResult result = Build(title);
+
+  ASSERT_TRUE(result.indexCreated) << TextToUtf8(result.resultText);
+  EXPECT_EQ(result.fileList, (TextList{u"", Utf8ToText(file), Utf8ToText(folder + "/b.txt")}));
+  const std::string text = IndexText();
+  EXPECT_EQ(text.rfind("\"" + file + "\"\r\n\"" + folder + "/b.txt\"\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find(",\"" + TextToUtf8(title) + "\"\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(",\"caf\xc3\xa9\"\r\n"), std::string::npos) << text;
+  EXPECT_EQ(result.wordCount, 3);
+}
+
+}  // namespace
+}  // namespace quor
