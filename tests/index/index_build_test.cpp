@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,7 @@ class IndexBuildTest : public ::testing::Test {
     request.texts = &texts;
     request.tempFolder = U(tmp.Path());
     request.maxFilesToIndex = limit;
+    request.freeSpace = freeSpace;
     observer.stop = &stop;
     return builder.Run(request, observer, stop);
   }
@@ -101,6 +103,7 @@ class IndexBuildTest : public ::testing::Test {
   ProgramTexts texts;
   TextList included{u"sub"};
   std::int32_t limit = kMaxFilesToIndex;
+  FreeSpaceQuery freeSpace;
   StopToken stop;
   RecordingObserver observer;
   IndexBuilder builder;
@@ -194,6 +197,30 @@ TEST_F(IndexBuildTest, StampThatCannotBeAppendedEndsTheRunWithNoFileLeft) {
   EXPECT_FALSE(result.indexCreated);
   // The folder is no file of the run's: it stays.
   EXPECT_EQ(OutputFiles().size(), 1u);
+}
+
+TEST_F(IndexBuildTest, DataFileIsRefusedWhenTheFolderHasNoRoomAndAFailedQueryNeverBlocks) {
+  WriteTwoFiles();
+  std::u16string asked;
+  freeSpace = [&asked](std::u16string_view folder) -> std::optional<std::uint64_t> {
+    asked = std::u16string(folder);
+    return 9;
+  };
+  IndexBuildResult result = Build();
+  EXPECT_EQ(asked, U(Out()));
+  ASSERT_EQ(observer.messages.size(), 1u);
+  EXPECT_EQ(observer.messages[0].text, u"There is not enough space in " + U(Out()) +
+                                           u" to create the data file: it needs 10 bytes, and 9 "
+                                           u"bytes are free.");
+  EXPECT_EQ(observer.messages[0].title, u"Insufficient disk space");
+  EXPECT_EQ(result.resultText, u"Data extraction stopped.");
+  EXPECT_TRUE(OutputFiles().empty());
+
+  observer = RecordingObserver();
+  freeSpace = [](std::u16string_view) { return std::optional<std::uint64_t>(); };
+  result = Build();
+  EXPECT_TRUE(result.indexCreated);
+  EXPECT_TRUE(observer.messages.empty());
 }
 
 TEST_F(IndexBuildTest, TemporaryFilesOfRunsThatNoLongerRunAreClearedOthersStay) {
