@@ -32,7 +32,8 @@ class IndexCommandTest : public ::testing::Test {
     std::filesystem::create_directories(tmp.Path() / "out");
   }
 
-  int Run(std::vector<std::string> extra) {
+  // The project's options followed by extra.
+  std::vector<std::string> Args(const std::vector<std::string>& extra) const {
     std::vector<std::string> args = {"--project",
                                      "proj",
                                      "--title",
@@ -45,6 +46,11 @@ class IndexCommandTest : public ::testing::Test {
                                      "--min-size",
                                      "0"};
     args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  }
+
+  int Run(const std::vector<std::string>& extra) {
+    const std::vector<std::string> args = Args(extra);
     const test::CliOutcome outcome = test::RunCliCommand(IndexCommand(), args);
     out = outcome.out;
     err = outcome.err;
@@ -142,19 +148,8 @@ TEST_F(IndexCommandTest, InterruptedOrKilledReindexLeavesThePreviousPairAndNextR
     }
     tmp.Write("top/many/f" + std::to_string(file) + ".txt", text);
   }
-  const std::vector<std::string> args = {"index",
-                                         "--project",
-                                         "proj",
-                                         "--title",
-                                         "T",
-                                         "--top",
-                                         (tmp.Path() / "top").string(),
-                                         "--output",
-                                         (tmp.Path() / "out").string(),
-                                         "--all-subfolders",
-                                         "--min-size",
-                                         "0",
-                                         "--yes"};
+  std::vector<std::string> args = Args({"--yes"});
+  args.insert(args.begin(), "index");
   const std::vector<std::string> finalNames = {"proj_data.quor", "proj_index.quor"};
 
   std::string childErr;
