@@ -103,6 +103,15 @@ bool frmIndexMain::PassesRunChecks() {
                                            txbTopFolder.Text(), txbOutputFolder.Text(), indexRun)) {
     return refuse(refusal);
   }
+  // A name from a settings file was never checked as typed names are; one
+  // holding a separator would put the index files outside the output folder.
+  if (const std::optional<char16_t> bad = InadmissibleProjectNameChar(txbProjectName.Text());
+      indexRun && bad) {
+    GetPlatform().MsgBox(InadmissibleNameMessage(*bad), ui::MsgButtons::Ok,
+                         ui::MsgIcon::Exclamation, std::u16string(kProjectNameTitle));
+    txbProjectName.SetFocus();
+    return false;
+  }
 
   SplitLines(Trim(txbExcludedFiles.Text()), ExcludedFiles, 0, true);
   if (const std::optional<std::u16string> entry = FirstFullPathEntry(ExcludedFiles)) {

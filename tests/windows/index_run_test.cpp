@@ -197,6 +197,20 @@ TEST_F(IndexRunTest, TitleWithADoubleQuoteIsRefusedWithFocusOnTheTitle) {
   EXPECT_TRUE(OutputFiles().empty());
 }
 
+TEST_F(IndexRunTest, ProjectNameThatWouldLeaveTheOutputFolderIsRefused) {
+  WriteText("a.txt");
+  frmIndexMain& f = OpenProject();
+  // As a settings file can bring it: never checked when typed.
+  f.txbProjectName.SetText(u"../proj");
+  f.cmdExtractData.Click();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.text,
+            u"The project name contains an inadmissible character: /");
+  EXPECT_EQ(platform.messages[0].request.title, u"Project name");
+  EXPECT_TRUE(OutputFiles().empty());
+  EXPECT_FALSE(std::filesystem::exists(tmp.Path() / "proj_index.quor"));
+}
+
 TEST_F(IndexRunTest, TagLeftOpenAtTheEndOfAFileDoesNotHideTheNextFile) {
   tmp.Write("top/a.htm", "alpha <b\r\n");
   tmp.Write("top/b.txt", "beta gamma");
