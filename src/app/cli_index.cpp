@@ -8,6 +8,7 @@
 #include "app/cli_index.h"
 
 #include <chrono>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -42,6 +43,11 @@ class IndexObserver : public IndexBuildObserver {
     return messages_.MessageBox(request);
   }
   void Poll() override { interrupt_.ReportOnce(err_); }
+  // One line per file or folder the walk passed over.
+  void PassedOver(const PassedOverEntry& entry) override {
+    err_ << TerminalText(PassedOverLine(entry)) << '\n';
+    err_.flush();
+  }
   void CountingProgress(std::int32_t count) override {
     if (Due(Stage::kCounting, false)) Counting(count);
   }
@@ -155,6 +161,11 @@ int RunIndex(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
                                       u"cwds.txt");
   request.texts = &texts;
   request.tempFolder = ui::DefaultTempFolder();
+  request.freeSpace = [](std::u16string_view folder) -> std::optional<std::uint64_t> {
+    const std::optional<std::int64_t> free = ui::DiskFreeSpaceAt(std::u16string(folder));
+    if (!free || *free < 0) return std::nullopt;
+    return static_cast<std::uint64_t>(*free);
+  };
 
   StopToken stop;
   InterruptStop interrupt(stop);

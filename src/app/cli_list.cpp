@@ -26,6 +26,11 @@ class ListObserver : public WalkObserver {
     return messages_.MessageBox(request);
   }
   void Poll() override { interrupt_.ReportOnce(err_); }
+  // One line per file or folder the walk passed over.
+  void PassedOver(const PassedOverEntry& entry) override {
+    err_ << TerminalText(PassedOverLine(entry)) << '\n';
+    err_.flush();
+  }
 
  private:
   CliMessages& messages_;

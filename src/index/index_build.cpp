@@ -1,11 +1,17 @@
 #include "index/index_build.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
+#include <optional>
+#include <utility>
+#include <vector>
 
+#include "common/encoding.h"
 #include "common/files.h"
 #include "common/paths.h"
 #include "common/strings.h"
@@ -20,6 +26,7 @@ namespace quor {
 namespace {
 
 constexpr int kTextDataFileError = 48;
+constexpr char16_t kTemporarySuffix[] = u".tmp-";
 // The words display is refreshed after this many new words.
 constexpr std::int32_t kWordsBetweenRefreshes = 90;
 
@@ -38,6 +45,10 @@ class IndexBuilder::WalkForwarder : public WalkObserver {
   MsgResult MessageBox(const MessageBoxRequest& request) override {
     return observer_.MessageBox(request);
   }
+  void PassedOver(const PassedOverEntry& entry) override {
+    build_.passedOver_.push_back(entry);
+    observer_.PassedOver(entry);
+  }
   void WalkStarted() override { observer_.WalkStarted(); }
   void WalkEnded() override { observer_.WalkEnded(); }
   void Poll() override { observer_.Poll(); }
@@ -54,14 +65,53 @@ class IndexBuilder::WalkForwarder : public WalkObserver {
   IndexBuildObserver& observer_;
 };
 
-std::int32_t CompressWithFileCompressor(const std::u16string& source,
-                                        const std::u16string& target) {
+std::int32_t CompressWithFileCompressor(const std::u16string& source, const std::u16string& target,
+                                        std::u16string& error) {
   FileCompressor compressor;
   // A buffer that cannot be had counts as a failed compression.
-  if (!compressor.AllocateCompressionBuffer()) return kCompressNoBuffer;
+  if (!compressor.AllocateCompressionBuffer()) {
+    error = u"No compression buffer";
+    return kCompressNoBuffer;
+  }
   const std::int32_t status = compressor.CompressFile(source, target, true);
+  error = compressor.LastError();
   compressor.FreeCompressionBuffer();
   return status;
+}
+
+std::u16string TemporaryOutputPath(std::u16string_view finalPath, long processId) {
+  return std::u16string(finalPath) + kTemporarySuffix + ToText(processId);
+}
+
+void RemoveStaleTemporaryFiles(std::u16string_view folder, std::u16string_view projectName) {
+  const std::u16string base = EnsureTrailingBackslash(std::u16string(folder));
+  const std::u16string indexFile = base + std::u16string(projectName) + u"_index.quor";
+  std::vector<std::string> prefixes;
+  for (const std::u16string& path : {indexFile, CompressionTargetPath(indexFile),
+                                     base + std::u16string(projectName) + u"_data.quor"}) {
+    prefixes.push_back(TextToUtf8(GetFileName(path, false) + kTemporarySuffix));
+  }
+  std::error_code ec;
+  // Stepped with an error code: a folder that cannot be read is left alone.
+  for (std::filesystem::directory_iterator it(ToFsPath(base), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::filesystem::directory_entry& item = *it;
+    const std::string name = item.path().filename().string();
+    for (const std::string& prefix : prefixes) {
+      if (!name.starts_with(prefix)) continue;
+      const std::string digits = name.substr(prefix.size());
+      if (digits.empty() || digits.size() > 9 ||
+          !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        continue;
+      }
+      const long pid = std::stol(digits);
+      // A file of a run that still goes on in another process stays.
+      const bool gone =
+          pid == ::getpid() || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+      std::error_code ignored;
+      if (gone && item.is_regular_file(ignored)) std::filesystem::remove(item.path(), ignored);
+    }
+  }
 }
 
 std::u16string CompressionTargetPath(std::u16string_view indexFilePath) {
@@ -82,9 +132,14 @@ IndexBuildResult IndexBuilder::Run(const IndexBuildRequest& request, IndexBuildO
   observer_ = &observer;
   stop_ = &stop;
   stopped_ = false;
+  passedOver_.clear();
   const std::u16string folder = EnsureTrailingBackslash(request.outputFolder);
   indexFilePath_ = folder + request.projectName + u"_index.quor";
   dataFilePath_ = folder + request.projectName + u"_data.quor";
+  const long pid = ::getpid();
+  indexTempPath_ = TemporaryOutputPath(indexFilePath_, pid);
+  dataTempPath_ = TemporaryOutputPath(dataFilePath_, pid);
+  compressionTempPath_ = TemporaryOutputPath(CompressionTargetPath(indexFilePath_), pid);
 
   IndexBuildResult result;
   result.indexFilePath = indexFilePath_;
@@ -103,6 +158,8 @@ IndexBuildResult IndexBuilder::Run(const IndexBuildRequest& request, IndexBuildO
   result.fileList = walk.IndexFileList;
   result.totalTextSize = TotalTextSize;
   result.wordCount = Lexicon.WordCount();
+  result.passedOver = std::move(passedOver_);
+  passedOver_.clear();
   result.seconds = SecondsSince(start);
   request_ = nullptr;
   observer_ = nullptr;
@@ -143,15 +200,17 @@ bool IndexBuilder::CountingPass(IndexBuildResult& result) {
 
 void IndexBuilder::IndexingPass() {
   RowLength = walk.IndexFileCount;
-  DeleteOutputFiles();
+  // What a killed run left goes now; the previous index stays until this
+  // run has completed.
+  RemoveStaleTemporaryFiles(request_->outputFolder, request_->projectName);
 
-  // Both files exist from the start of the pass, as a user watching the
-  // output folder expects; the data file's matrix is written at its end.
-  dataFd_ = openForWriting(dataFilePath_);
+  // Both files exist from the start of the pass; the data file's matrix is
+  // written at its end.
+  dataFd_ = openForWriting(dataTempPath_);
   if (dataFd_ < 0) {
     const std::u16string error = ErrorDescription(errno);
     WriteFailed(error + std::u16string(kCrLf) + dataFilePath_);
-  } else if (!indexText_.Open(indexFilePath_, openForWriting)) {
+  } else if (!indexText_.Open(indexTempPath_, openForWriting)) {
     WriteFailed(indexText_.Error() + std::u16string(kCrLf) + indexFilePath_);
   }
   // Finish reports the stop and removes what was made.
@@ -247,7 +306,7 @@ void IndexBuilder::WriteIndex() {
     observer_->WritingEnded();
   }
   // The matrix, row by row from the postings.
-  if (!Ended() && dataFd_ >= 0) {
+  if (!Ended() && dataFd_ >= 0 && HasRoomForDataFile()) {
     const std::u16string error = WriteDataMatrix(dataFd_, Lexicon, RowLength);
     if (!error.empty()) WriteFailed(error);
   }
@@ -276,37 +335,67 @@ void IndexBuilder::Finish(IndexBuildResult& result) {
     if (!indexText_.Close()) WriteFailed(indexText_.Error());
   }
 
-  if (Ended()) {
-    result.resultText = std::u16string(kResultStopped);
-    DeleteOutputFiles();
-  } else {
-    const std::int64_t textLength = indexText_.Length();
-    const std::int32_t status = compressFile(indexFilePath_, CompressionTargetPath(indexFilePath_));
-    if (status < 0) {
-      result.resultText = std::u16string(kResultCompressionError);
-    } else {
-      result.resultText = std::u16string(kResultCompleted);
-      result.indexCreated = true;
-      result.indexTextLength = textLength;
-      const std::u16string error =
-          textLength > 0 ? AppendLengthStamp(dataFilePath_, textLength) : std::u16string();
-      // Without its stamp the data file is rebuilt from the count rows when
-      // the index is first searched; the index itself is complete.
-      if (!error.empty()) {
-        const std::u16string title =
-            request_->texts ? request_->texts->Get(kTextDataFileError) : std::u16string();
-        observer_->MsgBox(error + std::u16string(kCrLf) + dataFilePath_, MsgButtons::Ok,
-                          MsgIcon::Exclamation, title);
-      }
-    }
+  if (!Ended()) Complete(result);
+  if (result.indexCreated) {
     result.indexFileSize = FileLength(indexFilePath_).value_or(0);
     result.dataFileSize = FileLength(dataFilePath_).value_or(0);
+    return;
   }
+  if (result.resultText.empty()) result.resultText = std::u16string(kResultStopped);
+  RemoveTemporaryFiles();
 }
 
-void IndexBuilder::DeleteOutputFiles() {
-  DeleteFileForced(dataFilePath_, true, true, true);
-  DeleteFileForced(indexFilePath_, true, true, true);
+bool IndexBuilder::HasRoomForDataFile() {
+  if (!request_->freeSpace) return true;
+  const std::int64_t needed =
+      static_cast<std::int64_t>(Lexicon.WordCount()) * static_cast<std::int64_t>(RowLength) + 4;
+  std::u16string folder = GetFolderPart(dataFilePath_);
+  if (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
+  const std::optional<std::uint64_t> available = request_->freeSpace(folder);
+  // A query that fails never blocks the run.
+  if (!available || *available >= static_cast<std::uint64_t>(needed)) return true;
+  observer_->MsgBox(u"There is not enough space in " + folder +
+                        u" to create the data file: it needs " + FormatByteSize(needed) +
+                        u", and " + FormatByteSize(static_cast<std::int64_t>(*available)) +
+                        u" are free.",
+                    MsgButtons::Ok, MsgIcon::Critical, u"Insufficient disk space");
+  stopped_ = true;
+  return false;
+}
+
+void IndexBuilder::Complete(IndexBuildResult& result) {
+  const std::int64_t textLength = indexText_.Length();
+  std::u16string reason;
+  if (compressFile(indexTempPath_, compressionTempPath_, reason) < 0) {
+    // The system's reason (a full disk) goes with the result.
+    result.resultText = std::u16string(kResultCompressionError);
+    observer_->MsgBox(result.resultText + std::u16string(kCrLf) + reason, MsgButtons::Ok,
+                      MsgIcon::Critical, u"Error");
+    return;
+  }
+  if (textLength > 0) {
+    const std::u16string error = AppendLengthStamp(dataTempPath_, textLength);
+    if (!error.empty()) return WriteFailed(error + std::u16string(kCrLf) + dataFilePath_);
+  }
+  // A Stop during the compression still counts.
+  if (Ended()) return;
+  // The data file first: a search that meets it beside the previous index
+  // finds its stamp stale and rebuilds it from that index.
+  for (const auto& [from, to] :
+       {std::pair{&dataTempPath_, &dataFilePath_}, std::pair{&indexTempPath_, &indexFilePath_}}) {
+    std::error_code ec;
+    std::filesystem::rename(ToFsPath(*from), ToFsPath(*to), ec);
+    if (ec) return WriteFailed(ErrorDescription(ec.value()) + std::u16string(kCrLf) + *to);
+  }
+  result.resultText = std::u16string(kResultCompleted);
+  result.indexCreated = true;
+  result.indexTextLength = textLength;
+}
+
+void IndexBuilder::RemoveTemporaryFiles() {
+  for (const std::u16string* path : {&dataTempPath_, &indexTempPath_, &compressionTempPath_}) {
+    DeleteFileForced(*path, true, true, true);
+  }
 }
 
 }  // namespace quor

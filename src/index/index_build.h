@@ -6,7 +6,10 @@
 // and questions to an IndexBuildObserver, polls one StopToken, and returns an
 // IndexBuildResult. The index text is written as the pass goes; the data
 // file's matrix is held as the lexicon's postings and written row by row once
-// the pass has ended. A run that does not complete leaves neither file.
+// the pass has ended. Both are written under temporary names in the output
+// folder and renamed into place only when the run has completed (the data
+// file first): a run that is stopped, fails or is killed leaves the previous
+// index and data file as they were.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/messages.h"
 #include "common/strings.h"
@@ -29,10 +33,24 @@ namespace quor {
 class ProgramTexts;
 
 // Compresses source into target and replaces source with it; a status below
-// 0 is a failure (see index/compressor.h).
-using CompressIndexFile =
-    std::function<std::int32_t(const std::u16string& source, const std::u16string& target)>;
-std::int32_t CompressWithFileCompressor(const std::u16string& source, const std::u16string& target);
+// 0 is a failure (see index/compressor.h), described in error.
+using CompressIndexFile = std::function<std::int32_t(
+    const std::u16string& source, const std::u16string& target, std::u16string& error)>;
+std::int32_t CompressWithFileCompressor(const std::u16string& source, const std::u16string& target,
+                                        std::u16string& error);
+
+// Free bytes on the file system of a folder; nullopt when they cannot be
+// known (the check is then skipped).
+using FreeSpaceQuery = std::function<std::optional<std::uint64_t>(std::u16string_view folder)>;
+
+// The name a run writes an output file under until it completes: the final
+// path followed by ".tmp-" and the process id.
+std::u16string TemporaryOutputPath(std::u16string_view finalPath, long processId);
+
+// Removes from folder the temporary files of the project's runs (index
+// text, compression target, data file) whose process no longer runs or is
+// this one: what a killed run left. Other files are never touched.
+void RemoveStaleTemporaryFiles(std::u16string_view folder, std::u16string_view projectName);
 
 // The name of the compressor's temporary file for an index file: the path
 // without its last 3 characters followed by "dwixc" (proj_index.quor gives
@@ -64,6 +82,8 @@ struct IndexBuildRequest {
   // removes that text, and reports a folder it cannot remove).
   std::u16string tempFolder;
   std::int32_t maxFilesToIndex = kMaxFilesToIndex;
+  // Asked before the data file is written; may be empty (no check).
+  FreeSpaceQuery freeSpace;
 };
 
 // Where a build reports. Messages and questions (a DOCX document's questions
@@ -76,6 +96,8 @@ class IndexBuildObserver : public MessageSink {
   // A window lets its events run here (its platform throttles them by time;
   // a Stop arrives through the token).
   virtual void Poll() {}
+  // The walk passed over a file or folder (see WalkObserver::PassedOver).
+  virtual void PassedOver(const PassedOverEntry& /*entry*/) {}
   // A walk (counting or indexing pass) begins and ends.
   virtual void WalkStarted() {}
   virtual void WalkEnded() {}
@@ -108,7 +130,7 @@ class IndexBuildObserver : public MessageSink {
 
 // How a build ended.
 enum class IndexBuildEnd {
-  kCountingStopped,  // the token, an invalid name or an error ended the counting pass
+  kCountingStopped,  // the token ended the counting pass
   kLimitReached,     // more than maxFilesToIndex files qualify
   kNoFiles,          // no file qualifies
   kFinished,         // the indexing pass was reached: see resultText
@@ -136,6 +158,8 @@ struct IndexBuildResult {
   std::int64_t indexTextLength = 0;
   std::int64_t indexFileSize = 0;
   std::int64_t dataFileSize = 0;
+  // What the walks passed over, in the order they were reported.
+  std::vector<PassedOverEntry> passedOver;
   // Seconds the counting pass and the whole run took.
   double countingSeconds = 0;
   double seconds = 0;
@@ -175,9 +199,14 @@ class IndexBuilder {
   void ProcessFile(const std::u16string& fullPath, int typeCode);
   void WriteIndex();
   void Finish(IndexBuildResult& result);
+  // Refuses (critical box, stops) a data file the output folder has no room
+  // for.
+  [[nodiscard]] bool HasRoomForDataFile();
+  // Compresses the text, stamps the data file and renames both into place.
+  void Complete(IndexBuildResult& result);
   // Reports a write failure (critical icon, program text 48) and stops.
   void WriteFailed(const std::u16string& description);
-  void DeleteOutputFiles();
+  void RemoveTemporaryFiles();
 
   // Set for the duration of Run.
   const IndexBuildRequest* request_ = nullptr;
@@ -186,10 +215,15 @@ class IndexBuilder {
   bool stopped_ = false;
   std::u16string indexFilePath_;
   std::u16string dataFilePath_;
+  // What the run writes until it completes.
+  std::u16string indexTempPath_;
+  std::u16string dataTempPath_;
+  std::u16string compressionTempPath_;
   // The run's copy of the request's common words (the scanner marks them).
   CommonWords commonWords_;
   std::optional<WordScanner> scanner_;
   IndexTextFile indexText_;
+  std::vector<PassedOverEntry> passedOver_;
   int dataFd_ = -1;
 };
 

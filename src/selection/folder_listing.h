@@ -11,8 +11,8 @@
 namespace quor {
 
 struct ListedFile {
-  // The name decoded from the file system's UTF-8 bytes (malformed sequences
-  // become U+FFFD).
+  // The name decoded from the file system's UTF-8 bytes (a byte that is not
+  // UTF-8 becomes a lone surrogate, which IsValidFileName refuses).
   std::u16string name;
   // The name's bytes are well-formed UTF-8.
   bool validUtf8 = true;

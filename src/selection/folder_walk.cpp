@@ -36,6 +36,79 @@ std::u16string ListingClosingText(const FolderWalk& walk) {
   return text;
 }
 
+namespace {
+
+// A passed-over path on one line: control characters as C escapes ("\n",
+// "\x01"), so a name holding a line feed stays one line of a report.
+std::u16string OneLinePath(const std::u16string& path) {
+  std::u16string shown;
+  shown.reserve(path.size());
+  for (const char16_t ch : path) {
+    if (ch >= 0x20 && ch != 0x7F) {
+      shown += ch;
+    } else if (ch == u'\n') {
+      shown += u"\\n";
+    } else if (ch == u'\r') {
+      shown += u"\\r";
+    } else if (ch == u'\t') {
+      shown += u"\\t";
+    } else {
+      constexpr char16_t kHex[] = u"0123456789abcdef";
+      shown += u"\\x";
+      shown += kHex[(ch >> 4) & 0xF];
+      shown += kHex[ch & 0xF];
+    }
+  }
+  return shown;
+}
+
+}  // namespace
+
+std::u16string PassedOverNotice(const std::vector<PassedOverEntry>& entries, std::size_t maxShown) {
+  std::u16string notice;
+  for (const PassOverReason reason :
+       {PassOverReason::kNameNotStorable, PassOverReason::kUnreadable}) {
+    std::vector<const PassedOverEntry*> group;
+    for (const PassedOverEntry& entry : entries) {
+      if (entry.reason == reason) group.push_back(&entry);
+    }
+    if (group.empty()) continue;
+    if (!notice.empty()) notice += u"\r\n\r\n";
+    const bool one = group.size() == 1;
+    notice += ToText(static_cast<std::int64_t>(group.size()));
+    notice += one ? u" file or folder was passed over because "
+                  : u" files or folders were passed over because ";
+    if (reason == PassOverReason::kNameNotStorable) {
+      notice += one ? u"its name cannot be stored in the index:"
+                    : u"their names cannot be stored in the index:";
+    } else {
+      notice += one ? u"it cannot be read:" : u"they cannot be read:";
+    }
+    for (std::size_t i = 0; i < group.size() && i < maxShown; ++i) {
+      notice += kCrLf;
+      notice += OneLinePath(group[i]->path);
+      if (!group[i]->description.empty()) notice += u" (" + group[i]->description + u")";
+    }
+    if (group.size() > maxShown) {
+      notice += kCrLf;
+      notice += u"... and ";
+      notice += ToText(static_cast<std::int64_t>(group.size() - maxShown));
+      notice += u" more.";
+    }
+  }
+  return notice;
+}
+
+std::u16string PassedOverLine(const PassedOverEntry& entry) {
+  std::u16string line = u"Passed over (";
+  line += entry.reason == PassOverReason::kNameNotStorable
+              ? std::u16string(u"name cannot be stored in the index")
+              : entry.description;
+  line += u"): ";
+  line += OneLinePath(entry.path);
+  return line;
+}
+
 FolderWalk::FolderWalk() : classify(ClassifyForIndexing) {}
 
 void FolderWalk::ClearFileList() {
@@ -63,8 +136,9 @@ WalkOutcome FolderWalk::WalkTopFolder(WalkObserver& observer, const StopToken& s
       }
     }
   }
+  PassedOver.clear();
   observer.WalkStarted();
-  WalkFolderImpl(rules.topFolder, true);
+  WalkFolderImpl(rules.topFolder);
   observer.WalkEnded();
   if (!IndexingPass && !ListOnly && !Ended() && IndexFileCount > 0) {
     observer.Totals(IndexFileCount, TotalFileSize);
@@ -75,24 +149,28 @@ WalkOutcome FolderWalk::WalkTopFolder(WalkObserver& observer, const StopToken& s
   return outcome_;
 }
 
-void FolderWalk::ShowError(const std::u16string& description, const std::u16string& path) {
-  observer_->MsgBox(description + std::u16string(kCrLf) + path, MsgButtons::Ok,
-                    MsgIcon::Exclamation, u"Error");
-  End(WalkOutcome::kStopped);
+void FolderWalk::PassOver(std::u16string path, PassOverReason reason, std::u16string description) {
+  PassedOverEntry entry{std::move(path), reason, std::move(description)};
+  // The indexing pass meets the names again; they were reported once.
+  if (IndexingPass && reason == PassOverReason::kNameNotStorable) return;
+  observer_->PassedOver(entry);
+  PassedOver.push_back(std::move(entry));
 }
 
-void FolderWalk::WalkFolderImpl(std::u16string folderPath, bool folderNameValid) {
+void FolderWalk::WalkFolderImpl(std::u16string folderPath) {
   folderPath = EnsureTrailingBackslash(folderPath);
   FolderListing listing;
   std::u16string error;
+  // A folder that cannot be listed (no permission, gone since its parent was
+  // read) is passed over with the system's reason.
   if (!ReadFolder(folderPath, listing, error)) {
-    ShowError(error, folderPath);
+    PassOver(folderPath, PassOverReason::kUnreadable, error);
     return;
   }
   const bool skipFiles = rules.excludeTopFolderFiles && folderPath == rules.topFolder;
   if (!skipFiles) {
     for (const ListedFile& file : listing.files) {
-      if (!VisitFile(folderPath, folderNameValid, file)) return;
+      if (!VisitFile(folderPath, file)) return;
       if (Ended()) return;
     }
   }
@@ -101,23 +179,26 @@ void FolderWalk::WalkFolderImpl(std::u16string folderPath, bool folderNameValid)
   for (const ListedFolder& sub : listing.subfolders) {
     const std::u16string subPath = folderPath + sub.name;
     if (!rules.IsIncludedFolder(subPath)) continue;
-    WalkFolderImpl(subPath, folderNameValid && sub.validUtf8 && IsValidFileName(sub.name));
+    // The relative paths of its files would hold the name.
+    if (!sub.validUtf8 || !IsValidFileName(sub.name)) {
+      PassOver(EnsureTrailingBackslash(subPath), PassOverReason::kNameNotStorable);
+      continue;
+    }
+    WalkFolderImpl(subPath);
     if (Ended()) return;
   }
 }
 
-bool FolderWalk::VisitFile(const std::u16string& folderPath, bool folderNameValid,
-                           const ListedFile& file) {
+bool FolderWalk::VisitFile(const std::u16string& folderPath, const ListedFile& file) {
   const std::u16string fullPath = folderPath + file.name;
   // A name the index text cannot hold (double quote, control characters,
-  // bytes that are not UTF-8) ends the walk; so does such a folder name on
-  // the way to the file, since the relative path holds it too.
-  if (!folderNameValid || !file.validUtf8 || !IsValidFileName(file.name)) {
-    observer_->MsgBox(
-        fullPath + std::u16string(kCrLf) + u"The file name contains an invalid character.",
-        MsgButtons::Ok, MsgIcon::Information, u"Invalid file name");
-    End(WalkOutcome::kStopped);
-    return false;
+  // bytes that are not UTF-8) is passed over, and reported unless the
+  // selection leaves the file out anyway.
+  if (!file.validUtf8 || !IsValidFileName(file.name)) {
+    if (!rules.IsExcludedFile(fullPath) && !rules.ContainsExcludedFragment(fullPath)) {
+      PassOver(fullPath, PassOverReason::kNameNotStorable);
+    }
+    return true;
   }
   const auto nameLength = static_cast<std::int32_t>(file.name.size());
   if (nameLength > LongestNameLength) {
@@ -142,9 +223,8 @@ bool FolderWalk::VisitFile(const std::u16string& folderPath, bool folderNameVali
 bool FolderWalk::CountFile(const std::u16string& fullPath, std::int64_t size) {
   std::u16string error;
   if (!IsAcceptedFile(fullPath, size, error)) {
-    if (error.empty()) return true;
-    ShowError(error, fullPath);
-    return false;
+    if (!error.empty()) PassOver(fullPath, PassOverReason::kUnreadable, error);
+    return true;
   }
   observer_->Poll();
   if (Ended()) return false;

@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "common/messages.h"
 #include "common/strings.h"
@@ -25,12 +26,29 @@ namespace quor {
 
 inline constexpr std::int32_t kMaxFilesToIndex = 32000;
 
-// Where a walk reports: its messages (an invalid file name, a folder that
-// cannot be read, a file that cannot be classified), its progress, and in the
+// Why the walk passed over a file or folder.
+enum class PassOverReason {
+  kNameNotStorable,  // a double quote, a control character, bytes that are not UTF-8
+  kUnreadable,       // a folder that cannot be listed, a file that cannot be read
+};
+
+// A file or folder the walk passed over and went on. A folder's path ends
+// with a separator.
+struct PassedOverEntry {
+  std::u16string path;
+  PassOverReason reason = PassOverReason::kNameNotStorable;
+  // The system's description of an unreadable entry ("Permission denied").
+  std::u16string description;
+};
+
+// Where a walk reports: what it passed over, its progress, and in the
 // indexing pass the files to process. Every method but MessageBox has a
 // harmless default, so an observer implements only what its mode needs.
 class WalkObserver : public MessageSink {
  public:
+  // An entry was passed over (counting pass and list-only; in the indexing
+  // pass only a folder that has become unreadable since).
+  virtual void PassedOver(const PassedOverEntry& /*entry*/) {}
   // The walk begins and ends.
   virtual void WalkStarted() {}
   virtual void WalkEnded() {}
@@ -55,14 +73,14 @@ class WalkObserver : public MessageSink {
 // How a walk ended.
 enum class WalkOutcome {
   kCompleted,     // every folder was walked
-  kStopped,       // the stop token, an invalid name, an error or IndexFile ended it
+  kStopped,       // the stop token or IndexFile ended it
   kLimitReached,  // one file more than MaxFilesToIndex was accepted
   kOutputClosed,  // list-only: ListFile returned false
 };
 
 // The text type code a file is indexed with (1 or more), or a code below 1
-// when it is not indexable. A failure that should stop the walk (a file that
-// exists but cannot be read) is described in error.
+// when it is not indexable. A file that exists but cannot be read is
+// described in error; the walk passes it over.
 using FileClassifier = std::function<int(const std::u16string& fullPath, std::u16string& error)>;
 
 // Classification by content: DOCX documents give 1, anything else the code of
@@ -92,6 +110,8 @@ class FolderWalk {
   std::u16string LongestName;
   // Type code of the file last classified or handed to the indexing pass.
   int CurrentTypeCode = 0;
+  // What the last walk passed over, in walk order.
+  std::vector<PassedOverEntry> PassedOver;
 
   // Runs one walk over rules.topFolder in the mode of ListOnly/IndexingPass,
   // reporting to observer and polling stop after every file and folder.
@@ -117,11 +137,11 @@ class FolderWalk {
   void End(WalkOutcome outcome) {
     if (outcome_ == WalkOutcome::kCompleted) outcome_ = outcome;
   }
-  void WalkFolderImpl(std::u16string folderPath, bool folderNameValid);
+  void WalkFolderImpl(std::u16string folderPath);
   // Handles one file of a folder; false ends the whole walk.
-  bool VisitFile(const std::u16string& folderPath, bool folderNameValid, const ListedFile& file);
+  bool VisitFile(const std::u16string& folderPath, const ListedFile& file);
   bool CountFile(const std::u16string& fullPath, std::int64_t size);
-  void ShowError(const std::u16string& description, const std::u16string& path);
+  void PassOver(std::u16string path, PassOverReason reason, std::u16string description = {});
 
   // Set for the duration of WalkTopFolder.
   WalkObserver* observer_ = nullptr;
@@ -134,6 +154,17 @@ class FolderWalk {
 // The closing line of a listing: "That's all 3 of them.  Length of longest
 // filepath is 12." (the longest name itself follows from 200 characters on).
 std::u16string ListingClosingText(const FolderWalk& walk);
+
+// The notice of what a walk passed over: per reason, "N files or folders
+// were passed over because their names cannot be stored in the index:" (or
+// "... because they cannot be read:") and up to maxShown of their paths, the
+// rest counted. Empty when nothing was passed over.
+std::u16string PassedOverNotice(const std::vector<PassedOverEntry>& entries,
+                                std::size_t maxShown = 10);
+
+// One line for an entry: "Passed over (name cannot be stored in the index):
+// PATH" or "Passed over (Permission denied): PATH".
+std::u16string PassedOverLine(const PassedOverEntry& entry);
 
 // Caption of the output window during a listing: "1 file, size 812 bytes",
 // "25 files, total size 1.37 Mb".

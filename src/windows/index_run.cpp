@@ -2,6 +2,9 @@
 // window while it runs and when it ends.
 #include "windows/index_run.h"
 
+#include <optional>
+#include <vector>
+
 #include "common/files.h"
 #include "common/paths.h"
 #include "common/strings.h"
@@ -39,10 +42,16 @@ class IndexRunView : public IndexBuildObserver {
   void Totals(std::int32_t count, double totalFileSize) override {
     walkView_.Totals(count, totalFileSize);
   }
+  void PassedOver(const PassedOverEntry& entry) override { passedOver_.push_back(entry); }
   void CountingDone(std::int32_t /*count*/) override { ShowPleaseWait(); }
+  // What the counting pass passed over is shown in one notice once it ends.
   void CountingEnded() override {
     form_.lblNowProcessingFile.caption.clear();
     Poll();
+    if (passedOver_.empty() || app_.ModuleClosed) return;
+    form_.GetPlatform().MsgBox(PassedOverNotice(passedOver_), ui::MsgButtons::Ok,
+                               ui::MsgIcon::Information, std::u16string(kCreateIndexFile));
+    passedOver_.clear();
   }
   void IndexingStarted(std::int32_t /*fileTotal*/) override {
     form_.cmdExtractData.caption = app_.GetProgramText(kTextRunningCaption);
@@ -85,6 +94,7 @@ class IndexRunView : public IndexBuildObserver {
   frmIndexMain& form_;
   ui::AppContext& app_;
   IndexMainWalkHost walkView_;
+  std::vector<PassedOverEntry> passedOver_;
 };
 
 }  // namespace
@@ -170,6 +180,11 @@ void IndexRun::Run(frmIndexMain& form) {
   request.texts = &app.texts;
   request.tempFolder = platform.TempFolder();
   request.maxFilesToIndex = form.walk.MaxFilesToIndex;
+  request.freeSpace = [&platform](std::u16string_view folder) -> std::optional<std::uint64_t> {
+    const std::optional<std::int64_t> free = platform.DiskFreeSpace(std::u16string(folder));
+    if (!free || *free < 0) return std::nullopt;
+    return static_cast<std::uint64_t>(*free);
+  };
   IndexRunView view(form);
   LastResult = engine.Run(request, view, form.stopToken);
   ShowResult(form, startSeconds);

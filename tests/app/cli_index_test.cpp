@@ -32,7 +32,8 @@ class IndexCommandTest : public ::testing::Test {
     std::filesystem::create_directories(tmp.Path() / "out");
   }
 
-  int Run(std::vector<std::string> extra) {
+  // The project's options followed by extra.
+  std::vector<std::string> Args(const std::vector<std::string>& extra) const {
     std::vector<std::string> args = {"--project",
                                      "proj",
                                      "--title",
@@ -45,6 +46,11 @@ class IndexCommandTest : public ::testing::Test {
                                      "--min-size",
                                      "0"};
     args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  }
+
+  int Run(const std::vector<std::string>& extra) {
+    const std::vector<std::string> args = Args(extra);
     const test::CliOutcome outcome = test::RunCliCommand(IndexCommand(), args);
     out = outcome.out;
     err = outcome.err;
@@ -86,10 +92,10 @@ TEST_F(IndexCommandTest, RefusedInputFailsWithTheMessageOnStderr) {
   EXPECT_FALSE(FileExists(Out("proj_index.quor")));
 }
 
-// Runs quor with args as a child process; once its stderr shows waitFor, a
-// SIGINT is sent. The exit status, or -1 when it did not exit normally.
-int RunQuorAndInterrupt(const std::vector<std::string>& args, const std::string& waitFor,
-                        std::string& err) {
+// Runs quor with args as a child process; once its stderr shows waitFor,
+// signal is sent. The exit status, or -1 when it did not exit normally.
+int RunQuorAndSignal(const std::vector<std::string>& args, const std::string& waitFor, int signal,
+                     std::string& err) {
   int errPipe[2];
   if (::pipe(errPipe) != 0) return -1;
   const std::string program = std::string(QUOR_BIN_DIR) + "/quor";
@@ -117,7 +123,7 @@ int RunQuorAndInterrupt(const std::vector<std::string>& args, const std::string&
     if (n <= 0) break;
     err.append(buffer, static_cast<std::size_t>(n));
     if (!sent && err.find(waitFor) != std::string::npos) {
-      ::kill(pid, SIGINT);
+      ::kill(pid, signal);
       sent = true;
     }
   }
@@ -127,7 +133,10 @@ int RunQuorAndInterrupt(const std::vector<std::string>& args, const std::string&
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST_F(IndexCommandTest, CtrlCStopsTheRunAndLeavesNoPartialFile) {
+TEST_F(IndexCommandTest, InterruptedOrKilledReindexLeavesThePreviousPairAndNextRunClearsUp) {
+  ASSERT_EQ(Run({}), kExitOk) << err;
+  const auto index = ReadWholeFile(Out("proj_index.quor"));
+  const auto data = ReadWholeFile(Out("proj_data.quor"));
   // Enough files that the indexing pass is still running when the signal
   // arrives.
   std::uint32_t seed = 1;
@@ -146,14 +155,39 @@ TEST_F(IndexCommandTest, CtrlCStopsTheRunAndLeavesNoPartialFile) {
     name += ".txt";
     tmp.Write(name, text);
   }
-  std::string err;
-  const int status = RunQuorAndInterrupt(
-      {"index", "--project", "proj", "--title", "T", "--top", (tmp.Path() / "top").string(),
-       "--output", (tmp.Path() / "out").string(), "--all-subfolders", "--min-size", "0"},
-      "Indexing file 1 of", err);
-  EXPECT_EQ(status, kExitInterrupted) << err;
-  EXPECT_NE(err.find("Interrupted: stopping ..."), std::string::npos) << err;
-  EXPECT_TRUE(std::filesystem::is_empty(tmp.Path() / "out"));
+  std::vector<std::string> args = Args({"--yes"});
+  args.insert(args.begin(), "index");
+  const std::vector<std::string> finalNames = {"proj_data.quor", "proj_index.quor"};
+
+  std::string childErr;
+  EXPECT_EQ(RunQuorAndSignal(args, "Indexing file 1 of", SIGINT, childErr), kExitInterrupted)
+      << childErr;
+  EXPECT_NE(childErr.find("Interrupted: stopping ..."), std::string::npos) << childErr;
+  EXPECT_EQ(test::SortedNames(tmp.Path() / "out"), finalNames);
+  EXPECT_EQ(ReadWholeFile(Out("proj_index.quor")), index);
+  EXPECT_EQ(ReadWholeFile(Out("proj_data.quor")), data);
+
+  childErr.clear();
+  EXPECT_EQ(RunQuorAndSignal(args, "Indexing file 1 of", SIGKILL, childErr), -1) << childErr;
+  // Only the killed run's temporary files beside the untouched pair.
+  EXPECT_GT(test::SortedNames(tmp.Path() / "out").size(), 2u);
+  EXPECT_EQ(ReadWholeFile(Out("proj_index.quor")), index);
+  EXPECT_EQ(ReadWholeFile(Out("proj_data.quor")), data);
+
+  ASSERT_EQ(Run({"--yes"}), kExitOk) << err;
+  EXPECT_EQ(test::SortedNames(tmp.Path() / "out"), finalNames);
+  EXPECT_NE(ReadWholeFile(Out("proj_index.quor")), index);
+}
+
+TEST_F(IndexCommandTest, PassedOverEntriesAreOneLineEachOnStderrAndTheRestIsIndexed) {
+  tmp.Write("top/q\"uote.txt", "quoted words");
+  tmp.Write("top/sub/bad\xfe.txt", "more words");
+  ASSERT_EQ(Run({}), kExitOk) << err;
+  const std::string prefix =
+      "Passed over (name cannot be stored in the index): " + (tmp.Path() / "top").string() + "/";
+  EXPECT_NE(err.find(prefix + "q\"uote.txt\n"), std::string::npos) << err;
+  EXPECT_NE(err.find(prefix + "sub/bad\xfe.txt\n"), std::string::npos) << err;
+  EXPECT_EQ(ReadWholeFile(Out("proj_data.quor")), test::Golden("two_files_data.bin"));
 }
 
 TEST_F(IndexCommandTest, BadUsageExitsWithTwo) {

@@ -115,12 +115,20 @@ TEST_F(ListCommandTest, BadUsageAndRefusedInputGiveTheirStatus) {
   }
 }
 
-TEST_F(ListCommandTest, InvalidFileNameStopsTheListingWithFailure) {
+TEST_F(ListCommandTest, NamesTheIndexCannotHoldArePassedOverOneLineEachOnStderr) {
   Write("a.txt", 500);
   Write("b\"c.txt", 500);
-  EXPECT_EQ(Run({"--top", Top()}), kExitFailed);
-  EXPECT_NE(err.find("The file name contains an invalid character."), std::string::npos);
-  EXPECT_EQ(out.substr(0, out.find('\n')), "a.txt (500 bytes)");
+  Write("two\nlines.txt", 500);
+  Write("bad\xff.txt", 500);
+  Write("q\"d/d.txt", 500);
+  Write("z.txt", 500);
+  EXPECT_EQ(Run({"--top", Top(), "--all-subfolders"}), kExitOk) << err;
+  EXPECT_EQ(out.substr(0, out.find("\n\n")), "a.txt (500 bytes)\nz.txt (500 bytes)");
+  const std::string prefix = "Passed over (name cannot be stored in the index): " + Top() + "/";
+  for (const std::string& line : {prefix + "b\"c.txt\n", prefix + "bad\xff.txt\n",
+                                  prefix + "two\\nlines.txt\n", prefix + "q\"d/\n"}) {
+    EXPECT_NE(err.find(line), std::string::npos) << line << " in " << err;
+  }
 }
 
 }  // namespace

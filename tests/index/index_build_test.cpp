@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,7 @@ class IndexBuildTest : public ::testing::Test {
     request.texts = &texts;
     request.tempFolder = U(tmp.Path());
     request.maxFilesToIndex = limit;
+    request.freeSpace = freeSpace;
     observer.stop = &stop;
     return builder.Run(request, observer, stop);
   }
@@ -101,6 +103,7 @@ class IndexBuildTest : public ::testing::Test {
   ProgramTexts texts;
   TextList included{u"sub"};
   std::int32_t limit = kMaxFilesToIndex;
+  FreeSpaceQuery freeSpace;
   StopToken stop;
   RecordingObserver observer;
   IndexBuilder builder;
@@ -172,24 +175,82 @@ TEST_F(IndexBuildTest, CountingPassEndsWithTheLimitOrWithNoFile) {
   EXPECT_TRUE(OutputFiles().empty());
 }
 
-TEST_F(IndexBuildTest, StampThatCannotBeAppendedIsReportedAndTheIndexStands) {
+TEST_F(IndexBuildTest, StampThatCannotBeAppendedEndsTheRunWithNoFileLeft) {
   WriteTwoFiles();
   // The data file turns into a folder before the stamp is appended.
-  builder.compressFile = [this](const std::u16string& source, const std::u16string& target) {
-    fs::remove(Out() / "proj_data.quor");
-    fs::create_directories(Out() / "proj_data.quor");
-    return CompressWithFileCompressor(source, target);
+  builder.compressFile = [](const std::u16string& source, const std::u16string& target,
+                            std::u16string& error) {
+    const fs::path data = fs::path(TextToUtf8(source)).parent_path() /
+                          ("proj_data.quor.tmp-" + std::to_string(::getpid()));
+    fs::remove(data);
+    fs::create_directories(data);
+    return CompressWithFileCompressor(source, target, error);
   };
   const IndexBuildResult result = Build();
 
   ASSERT_EQ(observer.messages.size(), 1u);
   const MessageBoxRequest& box = observer.messages[0];
   EXPECT_EQ(box.title, u"Data file error");
-  EXPECT_EQ(box.icon, MsgIcon::Exclamation);
+  EXPECT_EQ(box.icon, MsgIcon::Critical);
   EXPECT_TRUE(box.text.ends_with(u"\r\n" + U(Out() / "proj_data.quor"))) << TextToUtf8(box.text);
-  EXPECT_EQ(result.resultText, u"Data extraction completed.");
+  EXPECT_EQ(result.resultText, u"Data extraction stopped.");
+  EXPECT_FALSE(result.indexCreated);
+  // The folder is no file of the run's: it stays.
+  EXPECT_EQ(OutputFiles().size(), 1u);
+}
+
+TEST_F(IndexBuildTest, DataFileIsRefusedWhenTheFolderHasNoRoomAndAFailedQueryNeverBlocks) {
+  WriteTwoFiles();
+  std::u16string asked;
+  freeSpace = [&asked](std::u16string_view folder) -> std::optional<std::uint64_t> {
+    asked = std::u16string(folder);
+    return 9;
+  };
+  IndexBuildResult result = Build();
+  EXPECT_EQ(asked, U(Out()));
+  ASSERT_EQ(observer.messages.size(), 1u);
+  EXPECT_EQ(observer.messages[0].text, u"There is not enough space in " + U(Out()) +
+                                           u" to create the data file: it needs 10 bytes, and 9 "
+                                           u"bytes are free.");
+  EXPECT_EQ(observer.messages[0].title, u"Insufficient disk space");
+  EXPECT_EQ(result.resultText, u"Data extraction stopped.");
+  EXPECT_TRUE(OutputFiles().empty());
+
+  observer = RecordingObserver();
+  freeSpace = [](std::u16string_view) { return std::optional<std::uint64_t>(); };
+  result = Build();
   EXPECT_TRUE(result.indexCreated);
-  EXPECT_EQ(IndexText(), Golden("two_files_index.txt"));
+  EXPECT_TRUE(observer.messages.empty());
+}
+
+TEST_F(IndexBuildTest, TemporaryFilesOfRunsThatNoLongerRunAreClearedOthersStay) {
+  // A process id no process has: beyond the kernel's largest.
+  const std::string gone = "4194304";
+  const std::string alive = std::to_string(::getppid());
+  const std::vector<std::string> cleared = {
+      "proj_index.quor.tmp-" + gone, "proj_index.qdwixc.tmp-" + gone, "proj_data.quor.tmp-" + gone};
+  const std::vector<std::string> kept = {"proj_index.quor.tmp-" + alive, "proj_data.quor.tmp-x1",
+                                         "other_index.quor.tmp-" + gone, "proj_index.quor",
+                                         "proj_data.quor.tmp-"};
+  for (const auto& name : cleared) tmp.Write("out/" + name, "left by a killed run");
+  for (const auto& name : kept) tmp.Write("out/" + name, "not ours to remove");
+  RemoveStaleTemporaryFiles(U(Out()), u"proj");
+  std::vector<std::string> expected = kept;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(OutputFiles(), expected);
+}
+
+TEST_F(IndexBuildTest, PassedOverEntriesAreReportedAndReturned) {
+  WriteTwoFiles();
+  tmp.Write("top/c\"d.txt", "quoted");
+  tmp.Write("top/sub\"q/e.txt", "in a folder with a quote");
+  included = {u"sub", u"sub\"q"};
+  const IndexBuildResult result = Build();
+  ASSERT_TRUE(result.indexCreated);
+  EXPECT_EQ(IndexText(), Golden("two_files_index.txt")) << "the rest is indexed as without them";
+  ASSERT_EQ(result.passedOver.size(), 2u);
+  EXPECT_EQ(result.passedOver[0].path, U(Top() / "c\"d.txt"));
+  EXPECT_EQ(result.passedOver[1].path, U(Top() / "sub\"q") + u"/");
 }
 
 TEST_F(IndexBuildTest, CloseErrorOnTheDataFileStopsTheRunWithNoFileLeft) {
@@ -200,7 +261,7 @@ TEST_F(IndexBuildTest, CloseErrorOnTheDataFileStopsTheRunWithNoFileLeft) {
   int dataFd = -1;
   builder.openForWriting = [&dataFd](const std::u16string& path) {
     const int fd = OpenFileForWriting(path);
-    if (path.ends_with(u"_data.quor")) dataFd = fd;
+    if (path.find(u"_data.quor") != std::u16string::npos) dataFd = fd;
     return fd;
   };
   observer.onWritingEnded = [&dataFd] { ::close(dataFd); };

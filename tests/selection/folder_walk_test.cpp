@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct RecordingHost : WalkObserver {
   std::vector<std::u16string> captions;
   std::vector<std::u16string> entries;
   std::vector<std::pair<std::u16string, int>> indexed;
+  std::vector<PassedOverEntry> passedOver;
   std::int32_t totalsCount = -1;
   double totalsSize = -1;
   int started = 0;
@@ -42,6 +44,7 @@ struct RecordingHost : WalkObserver {
     if (++polls == stopAtPoll && stop) stop->RequestStop();
   }
 
+  void PassedOver(const PassedOverEntry& entry) override { passedOver.push_back(entry); }
   void WalkStarted() override { ++started; }
   void WalkEnded() override { ++ended; }
   void CountingProgress(std::int32_t count) override { progress.push_back(count); }
@@ -228,24 +231,11 @@ TEST_F(FolderWalkTest, ClosingTheOutputWindowEndsTheListing) {
   EXPECT_EQ(host.entries.size(), 2u);
 }
 
-TEST_F(FolderWalkTest, InvalidFileNameStopsTheWalkWithItsMessage) {
-  Write("a.txt");
-  Write("b\"q.txt");
-  Write("c.txt");
-  EXPECT_EQ(List(), WalkOutcome::kStopped);
-  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"}));
-  ASSERT_EQ(host.messages.size(), 1u);
-  const auto& box = host.messages[0];
-  EXPECT_EQ(box.text, Full("b\"q.txt") + u"\r\nThe file name contains an invalid character.");
-  EXPECT_EQ(box.title, u"Invalid file name");
-  EXPECT_EQ(box.icon, MsgIcon::Information);
-}
-
-TEST_F(FolderWalkTest, NamesInvalidHereAreTheRejectedOnes) {
+TEST_F(FolderWalkTest, NamesTheIndexCannotHoldArePassedOverAndReported) {
   struct Row {
     const char* name;
     std::string file;
-    bool valid;
+    bool storable;
   } rows[] = {
       {"characters a Windows name cannot hold", "a<b>c|d*e?f:g.txt", true},
       {"backslash", "back\\slash.txt", true},
@@ -259,54 +249,128 @@ TEST_F(FolderWalkTest, NamesInvalidHereAreTheRejectedOnes) {
     SCOPED_TRACE(row.name);
     test::TempFolder tree;
     tree.Write(row.file, Text(100));
+    tree.Write("z.txt", Text(100));
     FolderWalk w;
     w.rules.topFolder = U(tree.Path().string() + "/");
     RecordingHost h;
     w.ListOnly = true;
-    EXPECT_EQ(w.WalkTopFolder(h, stop),
-              row.valid ? WalkOutcome::kCompleted : WalkOutcome::kStopped);
-    EXPECT_EQ(h.entries.size(), row.valid ? 1u : 0u);
-    EXPECT_EQ(h.messages.size(), row.valid ? 0u : 1u);
+    EXPECT_EQ(w.WalkTopFolder(h, stop), WalkOutcome::kCompleted);
+    EXPECT_EQ(h.entries.size(), row.storable ? 2u : 1u) << "the walk goes on";
+    EXPECT_TRUE(h.messages.empty());
+    ASSERT_EQ(h.passedOver.size(), row.storable ? 0u : 1u);
+    if (row.storable) continue;
+    EXPECT_EQ(TextToUtf8(h.passedOver[0].path), tree.Path().string() + "/" + row.file);
+    EXPECT_EQ(h.passedOver[0].reason, PassOverReason::kNameNotStorable);
+    EXPECT_EQ(w.PassedOver.size(), 1u);
   }
 }
 
-TEST_F(FolderWalkTest, InvalidFolderNameOnTheWayStopsTheWalk) {
-  Write("sub\"q/a.txt");
-  walk.rules.IncludedSubfolders = {u"sub\"q"};
-  List();
-  EXPECT_TRUE(host.entries.empty());
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].title, u"Invalid file name");
+TEST_F(FolderWalkTest, BadNameOfAFileTheSelectionLeavesOutIsNotReported) {
+  Write("photo \"1\".jpg");
+  Write("old/x\"y.txt");
+  Write("a.txt");
+  walk.rules.FilepathFragments = {u"old"};
+  EXPECT_EQ(Count(), WalkOutcome::kCompleted);
+  EXPECT_TRUE(host.passedOver.empty());
+  EXPECT_EQ(walk.IndexFileCount, 1);
 }
 
-TEST_F(FolderWalkTest, UnreadableSubfolderStopsTheWalkWithTheSystemDescription) {
+TEST_F(FolderWalkTest, IncludedFolderWithABadNameIsNotEnteredAndTheRestIsWalked) {
+  Write("sub\"q/a.txt");
+  Write("sub/b.txt");
+  walk.rules.IncludedSubfolders = {u"sub\"q", u"sub"};
+  EXPECT_EQ(List(), WalkOutcome::kCompleted);
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"sub/b.txt"}));
+  ASSERT_EQ(host.passedOver.size(), 1u);
+  EXPECT_EQ(host.passedOver[0].path, Full("sub\"q/"));
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(FolderWalkTest, UnreadableFoldersAndFilesArePassedOverWithTheSystemReason) {
+  struct Row {
+    const char* name;
+    std::function<void()> spoil;  // run while the first top-folder file is classified
+    std::u16string path;
+    std::u16string description;
+  } rows[] = {
+      {"folder that vanishes during the walk", [this] { fs::remove_all(Top() / "docs"); },
+       Full("docs/"), u"No such file or directory"},
+      {"folder that cannot be listed",
+       [this] {
+         fs::remove_all(Top() / "docs");
+         tmp.Write("top/docs", "now a file");  // opendir fails with ENOTDIR
+       },
+       Full("docs/"), u"Not a directory"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove_all(Top());
+    Write("a.txt");
+    Write("b.txt");
+    Write("docs/c.txt");
+    Write("more/d.txt");
+    walk.rules.IncludedSubfolders = {u"docs", u"more"};
+    host = RecordingHost();
+    bool spoiled = false;
+    walk.classify = [&](const std::u16string& path, std::u16string& error) {
+      if (!spoiled) row.spoil();
+      spoiled = true;
+      return ClassifyForIndexing(path, error);
+    };
+    EXPECT_EQ(List(), WalkOutcome::kCompleted);
+    EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt", u"b.txt", u"more/d.txt"}));
+    ASSERT_EQ(host.passedOver.size(), 1u);
+    EXPECT_EQ(host.passedOver[0].path, row.path);
+    EXPECT_EQ(host.passedOver[0].reason, PassOverReason::kUnreadable);
+    EXPECT_EQ(host.passedOver[0].description, row.description);
+    EXPECT_TRUE(host.messages.empty());
+  }
+}
+
+TEST_F(FolderWalkTest, FileThatCannotBeClassifiedIsPassedOver) {
+  Write("a.txt");
+  Write("b.txt");
+  walk.classify = [this](const std::u16string& path, std::u16string& error) {
+    if (path == Full("a.txt")) {
+      error = u"Permission denied";
+      return 0;
+    }
+    return ClassifyForIndexing(path, error);
+  };
+  EXPECT_EQ(Count(), WalkOutcome::kCompleted);
+  EXPECT_EQ(walk.IndexFileCount, 1);
+  ASSERT_EQ(host.passedOver.size(), 1u);
+  EXPECT_EQ(PassedOverLine(host.passedOver[0]),
+            u"Passed over (Permission denied): " + Full("a.txt"));
+}
+
+TEST_F(FolderWalkTest, UnreadableSubfolderIsPassedOverForAnOrdinaryUser) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
   Write("a.txt");
   Write("docs/b.txt");
   fs::permissions(Top() / "docs", fs::perms::none);
   walk.rules.IncludedSubfolders = {u"docs"};
-  EXPECT_EQ(List(), WalkOutcome::kStopped);
-  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"})) << "files so far stay";
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].title, u"Error");
-  EXPECT_EQ(host.messages[0].icon, MsgIcon::Exclamation);
-  EXPECT_TRUE(host.messages[0].text.starts_with(u"Permission denied"));
+  EXPECT_EQ(List(), WalkOutcome::kCompleted);
+  fs::permissions(Top() / "docs", fs::perms::owner_all);
+  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"}));
+  ASSERT_EQ(host.passedOver.size(), 1u);
+  EXPECT_EQ(host.passedOver[0].description, u"Permission denied");
 }
 
-TEST_F(FolderWalkTest, SubfolderThatVanishesStopsTheWalkWithTheSystemDescription) {
-  Write("a.txt");
-  Write("docs/b.txt");
-  walk.rules.IncludedSubfolders = {u"docs"};
-  // The folder is removed while the top folder's files are being looked at.
-  walk.classify = [this](const std::u16string& path, std::u16string& error) {
-    fs::remove_all(Top() / "docs");
-    return ClassifyForIndexing(path, error);
-  };
-  EXPECT_EQ(List(), WalkOutcome::kStopped);
-  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"}));
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, u"No such file or directory\r\n" + Full("docs/"));
-  EXPECT_EQ(host.messages[0].title, u"Error");
+TEST(PassedOverNoticeTest, GroupsByReasonShowsTenPathsAndCountsTheRest) {
+  std::vector<PassedOverEntry> entries;
+  for (int i = 1; i <= 12; ++i) {
+    entries.push_back({u"/t/" + ToText(i) + u"\"", PassOverReason::kNameNotStorable, {}});
+  }
+  entries.push_back({u"/t/docs/", PassOverReason::kUnreadable, u"Permission denied"});
+  std::u16string expected =
+      u"12 files or folders were passed over because their names cannot be stored in the index:";
+  for (int i = 1; i <= 10; ++i) expected += u"\r\n/t/" + ToText(i) + u"\"";
+  expected +=
+      u"\r\n... and 2 more.\r\n\r\n1 file or folder was passed over because it cannot be "
+      u"read:\r\n/t/docs/ (Permission denied)";
+  EXPECT_EQ(PassedOverNotice(entries), expected);
+  EXPECT_EQ(PassedOverNotice({}), u"");
 }
 
 TEST_F(FolderWalkTest, LinksToFilesAreFollowedLinksToFoldersAndSpecialFilesAreNot) {

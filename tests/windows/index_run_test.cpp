@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <ctime>
+#include <functional>
 
 #include "index_run_test_fixture.h"
+#include "indexfile/compressor.h"
 #include "ui/app_context.h"
 #include "windows/frm_index_main_texts.h"
 
@@ -92,9 +95,9 @@ TEST_F(IndexRunTest, CancelInTheIndexingPassStopsAndRemovesBothFiles) {
   platform.WhenDoEvents(
       [&] { return f.lblNowProcessingFile.caption == u"Now processing file #2."; },
       [&] {
-        // The files exist while the pass runs.
-        EXPECT_TRUE(std::filesystem::exists(IndexPath()));
-        EXPECT_TRUE(std::filesystem::exists(DataPath()));
+        // The files exist under their temporary names while the pass runs.
+        EXPECT_EQ(OutputFiles().size(), 2u);
+        EXPECT_FALSE(std::filesystem::exists(IndexPath()));
         f.cmdExtractData.Click();
       });
   platform.AnswerNext(MsgResult::Cancel);
@@ -297,54 +300,108 @@ TEST_F(IndexRunTest, DocxWithoutDocumentTextIsPassedOverAndTheRunGoesOn) {
 
 // ---- failures while writing ----
 
-TEST_F(IndexRunTest, CompressionFailureLeavesTheTextWithoutStamp) {
-  tmp.Write("top/a.txt", "Cats and dogs, cats");
-  frmIndexMain& f = OpenProject();
-  Run().engine.compressFile = [](const std::u16string&, const std::u16string&) { return -5; };
-  f.cmdExtractData.Click();
+// A re-index that does not complete: the previous index and data file stay
+// byte for byte, and no temporary file is left.
+TEST_F(IndexRunTest, ReindexThatIsStoppedOrFailsLeavesThePreviousPairUntouched) {
+  struct Case {
+    const char* name;
+    std::function<void(frmIndexMain&)> spoil;
+    const char16_t* result;
+    const char16_t* boxTitle;  // of the run's last box
+    const char16_t* boxText;   // a part of it
+  };
+  auto failingOpen = [](const char16_t* part) {
+    return [part](const std::u16string& path) {
+      if (path.find(part) != std::u16string::npos) return ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+      return OpenFileForWriting(path);
+    };
+  };
+  const Case cases[] = {
+      {"Stop in the indexing pass",
+       [this](frmIndexMain& f) {
+         platform.WhenDoEvents(
+             [&f] { return f.lblNowProcessingFile.caption == u"Now processing file #2."; },
+             [&f] { f.cmdExtractData.Click(); });
+         platform.AnswerNext(MsgResult::Cancel);
+       },
+       kStopped, u"Paused", u""},
+      {"full disk under the data file",
+       [&](frmIndexMain&) { Run().engine.openForWriting = failingOpen(u"_data.quor"); }, kStopped,
+       u"Error writing data file", u"No space left on device"},
+      {"full disk under the index text",
+       [&](frmIndexMain&) { Run().engine.openForWriting = failingOpen(u"_index.quor"); }, kStopped,
+       u"Error writing data file", u"No space left on device"},
+      {"full disk during compression",
+       [this](frmIndexMain&) {
+         Run().engine.compressFile = [](const std::u16string&, const std::u16string&,
+                                        std::u16string& error) {
+           error = ErrorDescription(ENOSPC);
+           return std::int32_t{kCompressWriteError};
+         };
+       },
+       u"Compression error when creating index file.  ", u"Error",
+       u"Compression error when creating index file.\r\nNo space left on device"},
+      {"no room for the data file", [this](frmIndexMain&) { platform.diskFree = 3; }, kStopped,
+       u"Insufficient disk space", u"it needs 14 bytes, and 3 bytes are free."},
+      {"DOCX ending the run",
+       [this](frmIndexMain&) { WriteDocx("c.docx", Document("beta", 10485761)); }, kStopped,
+       u"File too large", u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(tmp.Path() / "top");
+    std::filesystem::remove_all(tmp.Path() / "out");
+    std::filesystem::create_directories(tmp.Path() / "out");
+    tmp.Write("top/a.txt", "Cats and dogs, cats");
+    frmIndexMain& f = OpenProject();
+    f.cmdExtractData.Click();
+    ASSERT_EQ(f.lblCurrentFile.caption, kCompleted);
+    const std::string index = *ReadWholeFile(Utf8ToText(IndexPath().string()));
+    const std::string data = DataBytes();
 
-  EXPECT_EQ(f.lblCurrentFile.caption, u"Compression error when creating index file.  ");
-  EXPECT_FALSE(f.IndexCreated);
-  EXPECT_FALSE(f.cmdListFiles[1].visible);
-  const std::string text = *ReadWholeFile(Utf8ToText(IndexPath().string()));
-  EXPECT_EQ(text.substr(0, 9), "\"a.txt\"\r\n");
-  // Three words of one file: three bytes, no stamp.
-  EXPECT_EQ(DataBytes(), "\xFF\x80\x80");
+    tmp.Write("top/b.txt", "birds and bees");
+    platform.messages.clear();
+    platform.AnswerNext(MsgResult::Yes);  // overwrite the index?
+    c.spoil(f);
+    f.cmdExtractData.Click();
+
+    EXPECT_EQ(f.lblCurrentFile.caption, c.result);
+    EXPECT_FALSE(f.IndexCreated);
+    ASSERT_GE(platform.messages.size(), 2u);
+    const ui::MessageBoxRequest& box = platform.messages.back().request;
+    EXPECT_EQ(box.title, c.boxTitle);
+    EXPECT_NE(box.text.find(c.boxText), std::u16string::npos) << TextToUtf8(box.text);
+    EXPECT_EQ(ReadWholeFile(Utf8ToText(IndexPath().string())), index);
+    EXPECT_EQ(DataBytes(), data);
+    EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"proj_data.quor", "proj_index.quor"}));
+    EXPECT_EQ(DocxFoldersLeft(), 0);
+    platform.diskFree.reset();
+    Run().engine.openForWriting = OpenFileForWriting;
+    Run().engine.compressFile = CompressWithFileCompressor;
+  }
 }
 
-struct FullDiskCase {
-  const char* name;
-  const char* failingFile;  // suffix of the path that is opened on a full disk
-};
-
-class FullDiskTest : public IndexRunTest, public ::testing::WithParamInterface<FullDiskCase> {};
-
-TEST_P(FullDiskTest, WriteErrorEndsTheRunAsStoppedWithNoIndexLeft) {
-  const FullDiskCase& c = GetParam();
-  SCOPED_TRACE(c.name);
-  tmp.Write("top/a.txt", "Cats and dogs, cats");
+TEST_F(IndexRunTest, NamesTheIndexCannotHoldAreNamedInOneNoticeAndTheRestIsIndexed) {
+  tmp.Write("top/a.txt", "alpha");
+  tmp.Write("top/b\"q.txt", "beta");
+  tmp.Write("top/two\nlines.txt", "gamma");
+  tmp.Write("top/bad\xff.txt", "delta");
+  tmp.Write("top/sub/c.txt", "epsilon");
   frmIndexMain& f = OpenProject();
-  const std::u16string failing = Utf8ToText(c.failingFile);
-  Run().engine.openForWriting = [failing](const std::u16string& path) {
-    if (path.size() >= failing.size() &&
-        path.compare(path.size() - failing.size(), failing.size(), failing) == 0) {
-      return ::open("/dev/full", O_WRONLY | O_CLOEXEC);
-    }
-    return OpenFileForWriting(path);
-  };
   f.cmdExtractData.Click();
 
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].request.title, app.GetProgramText(48));
-  EXPECT_EQ(platform.messages[0].request.icon, ui::MsgIcon::Critical);
-  EXPECT_EQ(f.lblCurrentFile.caption, kStopped);
-  EXPECT_FALSE(f.IndexCreated);
-  EXPECT_TRUE(OutputFiles().empty());
+  const ui::MessageBoxRequest& box = platform.messages[0].request;
+  const std::u16string top = Utf8ToText((tmp.Path() / "top").string() + "/");
+  EXPECT_EQ(box.text,
+            u"3 files or folders were passed over because their names cannot be stored in the "
+            u"index:\r\n" +
+                top + u"b\"q.txt\r\n" + top + u"bad\xDCFF.txt\r\n" + top + u"two\\nlines.txt");
+  EXPECT_EQ(box.title, u"Create index file");
+  EXPECT_EQ(box.icon, ui::MsgIcon::Information);
+  EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
+  EXPECT_EQ(IndexText().substr(0, 22), "\"a.txt\"\r\n\"sub/c.txt\"\r\n");
 }
-
-INSTANTIATE_TEST_SUITE_P(IndexRun, FullDiskTest,
-                         ::testing::Values(FullDiskCase{"data file", "_data.quor"},
-                                           FullDiskCase{"index text", "_index.quor"}));
 
 // ---- the time a run took ----
 
