@@ -15,6 +15,13 @@ here="$(cd "$(dirname "$0")" && pwd)"
 quor="$bindir/quor"
 work="${QUOR_BENCH_DIR:-$(dirname "$bindir")/bench-data}"
 mkdir -p "$work"
+# The figures are those of a Release build (what `make bench` makes).
+cache="$(dirname "$bindir")/CMakeCache.txt"
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$cache" 2>/dev/null || true)
+echo "build: ${build_type:-unknown} ($bindir)"
+if [ "$build_type" != Release ]; then
+  echo "bench: warning: not a Release build; these figures are not the program's" >&2
+fi
 timer=/usr/bin/time
 if [ ! -x "$timer" ]; then
   echo "bench: /usr/bin/time is missing (Debian package 'time'; scripts/install-deps.sh installs it)" >&2
@@ -55,6 +62,25 @@ index_run() {
 }
 
 checked=passed
+echo "== Start of a command: quor inspect of a one-line file beside true (median of 20 runs)"
+if command -v python3 >/dev/null; then
+  printf 'one line of words\n' >"$work/one-line.txt"
+  python3 - "$quor" "$work/one-line.txt" <<'PY'
+import statistics, subprocess, sys, time
+def median_ms(cmd):
+    runs = []
+    for i in range(23):
+        start = time.perf_counter()
+        subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        if i >= 3:
+            runs.append((time.perf_counter() - start) * 1000)
+    return statistics.median(runs)
+base = median_ms(["true"])
+cli = median_ms([sys.argv[1], "inspect", sys.argv[2]])
+print(f"true {base:.2f} ms, quor inspect {cli:.2f} ms (target: under 5 ms)")
+PY
+fi
+
 echo "== Documentation corpus"
 corpus=$("$here/make-doc-corpus.sh" "$work/doc-corpus")
 echo "corpus: $corpus ($(cat "$corpus.source"))"

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <ostream>
 
 #include "app/cli_options.h"
@@ -17,6 +19,9 @@
 namespace quor::app {
 
 namespace {
+
+// The output file that stands for standard output.
+constexpr std::string_view kStandardOutput = "-";
 
 // A new, empty file in the folder of target, to expand into before it
 // replaces target. Empty when none could be made (errno tells why).
@@ -60,6 +65,35 @@ void ReportFailure(CliStreams& io, std::int32_t status, const std::string& sourc
   io.err << '\n';
 }
 
+// Expands source into a temporary file and copies that to io.out.
+int ExpandToOutput(FileCompressor& compressor, const std::string& source, CliStreams& io) {
+  const char* tmpDir = std::getenv("TMPDIR");
+  const std::string folder = tmpDir && tmpDir[0] ? tmpDir : "/tmp";
+  const std::string temp = MakeSiblingTemp(folder + "/quor");
+  if (temp.empty()) {
+    io.err << "quor expand: cannot make a temporary file in " << folder << ": "
+           << std::strerror(errno) << '\n';
+    return kExitFailed;
+  }
+  const std::int32_t status =
+      compressor.DecompressFile(Utf8ToText(source), Utf8ToText(temp), false);
+  if (status < 0) {
+    ::unlink(temp.c_str());
+    ReportFailure(io, status, source, "the temporary file " + temp, compressor.LastError());
+    return kExitFailed;
+  }
+  std::ifstream text(temp, std::ios::binary);
+  ::unlink(temp.c_str());
+  // Streaming an empty buffer would mark the output failed.
+  if (text.is_open() && text.peek() != std::ifstream::traits_type::eof()) io.out << text.rdbuf();
+  io.out.flush();
+  if (!text.is_open() || !io.out) {
+    io.err << "quor expand: cannot write the index text to standard output\n";
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
 int RunExpand(const CliArgs& args, CliStreams& io) {
   const std::vector<std::string>& files = args.Operands();
   const std::string& source = files[0];
@@ -71,8 +105,8 @@ int RunExpand(const CliArgs& args, CliStreams& io) {
     return kExitFailed;
   }
   struct stat targetStat {};
-  if (::stat(target.c_str(), &targetStat) == 0 && targetStat.st_dev == sourceStat.st_dev &&
-      targetStat.st_ino == sourceStat.st_ino) {
+  if (target != kStandardOutput && ::stat(target.c_str(), &targetStat) == 0 &&
+      targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino) {
     io.err << "quor expand: " << target << " is the index file itself\n";
     return kExitFailed;
   }
@@ -82,6 +116,8 @@ int RunExpand(const CliArgs& args, CliStreams& io) {
     io.err << "quor expand: not enough memory to expand " << source << '\n';
     return kExitFailed;
   }
+
+  if (target == kStandardOutput) return ExpandToOutput(compressor, source, io);
 
   // An existing output file is replaced only once the expansion has
   // succeeded: expanding straight into it would truncate it first, and a
@@ -121,7 +157,9 @@ int RunExpand(const CliArgs& args, CliStreams& io) {
 CliCommand ExpandCommand() {
   CliSyntax syntax;
   syntax.command = "expand";
-  syntax.summary = "writes the uncompressed index text of an index file to OUTFILE";
+  syntax.summary =
+      "writes the uncompressed index text of an index file to OUTFILE (- for "
+      "standard output)";
   syntax.operands = "FILE_index.quor OUTFILE";
   syntax.minOperands = syntax.maxOperands = 2;
   syntax.missingOperands = syntax.extraOperands = "an index file and an output file are needed";

@@ -5,8 +5,6 @@
 #include <ostream>
 #include <sstream>
 
-#include "common/encoding.h"
-
 namespace quor::app {
 
 namespace {
@@ -258,20 +256,6 @@ CliCommand MakeCliCommand(CliSyntax syntax,
     return parse.run ? run(parse.args, io) : parse.status;
   };
   return command;
-}
-
-std::string TerminalText(std::u16string_view text) {
-  std::u16string lines;
-  lines.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\r') {
-      lines += u'\n';
-      if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      continue;
-    }
-    lines += text[i];
-  }
-  return TextToUtf8(lines);
 }
 
 }  // namespace quor::app

@@ -1,5 +1,6 @@
-// The option parser every `quor` command uses, and the one conversion from
-// program text to what the terminal gets.
+// The option parser every `quor` command uses. (What a command prints of the
+// program's text goes through TerminalText, common/encoding.h, which this
+// header includes.)
 //
 // A command declares its syntax (options with or without a value, repeatable
 // or required ones, defaults, the operands after the options) and gets a
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "app/cli.h"
+#include "common/encoding.h"
 
 namespace quor::app {
 
@@ -129,10 +131,5 @@ std::string CommandHelp(const CliSyntax& syntax);
 // calls run; --help and bad usage never reach run.
 CliCommand MakeCliCommand(CliSyntax syntax,
                           std::function<int(const CliArgs& args, CliStreams& io)> run);
-
-// What the terminal (or a pipe) gets for program text: UTF-8, CR LF and lone
-// CRs of the program's texts as line feeds, and each byte of a file name that
-// was not UTF-8 as that same byte, so a printed path names its file.
-std::string TerminalText(std::u16string_view text);
 
 }  // namespace quor::app

@@ -210,4 +210,18 @@ std::string TextToUtf8(std::u16string_view text) {
   return out;
 }
 
+std::string TerminalText(std::u16string_view text) {
+  std::u16string lines;
+  lines.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r') {
+      lines += u'\n';
+      if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+      continue;
+    }
+    lines += text[i];
+  }
+  return TextToUtf8(lines);
+}
+
 }  // namespace quor

@@ -33,6 +33,10 @@ std::u16string Utf8ToText(std::string_view utf8);
 // any other unpaired surrogate U+FFFD. TextToUtf8(Utf8ToText(b)) == b for
 // all bytes b.
 std::string TextToUtf8(std::u16string_view text);
+// What the terminal (or a pipe) gets for program text: UTF-8, CR LF and lone
+// CRs of the program's texts as line feeds, and each byte of a file name that
+// was not UTF-8 as that same byte, so a printed path names its file.
+std::string TerminalText(std::u16string_view text);
 // True for the lone surrogates that stand for a byte that was not UTF-8.
 bool IsEscapedByte(char16_t ch);
 // True when text came from bytes that were not all well-formed UTF-8.

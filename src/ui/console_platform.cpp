@@ -23,17 +23,7 @@ extern "C" void OnInterrupt(int) {
 
 // Text for the terminal: CR LF and lone CRs become line feeds.
 std::string ForTerminal(const std::u16string& text) {
-  std::u16string lines;
-  lines.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\r') {
-      lines += u'\n';
-      if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      continue;
-    }
-    lines += text[i];
-  }
-  return TextToUtf8(lines);
+  return TerminalText(text);
 }
 
 const char* AnswerName(MsgResult answer) {

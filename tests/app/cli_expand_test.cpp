@@ -69,6 +69,20 @@ TEST(ExpandCommand, GivesBackTheExactIndexText) {
   EXPECT_EQ(folder.Read("index.txt"), text);
 }
 
+TEST(ExpandCommand, DashWritesTheIndexTextToTheOutputAndLeavesNoFile) {
+  TempFolder folder;
+  const std::string text = SampleIndexText();
+  const fs::path packed = CompressedIndex(folder, text);
+  TempFolder scratch;
+  setenv("TMPDIR", scratch.Path().c_str(), 1);
+  const Outcome outcome = Expand({packed.string(), "-"});
+  unsetenv("TMPDIR");
+  EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+  EXPECT_EQ(outcome.out, text);
+  EXPECT_TRUE(FolderEntries(scratch.Path()).empty());
+  EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"proj_index.quor"}));
+}
+
 TEST(ExpandCommand, ReplacesAnExistingOutputFileKeepingItsPermissions) {
   TempFolder folder;
   const fs::path packed = CompressedIndex(folder, "\"T\",0\r\n");

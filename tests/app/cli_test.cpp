@@ -103,11 +103,5 @@ TEST(CommandLine, AddingACommandTwiceReplacesIt) {
   EXPECT_EQ(table.Find("index"), nullptr);
 }
 
-TEST(ScreenshotWindows, LauncherAndLargeDisplayAreAvailable) {
-  const auto names = ScreenshotWindowNames();
-  EXPECT_NE(std::find(names.begin(), names.end(), "frmMain"), names.end());
-  EXPECT_NE(std::find(names.begin(), names.end(), "frmLargeDisplay"), names.end());
-}
-
 }  // namespace
 }  // namespace quor::app

@@ -154,5 +154,21 @@ TEST(Utf8, EveryBmpCharacterAndAPairRoundTrip) {
   EXPECT_EQ(Utf8ToText(utf8), text);
 }
 
+TEST(Terminal, TerminalTextHasLineFeedsAndTheBytesOfFileNames) {
+  struct Row {
+    std::u16string text;
+    std::string terminal;
+  };
+  const Row rows[] = {
+      {u"line one\r\nline two\rthree\n", "line one\nline two\nthree\n"},
+      {u"caf\u00e9 \u20ac", "caf\xc3\xa9 \xe2\x82\xac"},
+      {std::u16string(u"bad-") + char16_t(0xDCFF) + u".txt", "bad-\xff.txt"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.terminal);
+    EXPECT_EQ(TerminalText(row.text), row.terminal);
+  }
+}
+
 }  // namespace
 }  // namespace quor

@@ -12,7 +12,11 @@ namespace {
 
 std::string Joined(const TextList& list) {
   std::string out;
-  for (const auto& item : list) out += "[" + TextToUtf8(item) + "]";
+  for (const auto& item : list) {
+    out += '[';
+    out += TextToUtf8(item);
+    out += ']';
+  }
   return out;
 }
 

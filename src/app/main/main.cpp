@@ -1,86 +1,47 @@
-// quor: the launcher window without arguments, otherwise the command line.
-#include <QApplication>
-#include <cstdlib>
+// quor: the command line. The windows are a separate program, quor-gui,
+// installed beside this one; `quor` with no arguments and --screenshot
+// become that program (exec), so the headless commands never load the GUI
+// toolkit and start in a few milliseconds.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/cli.h"
-#include "app/frm_main.h"
 #include "app/screenshot_windows.h"
 #include "common/encoding.h"
-#include "ui/qt/qt_platform.h"
-#include "ui/qt/window_image.h"
-#include "windows/frm_index_main.h"
-#include "windows/frm_search_main.h"
+#include "ui/system_services.h"
 
 namespace {
 
-using quor::app::frmMain;
-using quor::app::LauncherOptions;
+constexpr const char* kGuiProgram = "quor-gui";
 
-// The module windows of this build.
-LauncherOptions ModuleWindows() {
-  LauncherOptions options;
-  options.indexModule = quor::MakeIndexModule;
-  options.searchModule = quor::MakeSearchModule;
-  return options;
-}
-
-int RunLauncher(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("QUOR"));
-  // Windows hide rather than close; the launcher ends the program.
-  QApplication::setQuitOnLastWindowClosed(false);
-  quor::ui::qt::QtPlatform platform;
-  LauncherOptions options = ModuleWindows();
-  options.endProgram = [](int status) { QCoreApplication::exit(status); };
-  frmMain launcher(platform, std::move(options));
-  launcher.Load();
-  if (launcher.Ended()) return launcher.ExitStatus();
-  launcher.Show();
-  if (launcher.Ended()) return launcher.ExitStatus();
-  return QApplication::exec();
-}
-
-int RunScreenshot(int argc, char** argv, const std::string& name, const std::string& outFile) {
-  // Off screen unless the caller chose a platform.
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("QUOR"));
-  quor::ui::qt::QtPlatform::Options platformOptions;
-  platformOptions.interactive = false;
-  quor::ui::qt::QtPlatform platform(platformOptions);
-  frmMain launcher(platform, ModuleWindows());
-  launcher.Load();
-  if (launcher.Ended()) return launcher.ExitStatus();
-
-  const std::vector<quor::app::ScreenshotWindow> windows = quor::app::ScreenshotWindows();
-  const quor::app::ScreenshotWindow* window = quor::app::FindScreenshotWindow(windows, name);
-  if (!window) return quor::app::kExitUsage;
-  quor::app::ScreenshotStage stage(launcher);
-  quor::ui::Form& form = window->show(stage);
-  const std::u16string error =
-      quor::ui::qt::SaveWindowImage(platform.Renderer(), form, quor::Utf8ToText(outFile));
-  if (!error.empty()) {
-    std::cerr << "quor: " << quor::TextToUtf8(error) << '\n';
-    return quor::app::kExitFailed;
-  }
-  return quor::app::kExitOk;
+// Replaces this process by the window program with the same arguments;
+// returns only when it cannot be started.
+int StartWindows(char** argv) {
+  const std::u16string folder = quor::ui::ExecutableFolder();
+  const std::string gui =
+      (folder.empty() ? std::string(".") : quor::TextToUtf8(folder)) + '/' + kGuiProgram;
+  ::execv(gui.c_str(), argv);
+  std::cerr << "quor: cannot start the windows (" << gui << "): " << std::strerror(errno) << '\n';
+  return quor::app::kExitFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const quor::app::CommandTable commands = quor::app::BuiltInCommands();
   const quor::app::CliDecision decision =
-      quor::app::Decide(args, commands, quor::app::ScreenshotWindowNames(), {std::cout, std::cerr});
+      quor::app::Decide(args, quor::app::BuiltInCommands(), quor::app::ScreenshotWindowNames(),
+                        {std::cout, std::cerr});
   switch (decision.action) {
     case quor::app::CliDecision::Action::Launcher:
-      return RunLauncher(argc, argv);
     case quor::app::CliDecision::Action::Screenshot:
-      return RunScreenshot(argc, argv, decision.window, decision.outputFile);
+      std::cout.flush();
+      return StartWindows(argv);
     case quor::app::CliDecision::Action::Exit:
       break;
   }
