@@ -5,7 +5,11 @@
 // longer than a second.
 #include "app/cli_search.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <chrono>
+#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -15,6 +19,11 @@
 #include "common/strings.h"
 #include "extract/program_texts.h"
 #include "indexfile/data_file.h"
+#include "report/extracts.h"
+#include "report/html_report.h"
+#include "report/report_request.h"
+#include "report/search_scanner.h"
+#include "report/text_report.h"
 #include "search/index_load.h"
 #include "search/search_run.h"
 #include "search/search_words.h"
@@ -28,6 +37,9 @@ namespace {
 constexpr int kTextNotAllowed = 100;
 constexpr int kTextNotInIndex = 75;
 constexpr int kTextDataFolder = 310;
+
+// The caption the window's report button and its refusals carry.
+constexpr std::u16string_view kReportCaption = u"Report ->";
 
 // Prints a message as its box would show it and answers a question: Yes
 // when yes, else No.
@@ -106,6 +118,50 @@ std::u16string JoinWords(const std::vector<std::string>& words) {
   return Utf8ToText(text);
 }
 
+extern "C" char** environ;
+
+// Hands path to the desktop's opener (xdg-open) without waiting for the
+// browser; false when the opener cannot be started or fails.
+bool OpenOnDesktop(const std::string& path) {
+  char opener[] = "xdg-open";
+  std::string target = path;
+  char* argv[] = {opener, target.data(), nullptr};
+  pid_t pid = 0;
+  if (::posix_spawnp(&pid, opener, nullptr, nullptr, argv, environ) != 0) return false;
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid) return false;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Writes the report the options ask for and prints it (text) or its path
+// (html) on stdout.
+int WriteReport(const CliArgs& args, CliStreams& io, const ReportRequest& request,
+                const std::u16string& dataFolder, SearchReporter& reporter) {
+  SearchFileScanner scanner(request.searchType, reporter);
+  StopToken stop;
+  if (args.Value("--report") == "text") {
+    TextReportBuffer buffer(0);
+    WriteTextReport(request, scanner, buffer, stop);
+    io.out << TerminalText(buffer.Text());
+    io.out.flush();
+    return kExitOk;
+  }
+  const std::u16string path =
+      EnsureTrailingBackslash(dataFolder) + std::u16string(kHtmlReportFileName);
+  const HtmlReportResult written = WriteHtmlReport(path, request, scanner, stop);
+  if (!written.error.empty()) {
+    PrintMessage(io.err, {u"Cannot write the report " + path + u": " + written.error,
+                          std::u16string(kReportCaption), MsgButtons::Ok, MsgIcon::Exclamation});
+    return kExitFailed;
+  }
+  io.out << TerminalText(path) << '\n';
+  io.out.flush();
+  if (args.Given("--open") && !OpenOnDesktop(TextToUtf8(path))) {
+    io.err << "quor search: could not open the report in a browser (xdg-open)\n";
+  }
+  return kExitOk;
+}
+
 int RunSearchCommand(const CliArgs& args, CliStreams& io) {
   const std::u16string indexPath = Utf8ToText(args.Value("--index"));
   if (!HasIndexFileSuffix(indexPath)) {
@@ -114,8 +170,24 @@ int RunSearchCommand(const CliArgs& args, CliStreams& io) {
     return kExitFailed;
   }
   const std::u16string topFolder = EnsureTrailingBackslash(Utf8ToText(args.Value("--top")));
-  if (args.Value("--report") != "none") {
-    io.err << "quor search: reports come in a later build; searching without one\n";
+  const bool report = args.Value("--report") != "none";
+  if (report && args.Given("--paths-only")) {
+    io.err << "quor search: --paths-only lists the files found; it takes no --report\n";
+    return kExitUsage;
+  }
+  ReportOptions reportOptions;
+  reportOptions.windowCaption = u"Search Module";
+  reportOptions.extractSize = std::stoi(args.Value("--extract-size"));
+  reportOptions.showDescriptions = args.Given("--descriptions");
+  reportOptions.showPaths = args.Given("--paths");
+  if (report) {
+    const MaxExtractsCheck check =
+        ValidateMaxExtracts(Utf8ToText(args.Value("--max-extracts")), kReportCaption);
+    if (check.refusal) {
+      PrintMessage(io.err, *check.refusal);
+      return kExitFailed;
+    }
+    reportOptions.maxExtracts = check.maximum;
   }
 
   ProgramTexts texts;
@@ -130,8 +202,9 @@ int RunSearchCommand(const CliArgs& args, CliStreams& io) {
   IndexLoadRequest load;
   load.indexFilePath = indexPath;
   load.searchCaption = u"Search";
-  load.dataFolder =
+  const std::u16string dataFolder =
       EnsureTrailingBackslash(ui::DefaultAppDataFolder()) + texts.Get(kTextDataFolder);
+  load.dataFolder = dataFolder;
   load.freeSpace = [](std::u16string_view folder) -> std::optional<std::uint64_t> {
     const std::optional<std::int64_t> free = ui::DiskFreeSpaceAt(std::u16string(folder));
     if (!free || *free < 0) return std::nullopt;
@@ -165,6 +238,12 @@ int RunSearchCommand(const CliArgs& args, CliStreams& io) {
   SearchReporter reporter(io.err, progress);
   const SearchResult result = Search(request, reporter, stop);
   if (result.status != SearchStatus::kCompleted) return kExitFailed;
+  if (report && result.FoundCount > 0) {
+    const int status = WriteReport(args, io, MakeReportRequest(request, result, reportOptions),
+                                   dataFolder, reporter);
+    if (!result.LabelText.empty()) io.err << TerminalText(result.LabelText) << '\n';
+    return status;
+  }
   if (args.Given("--paths-only")) {
     for (const std::u16string& file : result.FoundFiles) io.out << TerminalText(file) << '\n';
   } else {
@@ -190,17 +269,19 @@ CliCommand SearchCommand() {
           .Choices({"any", "all", "phrase"}),
       Flag("--sort", "list the files by decreasing score"),
       Valued("--file", "PATH", "search only this indexed file (full path or under DIR)"),
-      Valued("--report", "KIND", "none, text or html (reports come in a later build)")
+      Valued("--report", "KIND",
+             "none, text (the text report on stdout) or html (writes quor.htm in the data "
+             "folder and prints its path)")
           .Default("none")
           .Choices({"none", "text", "html"}),
-      Valued("--max-extracts", "N", "extracts per file in a report (for reports)"),
+      Valued("--max-extracts", "N", "at most N extracts per file, 1 to 32767 (default: no limit)"),
       Valued("--extract-size", "1-9", "size of the extracts (for reports)")
           .Default("5")
           .Choices({"1", "2", "3", "4", "5", "6", "7", "8", "9"}),
-      Flag("--descriptions", "read the pages' descriptions (for reports)"),
+      Flag("--descriptions", "read and show the pages' descriptions"),
       Flag("--paths", "show file paths in an HTML report (for reports)"),
       Flag("--paths-only", "print only the relative paths of the files found, one a line"),
-      Flag("--open", "open the HTML report (for reports)"),
+      Flag("--open", "open the HTML report in the browser (xdg-open)"),
   };
   syntax.operands = "WORD...";
   syntax.maxOperands = kAnyNumber;
@@ -208,7 +289,8 @@ CliCommand SearchCommand() {
       "The words are joined by spaces and searched as if typed into the search box: "
       "a\" o\" u\" become umlauts, only letters, spaces and a final \"*\" (a stem, with "
       "--type any) are allowed. The results box goes to stdout, the count of files found "
-      "to stderr.";
+      "to stderr. With a report, stdout gets the report (text) or the path of the written "
+      "quor.htm (html) instead of the results box; a search that finds nothing writes none.";
   return MakeCliCommand(std::move(syntax), RunSearchCommand);
 }
 

@@ -155,7 +155,7 @@ void frmMain::cmdHelp_Click() {
   const int top = Frame1.geometry.top + Frame1.geometry.height + kHelpNoteGap;
   context_->PopUp().PopUpInForm(*this, context_->GetProgramText(151), Frame1.geometry.width, 480,
                                 kHelpNoteMs, top, Frame1.geometry.left);
-  ui::OpenInBrowser(GetPlatform(), context_->GetProgramText(83));
+  ui::OpenInBrowser(GetPlatform(), ui::ManualAddress(GetPlatform(), context_->GetProgramText(2)));
 }
 
 void frmMain::cmdQuit_Click() {

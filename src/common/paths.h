@@ -31,4 +31,11 @@ bool IsAbsolutePath(std::u16string_view path);
 std::filesystem::path ToFsPath(std::u16string_view path);
 std::u16string FromFsPath(const std::filesystem::path& path);
 
+// The "file://" address of an absolute path, in ASCII: each byte of the
+// path's UTF-8 outside letters, digits, "-", ".", "_", "~" and "/" is
+// percent-encoded ("%20", "%23", "%25", "%3F", "%C3%A9"), so a space, "#",
+// "%", "?" or an accented letter in a name cannot break the link; also safe
+// inside a double-quoted attribute.
+std::string FileUrl(std::u16string_view fullPath);
+
 }  // namespace quor

@@ -127,25 +127,6 @@ std::string HtmlText(std::u16string_view text) {
   return out;
 }
 
-std::string FileUrl(std::u16string_view fullPath) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string url = "file://";
-  if (fullPath.empty() || fullPath.front() != u'/') url += '/';
-  for (unsigned char byte : TextToUtf8(fullPath)) {
-    const bool plain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-                       (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' ||
-                       byte == '~' || byte == '/';
-    if (plain) {
-      url += static_cast<char>(byte);
-      continue;
-    }
-    url += '%';
-    url += kHex[byte >> 4];
-    url += kHex[byte & 0xF];
-  }
-  return url;
-}
-
 std::u16string DecodeCharacterReferences(std::u16string_view text) {
   constexpr std::size_t kLongestBody = 9;  // "#x10FFFF" and the longest name
   std::u16string out;

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/paths.h"  // FileUrl, for the links
+
 namespace quor {
 
 // The text as HTML character data or a double-quoted attribute value, in
@@ -15,13 +17,6 @@ namespace quor {
 // characters other than tab, CR and LF become spaces. The result can never
 // open a tag, end an attribute or start an entity of its own.
 std::string HtmlText(std::u16string_view text);
-
-// The "file://" address of an absolute path, in ASCII: each byte of the
-// path's UTF-8 outside letters, digits, "-", ".", "_", "~" and "/" is
-// percent-encoded ("%20", "%23", "%25", "%3F", "%C3%A9"), so a space, "#",
-// "%", "?" or an accented letter in a name cannot break the link; also safe
-// inside a double-quoted attribute.
-std::string FileUrl(std::u16string_view fullPath);
 
 // Replaces the character references a document's text may still hold after
 // DecodeEntities by their characters, as a browser would show them: decimal

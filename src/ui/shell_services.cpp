@@ -54,6 +54,14 @@ bool OpenDocument(Platform& platform, const std::u16string& path) {
   return false;
 }
 
+std::u16string ManualPath(const Platform& platform, const std::u16string& fileName) {
+  return EnsureTrailingBackslash(platform.ProgramFolder()) + fileName;
+}
+
+std::u16string ManualAddress(const Platform& platform, const std::u16string& fileName) {
+  return Utf8ToText(FileUrl(ManualPath(platform, fileName)));
+}
+
 std::u16string MakeAppDataPath(const Platform& platform, const std::u16string& fileName,
                                const std::u16string& folderName) {
   std::u16string base = platform.AppDataFolder();

@@ -18,6 +18,12 @@ bool OpenInBrowser(Platform& platform, const std::u16string& address);
 // The message OpenInBrowser shows for a failed result.
 std::u16string BrowserErrorMessage(int result, const std::u16string& address);
 
+// The user manual: the file named fileName (program text 2) in the program
+// folder, as a "file://" address for OpenInBrowser.
+std::u16string ManualAddress(const Platform& platform, const std::u16string& fileName);
+// The same file as a plain path, for a label to show.
+std::u16string ManualPath(const Platform& platform, const std::u16string& fileName);
+
 // Opens a document with its associated program; on failure shows "Error when
 // opening file PATH." and returns false.
 bool OpenDocument(Platform& platform, const std::u16string& path);

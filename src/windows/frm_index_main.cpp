@@ -83,7 +83,7 @@ frmIndexMain::frmIndexMain(ui::AppContext& app, ui::Launcher* launcher)
   cmdReset.caption = u"Reset";
   cmdSwitchToSearchModule.caption = u"Go to search modlule";
   cmdQuit.caption = u"Quit";
-  lblUserManual.caption = u"Online user manual: ";
+  lblUserManual.caption = u"User manual: ";
   lblUserManualURL.underline = true;
   lblVantrelSystems.underline = true;
   lblVantrelSystems.alignment = ui::Label::Alignment::Right;
@@ -205,7 +205,7 @@ void frmIndexMain::Form_Load() {
   if (launcherCaption.empty()) launcherCaption = app_.GetProgramText(kTextProductName);
   caption = launcherCaption + u" -- " + app_.GetProgramText(kTextModuleName);
   loadCaption_ = caption;
-  lblUserManualURL.caption = app_.GetProgramText(kTextManualAddress);
+  lblUserManualURL.caption = ui::ManualPath(GetPlatform(), app_.GetProgramText(kTextManualFile));
   lblVantrelSystems.caption = app_.GetProgramText(kTextMakerAddress);
   CentreOnScreen();
   SetDefaults();
@@ -348,7 +348,8 @@ void frmIndexMain::cmdQuit_Click() {
 }
 
 void frmIndexMain::lblUserManualURL_Click() {
-  ui::OpenInBrowser(GetPlatform(), lblUserManualURL.caption);
+  ui::OpenInBrowser(GetPlatform(),
+                    ui::ManualAddress(GetPlatform(), app_.GetProgramText(kTextManualFile)));
 }
 
 void frmIndexMain::lblVantrelSystems_Click() {

@@ -7,7 +7,7 @@ namespace quor::index_main {
 
 // Program texts by number.
 inline constexpr int kTextProductName = 1;
-inline constexpr int kTextManualAddress = 2;
+inline constexpr int kTextManualFile = 2;
 inline constexpr int kTextModuleName = 4;
 inline constexpr int kTextMakerAddress = 6;
 inline constexpr int kTextSettingsSaved = 17;

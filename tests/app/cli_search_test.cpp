@@ -187,10 +187,66 @@ TEST_F(SearchCommandTest, IndexProblemsAndBadUsage) {
             "be a mismatch between the top folder\nand the index file.\n");
   EXPECT_EQ(Search({"--type", "some", "cat"}).status, kExitUsage);
   EXPECT_EQ(test::RunCliCommand(SearchCommand(), {"--top", Top(), "cat"}).status, kExitUsage);
-  outcome = Search({"--report", "html", "--paths-only", "cat"});
-  EXPECT_EQ(outcome.status, kExitOk);
-  EXPECT_EQ(outcome.out, "cats.htm\ndogs.html\nutf8.txt\nsub/notes.txt\n");
-  EXPECT_NE(outcome.err.find("reports come in a later build"), std::string::npos);
+  EXPECT_EQ(Search({"--report", "html", "--paths-only", "cat"}).status, kExitUsage);
+  EXPECT_EQ(Search({"--report", "text", "--extract-size", "0", "cat"}).status, kExitUsage);
+}
+
+TEST_F(SearchCommandTest, TextReportOnStdout) {
+  const test::CliOutcome outcome = Search({"--report", "text", "--descriptions", "--max-extracts",
+                                           " 1 ", "--extract-size", "3", "--type", "any", "black"});
+  EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+  EXPECT_EQ(outcome.out,
+            "Search word: black\nFiles found: 4\n\n"
+            "All About Cats\nDescription: Cats\n" +
+                Top() +
+                "/cats.htm\n"
+                "... About Cats / The black cat sat on the mat. ...\n\n"
+                "Dogs\n" +
+                Top() +
+                "/dogs.html\n... A brown dog and a black cat. ...\n\n"
+                "Not HTML or DOCX file\n" +
+                Top() +
+                "/utf8.txt\n"
+                "... cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
+                "e and a black cat/ ...\n\n"
+                "Not HTML or DOCX file\n" +
+                Top() +
+                "/sub/notes.txt\n"
+                "... black cat notes in a subfolder ...\n\n"
+                "All occurrences are displayed.\nNumber of extracts = 4\n");
+  EXPECT_EQ(outcome.err, "Number of files found with matches:4\n");
+  // Nothing found: the results box's answer, no report.
+  const test::CliOutcome none = Search({"--report", "text", "--type", "phrase", "cat", "black"});
+  EXPECT_EQ(none.status, kExitOk);
+  EXPECT_EQ(none.out, "No file contains that phrase.\n");
+}
+
+TEST_F(SearchCommandTest, HtmlReportInTheDataFolder) {
+  const std::filesystem::path report = tree->Path() / "data" / "QUOR" / "quor.htm";
+  std::filesystem::remove(report);
+  const test::CliOutcome outcome =
+      Search({"--report", "html", "--paths", "--type", "phrase", "sat", "on", "the", "mat"});
+  EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+  EXPECT_EQ(outcome.out, report.string() + "\n");
+  EXPECT_EQ(outcome.err, "Number of files found with matches:1\n");
+  const std::string page = tree->Read("data/QUOR/quor.htm");
+  EXPECT_NE(page.find("All About Cats"), std::string::npos);
+  EXPECT_NE(page.find("<b>sat on the mat</b>"), std::string::npos) << page;
+  EXPECT_NE(page.find(Top() + "/cats.htm"), std::string::npos);
+}
+
+TEST_F(SearchCommandTest, MaxExtractsRefusedAsInTheWindow) {
+  for (const char* box : {"x", "40000", "2.5"}) {
+    SCOPED_TRACE(box);
+    const test::CliOutcome outcome = Search({"--report", "text", "--max-extracts", box, "cat"});
+    EXPECT_EQ(outcome.status, kExitFailed);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err,
+              "Report ->: Invalid input for maximum number of extracts.\nEnter the maximum number "
+              "of extracts to be displayed\nin the report or leave blank if no limit.\n");
+  }
+  EXPECT_EQ(Search({"--report", "text", "--max-extracts", "0", "cat"}).err,
+            "Report ->: The maximum number of extracts cannot be zero.\n");
 }
 
 }  // namespace

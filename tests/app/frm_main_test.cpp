@@ -202,7 +202,7 @@ TEST_F(LauncherTest, HelpShowsNoteBelowFrameThenOpensManual) {
                                     launcher.Frame1.geometry.height + 400);
   EXPECT_TRUE(popUp.Timer1.enabled);
   ASSERT_EQ(platform.openedAddresses.size(), 1u);
-  EXPECT_EQ(platform.openedAddresses[0], launcher.Context().GetProgramText(83));
+  EXPECT_EQ(platform.openedAddresses[0], u"file://" + platform.ProgramFolder() + u"/manual.html");
   EXPECT_TRUE(platform.messages.empty());
 }
 

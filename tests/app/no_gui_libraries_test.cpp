@@ -42,6 +42,8 @@ TEST_F(QuorProcess, HeadlessCommandsLoadNoGuiToolkitAndNoZipLibraryForPlainText)
       {"list", "--top", Path("top"), "--all-subfolders", "--min-size", "0"},
       {"index", "--project", "p", "--title", "T", "--top", Path("top"), "--output", Path("out"),
        "--all-subfolders", "--min-size", "0", "--yes"},
+      {"search", "--index", Path("out/p_index.quor"), "--top", Path("top"), "--report", "html",
+       "words"},
       {"--help"},
   };
   for (const auto& args : commands) {

@@ -58,6 +58,15 @@ TEST(OpenInBrowser, ResultOf33AndAboveIsSuccessWithoutMessage) {
   EXPECT_EQ(platform.messages.size(), 1u);
 }
 
+TEST(ManualAddress, ALocalFileWhoseAddressSurvivesSpacesAndAccents) {
+  TempFolder folder;
+  ScriptedPlatform platform(folder.Text());
+  platform.programFolder = u"/opt/my quor/caf\u00E9#1";
+  EXPECT_EQ(ManualPath(platform, u"manual.html"), u"/opt/my quor/caf\u00E9#1/manual.html");
+  EXPECT_EQ(ManualAddress(platform, u"manual.html"),
+            u"file:///opt/my%20quor/caf%C3%A9%231/manual.html");
+}
+
 TEST(OpenDocument, FailureNamesTheFileAndReturnsFalse) {
   TempFolder folder;
   ScriptedPlatform platform(folder.Text());

@@ -63,7 +63,7 @@ ScriptedPlatform::ScriptedPlatform(std::u16string root)
       tempFolder(MakeFolder(root, "temp")),
       now(FixedNoon()) {
   const fs::path data(QUOR_DATA_DIR);
-  for (const char* name : {"quor.dat", "cwds.txt"}) {
+  for (const char* name : {"quor.dat", "cwds.txt", "manual.html"}) {
     std::error_code ec;
     fs::copy_file(data / name, fs::path(TextToUtf8(programFolder)) / name,
                   fs::copy_options::overwrite_existing, ec);

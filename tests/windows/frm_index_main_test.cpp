@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/paths.h"
 #include "frm_index_main_test_fixture.h"
 
 namespace quor::test {
@@ -277,6 +278,17 @@ TEST_F(IndexMainTest, SwitchingToTheSearchModuleHandsOverTheTopFolder) {
   EXPECT_EQ(app.HandedOverTopFolder, TopText());
   EXPECT_FALSE(f.Loaded());
   EXPECT_EQ(launcher.closedCalls, 1);
+}
+
+TEST_F(IndexMainTest, UserManualLabelShowsAndOpensTheManualInTheProgramFolder) {
+  frmIndexMain& f = Open();
+  const std::u16string manual = platform.ProgramFolder() + u"/manual.html";
+  EXPECT_EQ(f.lblUserManualURL.caption, manual);
+  EXPECT_TRUE(std::filesystem::is_regular_file(ToFsPath(manual)));
+  f.lblUserManualURL.Click();
+  ASSERT_EQ(platform.openedAddresses.size(), 1u);
+  EXPECT_EQ(platform.openedAddresses[0], u"file://" + manual);
+  EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(IndexMainTest, ClosingTheWindowShowsTheLauncherAndQuitEndsTheProgram) {
