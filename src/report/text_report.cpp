@@ -9,11 +9,21 @@
 namespace quor {
 namespace {
 
+// Builds the result anew rather than replacing in place: GCC 12 at -O3 takes
+// an in-place replace for an overlapping copy (-Wrestrict).
 void ReplaceAll(std::u16string& text, std::u16string_view from, std::u16string_view to) {
-  for (std::size_t at = text.find(from); at != std::u16string::npos;
-       at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
+  std::size_t at = text.find(from);
+  if (at == std::u16string::npos) return;
+  std::u16string out;
+  out.reserve(text.size());
+  std::size_t done = 0;
+  for (; at != std::u16string::npos; at = text.find(from, done)) {
+    out.append(text, done, at - done);
+    out.append(to);
+    done = at + from.size();
   }
+  out.append(text, done, std::u16string::npos);
+  text = std::move(out);
 }
 
 std::u16string TitleLine(std::u16string_view title) {

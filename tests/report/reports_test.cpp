@@ -350,7 +350,12 @@ TEST(TextReport, StopBetweenExtractsEndsWithoutTheFoot) {
 
 TEST(TextReport, EndsAtTheBufferLimitWithTheNotice) {
   ReportRequest request = Request({u"tea"}, u"tea");
-  for (int i = 0; i < 400; ++i) request.files.push_back({u"f" + ToText(i) + u".txt", u"T", u""});
+  for (int i = 0; i < 400; ++i) {
+    std::u16string name = u"f";
+    name += ToText(i);
+    name += u".txt";
+    request.files.push_back({name, u"T", u""});
+  }
   FakeScanner scanner;
   for (const ReportFile& file : request.files) {
     scanner.blocks[u"/top/" + file.relativePath] = {Repeated(u"tea", 3)};

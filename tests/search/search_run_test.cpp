@@ -254,7 +254,10 @@ TEST_F(SmallTreeTest, ClosingTheWindowAbandons) {
 TEST_F(SearchRunTest, SortingRanksEveryFileBeforeTheBest500AreListed) {
   // File k holds "w" k % 250 + 1 times, so the best files lie all over the list.
   for (int k = 0; k < 620; ++k) {
-    AddFile("f" + std::to_string(1000 + k) + ".txt", "x");
+    std::string name = "f";
+    name += std::to_string(1000 + k);
+    name += ".txt";
+    AddFile(name, "x");
     SetValue(u"w", static_cast<std::size_t>(k), static_cast<std::uint8_t>(k % 250 + 1));
   }
   Finish();
