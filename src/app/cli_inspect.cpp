@@ -3,12 +3,10 @@
 // through its conversion) and prints its words with their counts and values.
 #include "app/cli_inspect.h"
 
-#include <signal.h>
-
-#include <atomic>
 #include <filesystem>
 #include <ostream>
 
+#include "app/cli_messages.h"
 #include "app/cli_options.h"
 #include "common/encoding.h"
 #include "common/paths.h"
@@ -25,99 +23,31 @@ namespace quor::app {
 
 namespace {
 
-// Set by the SIGINT handler; a signal handler can reach nothing else.
-std::atomic<bool> interruptSeen{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void OnInspectInterrupt(int) {
-  interruptSeen.store(true);
-}
-
-// While it lives, the first Ctrl-C asks the reading to stop (so a DOCX
-// temporary folder is removed); a second one ends the process as usual. The
-// earlier handling of SIGINT comes back at the end.
-class InterruptGuard {
- public:
-  InterruptGuard() {
-    interruptSeen.store(false);
-    struct sigaction action {};
-    action.sa_handler = OnInspectInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
-    ::sigaction(SIGINT, &action, &previous_);
-  }
-  ~InterruptGuard() { ::sigaction(SIGINT, &previous_, nullptr); }
-  InterruptGuard(const InterruptGuard&) = delete;
-  InterruptGuard& operator=(const InterruptGuard&) = delete;
-
- private:
-  struct sigaction previous_ {};
-};
-
-// The reading's messages on stderr as "Title: text"; a question gets the
-// answer of the command line (Yes only under --yes; OK for OK/Cancel), which
-// is printed after it.
+// The reading's messages go to stderr as every command prints them (a
+// question gets Yes only under --yes); the first Ctrl-C asks the reading to
+// stop, so a DOCX temporary folder is removed, and a second one ends the
+// process as usual.
 class InspectObserver : public DocumentTextObserver {
  public:
-  InspectObserver(bool assumeYes, std::ostream& err) : assumeYes_(assumeYes), err_(err) {}
+  InspectObserver(bool assumeYes, std::ostream& err, InterruptStop& interrupts)
+      : messages_(err, assumeYes), err_(err), interrupts_(interrupts) {}
 
   MsgResult MessageBox(const MessageBoxRequest& request) override {
-    const MsgResult answer = Answer(request.buttons);
-    if (!request.title.empty()) err_ << TerminalText(request.title) << ": ";
-    err_ << TerminalText(request.text) << '\n';
-    if (request.buttons != MsgButtons::Ok) err_ << "  -> " << AnswerName(answer) << '\n';
-    err_.flush();
-    return answer;
+    return messages_.MessageBox(request);
   }
   bool ConversionStep() override { return Interrupted(); }
 
   // True once Ctrl-C was seen; says so on stderr the first time.
   bool Interrupted() {
-    if (!interruptSeen.load()) return false;
-    if (!told_) err_ << "Interrupted: stopping ...\n" << std::flush;
-    told_ = true;
+    if (!interrupts_.Interrupted()) return false;
+    interrupts_.ReportOnce(err_);
     return true;
   }
 
  private:
-  MsgResult Answer(MsgButtons buttons) const {
-    switch (buttons) {
-      case MsgButtons::Ok:
-      case MsgButtons::OkCancel:
-        return MsgResult::Ok;
-      case MsgButtons::YesNo:
-      case MsgButtons::YesNoCancel:
-        return assumeYes_ ? MsgResult::Yes : MsgResult::No;
-      case MsgButtons::AbortRetryIgnore:
-        return MsgResult::Abort;
-      case MsgButtons::RetryCancel:
-        return MsgResult::Cancel;
-    }
-    return MsgResult::Cancel;
-  }
-  static const char* AnswerName(MsgResult answer) {
-    switch (answer) {
-      case MsgResult::Ok:
-        return "OK";
-      case MsgResult::Cancel:
-        return "Cancel";
-      case MsgResult::Abort:
-        return "Abort";
-      case MsgResult::Retry:
-        return "Retry";
-      case MsgResult::Ignore:
-        return "Ignore";
-      case MsgResult::Yes:
-        return "Yes";
-      case MsgResult::No:
-        return "No";
-    }
-    return "?";
-  }
-
-  bool assumeYes_;
+  CliMessages messages_;
   std::ostream& err_;
-  bool told_ = false;
+  InterruptStop& interrupts_;
 };
 
 int RunInspect(const CliArgs& args, CliStreams& io) {
@@ -162,8 +92,9 @@ int RunInspect(const CliArgs& args, CliStreams& io) {
   WordScanner scanner(lexicon, &commonWords);
   scanner.InitWordExtraction();
 
-  InspectObserver observer(args.Given("--yes"), io.err);
-  const InterruptGuard interrupts;
+  StopToken stop;
+  InterruptStop interrupts(stop);
+  InspectObserver observer(args.Given("--yes"), io.err, interrupts);
   FileReadHooks hooks;
   hooks.afterLine = [&observer] { return observer.Interrupted(); };
   const FileReadResult read = ReadFileWords(observer, scanner, path, type, 1, hooks);
