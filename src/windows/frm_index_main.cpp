@@ -1,5 +1,6 @@
 // frmIndexMain: controls, layout, loading, defaults and leaving the window.
 #include "windows/frm_index_main.h"
+#include "windows/settings_menu.h"
 
 #include <filesystem>
 

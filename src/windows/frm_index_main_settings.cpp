@@ -1,5 +1,6 @@
 // frmIndexMain: the Settings commands and the ".usri" settings file.
 #include "windows/frm_index_main.h"
+#include "windows/settings_menu.h"
 
 #include "common/files.h"
 #include "common/paths.h"
@@ -31,23 +32,7 @@ void frmIndexMain::cboSettings_Click() {
 }
 
 void frmIndexMain::cmdSettings_Click() {
-  switch (cboSettings.ListIndex()) {
-    case kSaveForNextRun:
-      SaveSettings(DefaultSettingsPath, true);
-      break;
-    case kSaveToFile:
-      SaveSettings(u"", true);
-      break;
-    case kSaveInBothWays:
-      SaveSettings(DefaultSettingsPath, false);
-      SaveSettings(u"", true);
-      break;
-    case kLoadFromFile:
-      LoadSettings(u"");
-      break;
-    default:
-      break;
-  }
+  RunSettingsCommand(*this, cboSettings.ListIndex(), DefaultSettingsPath);
   FocusFirstEmptyField();
 }
 

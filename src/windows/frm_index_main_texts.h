@@ -34,10 +34,6 @@ inline constexpr std::u16string_view kCreateIndexFile = u"Create index file";
 inline constexpr std::u16string_view kListFiles = u"List files";
 inline constexpr std::u16string_view kNoFilesIncluded = u"No files are included.";
 
-inline constexpr std::u16string_view kSettingsItems[] = {u"Save for next run", u"Save to file",
-                                                         u"Save in both ways", u"Load from file"};
-enum SettingsItem { kSaveForNextRun, kSaveToFile, kSaveInBothWays, kLoadFromFile };
-
 inline constexpr std::u16string_view kClearItems[] = {
     u"Output folder",  u"Maximum filesize",    u"Minimum filesize", u"Excluded filepaths",
     u"Excluded files", u"Included subfolders", u"Top folder",       u"Title",

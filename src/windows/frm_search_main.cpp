@@ -1,6 +1,7 @@
 // frmSearchMain: controls, layout, loading, defaults, the folder and file
 // choices, Clear, the clipboard and leaving the window.
 #include "windows/frm_search_main.h"
+#include "windows/settings_menu.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,5 +1,6 @@
 // frmSearchMain: the Settings commands and the ".usrs" settings file.
 #include "windows/frm_search_main.h"
+#include "windows/settings_menu.h"
 
 #include "common/files.h"
 #include "common/paths.h"
@@ -105,23 +106,7 @@ void frmSearchMain::cboSettings_Click() {
 }
 
 void frmSearchMain::cmdSettings_Click() {
-  switch (cboSettings.ListIndex()) {
-    case kSaveForNextRun:
-      SaveSettings(DefaultSettingsPath, true);
-      break;
-    case kSaveToFile:
-      SaveSettings(u"", true);
-      break;
-    case kSaveInBothWays:
-      SaveSettings(DefaultSettingsPath, false);
-      SaveSettings(u"", true);
-      break;
-    case kLoadFromFile:
-      LoadSettings(u"");
-      break;
-    default:
-      break;
-  }
+  RunSettingsCommand(*this, cboSettings.ListIndex(), DefaultSettingsPath);
 }
 
 void frmSearchMain::SaveSettings(const std::u16string& pathIn, bool showMessage) {

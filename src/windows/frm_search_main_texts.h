@@ -31,9 +31,6 @@ inline constexpr std::u16string_view kReportCaption = u"Report ->";
 
 inline constexpr std::u16string_view kSearchTypeItems[] = {u"Any word", u"All words",
                                                            u"Exact phrase"};
-inline constexpr std::u16string_view kSettingsItems[] = {u"Save for next run", u"Save to file",
-                                                         u"Save in both ways", u"Load from file"};
-enum SettingsItem { kSaveForNextRun, kSaveToFile, kSaveInBothWays, kLoadFromFile };
 
 inline constexpr std::u16string_view kSettingsFilter = u"Settings file (*.usrs) | *.usrs";
 inline constexpr std::u16string_view kIndexFileFilter = u"QUOR index files (*.quor) | *.quor";
