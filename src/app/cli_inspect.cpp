@@ -64,6 +64,11 @@ int RunInspect(const CliArgs& args, CliStreams& io) {
     io.err << "quor inspect: " << file << " is a folder, not a file\n";
     return kExitFailed;
   }
+  // A named pipe or a device would block the reading, or never end.
+  if (status.type() != std::filesystem::file_type::regular) {
+    io.err << "quor inspect: " << file << " is not a regular file\n";
+    return kExitFailed;
+  }
 
   std::u16string error;
   const int type = ClassifyForIndexing(path, error);

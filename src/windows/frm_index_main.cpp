@@ -82,7 +82,7 @@ frmIndexMain::frmIndexMain(ui::AppContext& app, ui::Launcher* launcher)
   cmdSettings.caption = u"Settings -->";
   cmdClear.caption = u"Clear -->";
   cmdReset.caption = u"Reset";
-  cmdSwitchToSearchModule.caption = u"Go to search modlule";
+  cmdSwitchToSearchModule.caption = u"Go to search module";
   cmdQuit.caption = u"Quit";
   lblUserManual.caption = u"User manual: ";
   lblUserManualURL.underline = true;

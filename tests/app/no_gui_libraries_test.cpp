@@ -2,6 +2,7 @@
 // traced by the dynamic loader, and load no library of the GUI toolkit; the
 // windows still open through the same command.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -77,6 +78,24 @@ TEST_F(QuorProcess, ScreenshotStillRendersTheWindow) {
   std::string signature(8, '\0');
   in.read(signature.data(), 8);
   EXPECT_EQ(signature, "\x89PNG\r\n\x1a\n");
+}
+
+TEST_F(QuorProcess, WithoutADisplayTheWindowsSaySoInOneLine) {
+  const test::CliOutcome run =
+      test::RunProgram(test::BuiltProgram("quor"), {},
+                       {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, tmp.Path() / "scratch");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "quor: no display is available for the windows; use the command line (quor --help), "
+            "or `make run` for the headless main job\n");
+}
+
+TEST_F(QuorProcess, InspectOfANamedPipeReturnsAtOnce) {
+  const std::string pipe = Path("scratch/pipe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const test::CliOutcome run = Traced({"inspect", pipe});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("is not a regular file"), std::string::npos) << run.err;
 }
 
 }  // namespace

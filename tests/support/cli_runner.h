@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/cli.h"
@@ -53,9 +54,23 @@ inline CliOutcome RunProgram(const std::string& program, const std::vector<std::
   std::vector<char*> argv;
   for (std::string& arg : argText) argv.push_back(arg.data());
   argv.push_back(nullptr);
+  // An entry of env without "=" names a variable the child does not get.
+  const auto unset = [&env](std::string_view entry) {
+    for (const std::string& name : env) {
+      if (name.find('=') == std::string::npos && entry.size() > name.size() &&
+          entry.compare(0, name.size(), name) == 0 && entry[name.size()] == '=') {
+        return true;
+      }
+    }
+    return false;
+  };
   std::vector<std::string> envText;
-  for (char** entry = environ; *entry; ++entry) envText.emplace_back(*entry);
-  envText.insert(envText.end(), env.begin(), env.end());
+  for (char** entry = environ; *entry; ++entry) {
+    if (!unset(*entry)) envText.emplace_back(*entry);
+  }
+  for (const std::string& entry : env) {
+    if (entry.find('=') != std::string::npos) envText.push_back(entry);
+  }
   std::vector<char*> envp;
   for (std::string& entry : envText) envp.push_back(entry.data());
   envp.push_back(nullptr);

@@ -272,6 +272,7 @@ TEST_F(IndexMainTest, SwitchingToTheSearchModuleHandsOverTheTopFolder) {
   WriteText("a.txt");
   frmIndexMain& f = Open();
   PickTopFolder();
+  EXPECT_EQ(f.cmdSwitchToSearchModule.caption, u"Go to search module");
   f.cmdSwitchToSearchModule_Click();
   EXPECT_TRUE(app.ModuleClosed);
   EXPECT_TRUE(app.ModuleSwitch);

@@ -29,7 +29,23 @@ LauncherOptions ModuleWindows() {
   return options;
 }
 
+// True when a window can be shown: a display server is named, or the caller
+// chose a platform plugin.
+bool DisplayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
 int RunLauncher(int argc, char** argv) {
+  // Without a display the toolkit would abort with its plugin text.
+  if (!DisplayAvailable()) {
+    std::cerr << "quor: no display is available for the windows; use the command line "
+                 "(quor --help), or `make run` for the headless main job\n";
+    return quor::app::kExitFailed;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("QUOR"));
   // Windows hide rather than close; the launcher ends the program.
