@@ -103,6 +103,7 @@ int RunInspect(const CliArgs& args, CliStreams& io) {
   FileReadHooks hooks;
   hooks.afterLine = [&observer] { return observer.Interrupted(); };
   const FileReadResult read = ReadFileWords(observer, scanner, path, type, 1, hooks);
+  if (interrupts.Interrupted()) return kExitInterrupted;
   if (read.outcome == FileReadOutcome::kFailed || read.outcome == FileReadOutcome::kStopped) {
     return kExitFailed;
   }
