@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/paths.h"
 #include "extract/classify.h"
 #include "support/temp_folder.h"
 #include "zip_package.h"
@@ -54,11 +55,6 @@ class RecordingObserver : public DocumentTextObserver {
  private:
   std::u16string tempRoot_;
 };
-
-std::u16string Text(const fs::path& path) {
-  const std::string s = path.string();
-  return std::u16string(s.begin(), s.end());  // test paths are ASCII
-}
 
 void WriteDocx(const fs::path& path, const std::string& documentXml) {
   test::WriteZip(path, {{"word/document.xml", documentXml}});
@@ -125,7 +121,7 @@ TEST(DocumentText, BlocksAreConsecutive4096ByteRunsOfTheDocumentBytes) {
     RecordingObserver observer(folder.Text());
     const fs::path file = folder.Write("text.txt", row.bytes);
     DocumentText text(observer);
-    ASSERT_EQ(text.Open(Text(file), row.typeCode), DocumentOpen::kOpened);
+    ASSERT_EQ(text.Open(FromFsPath(file), row.typeCode), DocumentOpen::kOpened);
     EXPECT_EQ(text.TextSize(), static_cast<std::int64_t>(row.bytes.size()));
     const std::vector<std::string> blocks = ReadBlocks(text);
     EXPECT_FALSE(text.Failed());
@@ -154,7 +150,7 @@ class DocxReading : public ::testing::Test {
 TEST_F(DocxReading, TextComesFromTheTemporaryTextWhichGoesWithTheReader) {
   {
     DocumentText text(observer);
-    ASSERT_EQ(text.Open(Text(docx), 1), DocumentOpen::kOpened);
+    ASSERT_EQ(text.Open(FromFsPath(docx), 1), DocumentOpen::kOpened);
     EXPECT_TRUE(text.Converted());
     std::u16string_view line;
     ASSERT_TRUE(text.NextLine(line));
@@ -164,11 +160,11 @@ TEST_F(DocxReading, TextComesFromTheTemporaryTextWhichGoesWithTheReader) {
 
     // The next Open removes the folder of the document before.
     const fs::path plain = folder.Write("plain.txt", "plain text");
-    ASSERT_EQ(text.Open(Text(plain), 1), DocumentOpen::kOpened);
+    ASSERT_EQ(text.Open(FromFsPath(plain), 1), DocumentOpen::kOpened);
     EXPECT_FALSE(text.Converted());
     EXPECT_FALSE(fs::exists(tempFolder));
 
-    ASSERT_EQ(text.Open(Text(docx), 1), DocumentOpen::kOpened);
+    ASSERT_EQ(text.Open(FromFsPath(docx), 1), DocumentOpen::kOpened);
     EXPECT_TRUE(fs::exists(tempFolder));
   }
   // The reader's end removes it too; nothing was reported.
@@ -199,7 +195,7 @@ TEST(DocumentText, DocxFailuresAndStopsLeaveNoFolder) {
     RecordingObserver observer(temp.Text());
     observer.stopAtStep = row.stopAtStep;
     DocumentText text(observer);
-    EXPECT_EQ(text.Open(Text(row.file), 1), row.outcome);
+    EXPECT_EQ(text.Open(FromFsPath(row.file), 1), row.outcome);
     EXPECT_EQ(observer.messages.size(), row.messages);
     EXPECT_TRUE(text.Error().empty());
     EXPECT_TRUE(fs::is_empty(temp.Path()));
@@ -210,7 +206,7 @@ TEST(DocumentText, UnopenableFileFailsWithItsDescriptionAndNoMessage) {
   TempFolder folder;
   RecordingObserver observer(folder.Text());
   DocumentText text(observer);
-  EXPECT_EQ(text.Open(Text(folder.Path() / "gone.txt"), 1), DocumentOpen::kFailed);
+  EXPECT_EQ(text.Open(FromFsPath(folder.Path() / "gone.txt"), 1), DocumentOpen::kFailed);
   EXPECT_FALSE(text.Error().empty());
   EXPECT_TRUE(observer.messages.empty());
   text.Close();
@@ -238,7 +234,7 @@ bool Lock(const fs::path& folder, bool lock) {
 
 TEST_F(DocxReading, FolderThatCannotBeRemovedIsReported) {
   DocumentText text(observer);
-  ASSERT_EQ(text.Open(Text(docx), 1), DocumentOpen::kOpened);
+  ASSERT_EQ(text.Open(FromFsPath(docx), 1), DocumentOpen::kOpened);
   if (!Lock(tempFolder, true)) GTEST_SKIP() << "cannot protect a folder from removal here";
   text.Close();
   Lock(tempFolder, false);
@@ -259,80 +255,40 @@ TEST(DocxFailureReport, EachStatusShowsItsMessageAndTellsWhetherTheRunGoesOn) {
   const std::u16string large = path +
                                u"\r\n may be too large to index.\r\n\r\nPress 'OK' to attempt to "
                                u"include it, or 'Cancel' to stop this indexing operation.";
+  constexpr auto kOk = MsgButtons::Ok;
   struct Row {
     const char* name;
     std::int32_t status;
-    std::u16string errorText;
-    std::vector<MsgResult> answers;
+    MsgResult answer;
     int result;
     std::u16string text;  // empty: no box at all
     std::u16string title;
     MsgButtons buttons;
   };
   const std::vector<Row> rows = {
-      {"too large ends the run",
-       kDocxTooLarge,
-       u"",
-       {},
-       kDocxStopRun,
-       path + u"\r\nis too large to include in the index.\r\n\r\nThis indexing operation will now "
-              u"end.",
-       u"File too large",
-       MsgButtons::Ok},
-      {"large declined, OK goes on",
-       kDocxLargeDeclined,
-       u"",
-       {MsgResult::Ok},
-       kDocxGoOn,
-       large,
-       u"File possibly too large",
-       MsgButtons::OkCancel},
-      {"large declined, Cancel ends",
-       kDocxLargeDeclined,
-       u"",
-       {MsgResult::Cancel},
-       kDocxStopRun,
-       large,
-       u"File possibly too large",
-       MsgButtons::OkCancel},
-      {"no document text is passed over",
-       kDocxNoDocumentText,
-       u"",
-       {},
-       kDocxGoOn,
-       path + u"\r\nhas no document text and is passed over.",
-       u"Error",
-       MsgButtons::Ok},
-      {"damaged file declined: no further box",
-       kDocxDamagedDeclined,
-       u"",
-       {},
-       kDocxGoOn,
-       u"",
-       u"",
-       MsgButtons::Ok},
-      {"no temporary folder ends the run",
-       kDocxNoTempFolder,
-       u"",
-       {},
-       kDocxStopRun,
-       u"Error -1 when processing \r\n" + path,
-       u"Error",
-       MsgButtons::Ok},
-      {"write error names its cause",
-       kDocxWriteFailed,
-       u"No space left on device",
-       {},
-       kDocxStopRun,
-       u"Error -9 when processing \r\n" + path + u"\r\nNo space left on device",
-       u"Error",
-       MsgButtons::Ok},
+      {"too large ends the run", kDocxTooLarge, MsgResult::Ok, kDocxStopRun,
+       path + u"\r\nis too large to include in the index.\r\n\r\nThis indexing operation will "
+              u"now end.",
+       u"File too large", kOk},
+      {"large declined, OK goes on", kDocxLargeDeclined, MsgResult::Ok, kDocxGoOn, large,
+       u"File possibly too large", MsgButtons::OkCancel},
+      {"large declined, Cancel ends", kDocxLargeDeclined, MsgResult::Cancel, kDocxStopRun, large,
+       u"File possibly too large", MsgButtons::OkCancel},
+      {"no document text is passed over", kDocxNoDocumentText, MsgResult::Ok, kDocxGoOn,
+       path + u"\r\nhas no document text and is passed over.", u"Error", kOk},
+      {"damaged file declined: no further box", kDocxDamagedDeclined, MsgResult::Ok, kDocxGoOn, u"",
+       u"", kOk},
+      {"no temporary folder ends the run", kDocxNoTempFolder, MsgResult::Ok, kDocxStopRun,
+       u"Error -1 when processing \r\n" + path, u"Error", kOk},
+      {"write error names its cause", kDocxWriteFailed, MsgResult::Ok, kDocxStopRun,
+       u"Error -9 when processing \r\n" + path + u"\r\nNo space left on device", u"Error", kOk},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     RecordingObserver observer(u"/tmp");
-    observer.answers.assign(row.answers.begin(), row.answers.end());
-    EXPECT_EQ(ReportDocxFailure(observer, row.status, path, row.errorText), row.result);
+    observer.answers = {row.answer};
+    const std::u16string error = row.status == kDocxWriteFailed ? u"No space left on device" : u"";
+    EXPECT_EQ(ReportDocxFailure(observer, row.status, path, error), row.result);
     if (row.text.empty()) {
       EXPECT_TRUE(observer.messages.empty());
       continue;

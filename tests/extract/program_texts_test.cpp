@@ -58,8 +58,6 @@ TEST_F(ProgramTextsTest, TildeAndUnknownNumbersGiveEmptyText) {
   EXPECT_EQ(texts_.Get(-1), u"");
   texts_.Set(7, u"~");
   EXPECT_EQ(texts_.Get(7), u"");
-  texts_.Set(7, u"set");
-  EXPECT_EQ(texts_.Get(7), u"set");
 }
 
 TEST_F(ProgramTextsTest, FailuresReturnTheirCodesAndLeaveTheStoreEmpty) {
