@@ -42,82 +42,41 @@ TEST(MakeExtract, CutsAroundTheOccurrence) {
   struct Row {
     const char* name;
     std::u16string block;
-    std::u16string word;
     int width;
-    std::vector<std::u16string> words;
-    bool phrase;
+    std::u16string words;  // separated by spaces; the first is the occurrence's word
     std::string expected;
   };
   const std::vector<Row> rows = {
       {"width 10 at the start of a file begins at the first character",
-       u"Alpha beta gamma delta epsilon zeta eta theta",
-       u"alpha",
-       10,
-       {u"alpha"},
-       false,
+       u"Alpha beta gamma delta epsilon zeta eta theta", 10, u"alpha",
        "... [Alpha] beta gamma ..."},
       {"blanks do not count towards the width",
-       u"one two three four      target      five six seven eight",
-       u"target",
-       10,
-       {u"target"},
-       false,
+       u"one two three four      target      five six seven eight", 10, u"target",
        "... three four [target] five six ..."},
       {"a first space beyond the first quarter keeps the cut first word",
-       u"xxxxxxxxxxxxxxxxxxxxlongword target",
-       u"target",
-       10,
-       {u"target"},
-       false,
-       "... xxlongword [target] ..."},
-      {"cut-off words in the outer quarters are dropped",
-       u"aaaa bbbb target cccccccc ddddddd",
-       u"target",
-       10,
-       {u"target"},
-       false,
-       "... bbbb [target] cccccccc ..."},
+       u"xxxxxxxxxxxxxxxxxxxxlongword target", 10, u"target", "... xxlongword [target] ..."},
+      {"cut-off words in the outer quarters are dropped", u"aaaa bbbb target cccccccc ddddddd", 10,
+       u"target", "... bbbb [target] cccccccc ..."},
       {"two occurrences within the width are both bold",
-       u"the cat sat on the cat mat and more words follow here",
-       u"cat",
-       20,
-       {u"cat"},
-       false,
+       u"the cat sat on the cat mat and more words follow here", 20, u"cat",
        "... [cat] sat on the [cat] mat and ..."},
-      {"only whole words are bold",
-       u"a cat and a catalogue of cats",
-       u"cat",
-       20,
-       {u"cat"},
-       false,
+      {"only whole words are bold", u"a cat and a catalogue of cats", 20, u"cat",
        "... [cat] and a catalogue of ..."},
-      {"every search word is bold, in any case",
-       u"Red fish and BLUE fish swim",
-       u"red",
-       20,
-       {u"red", u"blue"},
-       false,
+      {"every search word is bold, in any case", u"Red fish and BLUE fish swim", 20, u"red blue",
        "... [Red] fish and [BLUE] fish ..."},
-      {"a repeated search word is marked once",
-       u"one word here",
-       u"word",
-       10,
-       {u"word", u"word"},
-       false,
+      {"a repeated search word is marked once", u"one word here", 10, u"word word",
        "... one [word] here ..."},
-      {"double spaces and repeated line marks collapse",
-       u"end of line / / / next line here",
-       u"next",
-       20,
-       {u"next"},
-       false,
-       "... of line / [next] line ..."},
+      {"double spaces and repeated line marks collapse", u"end of line / / / next line here", 20,
+       u"next", "... of line / [next] line ..."},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const std::size_t at = FoldCase(row.block).find(row.word);
+    std::vector<std::u16string> words;
+    SplitList(row.words, u" ", words, true, 0, 0);
+    const std::u16string& word = words.front();
+    const std::size_t at = FoldCase(row.block).find(word);
     ASSERT_NE(at, std::u16string::npos);
-    const MadeExtract made = MakeExtract(row.block, at, row.word, row.width, row.words, row.phrase);
+    const MadeExtract made = MakeExtract(row.block, at, word, row.width, words, false);
     EXPECT_EQ(Shown(made.text, made.marks), row.expected);
   }
 }
