@@ -20,6 +20,23 @@ struct TextCase {
   std::u16string expected;
 };
 
+// Each row's input through transform, compared with the row's expectation.
+template <std::size_t N, typename Transform>
+void ExpectRows(const TextCase (&cases)[N], Transform transform) {
+  for (const TextCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(transform(c.input), c.expected);
+  }
+}
+
+// An operation that changes a text in place, as a transform.
+auto InPlace(void (*operation)(std::u16string&)) {
+  return [operation](std::u16string text) {
+    operation(text);
+    return text;
+  };
+}
+
 TEST(RepairUtf8LatinTest, TwoByteRemnantsBecomeOneCharacter) {
   const TextCase cases[] = {
       {"e acute", Doc("caf\xC3\xA9"), u"caf\u00E9"},
@@ -38,10 +55,7 @@ TEST(RepairUtf8LatinTest, TwoByteRemnantsBecomeOneCharacter) {
       {"lead slid under the examined position", Doc("\xC2\x80\xC2\xA3"), u"\u00C2\u00A3"},
       {"nothing to repair", u"plain text", u"plain text"},
   };
-  for (const TextCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(RepairUtf8Latin(c.input, 0), c.expected);
-  }
+  ExpectRows(cases, [](std::u16string_view text) { return RepairUtf8Latin(text, 0); });
 }
 
 TEST(RepairUtf8PunctuationTest, EveryThreeByteRemnantIsRepairedByItsOwnEntry) {
@@ -65,10 +79,7 @@ TEST(RepairUtf8PunctuationTest, EveryThreeByteRemnantIsRepairedByItsOwnEntry) {
       {"lone a circumflex kept", Doc("\xE2x"), u"\u00E2x"},
       {"lone euro sign kept", Doc("5\x80"), u"5\u20AC"},
   };
-  for (const TextCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(RepairUtf8Punctuation(c.input), c.expected);
-  }
+  ExpectRows(cases, RepairUtf8Punctuation);
 }
 
 TEST(NormalizeWhitespaceTest, ControlCharactersBecomePlainSpaces) {
@@ -84,12 +95,7 @@ TEST(NormalizeWhitespaceTest, ControlCharactersBecomePlainSpaces) {
       {"no-break space", u"a\u00A0b", u"a b"},
       {"vertical tab kept", u"a\vb", u"a\vb"},
   };
-  for (const TextCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::u16string text = c.input;
-    NormalizeWhitespace(text);
-    EXPECT_EQ(text, c.expected);
-  }
+  ExpectRows(cases, InPlace(NormalizeWhitespace));
 }
 
 TEST(DecodeEntitiesTest, KnownEntitiesAreReplacedCaseSensitively) {
@@ -111,12 +117,7 @@ TEST(DecodeEntitiesTest, KnownEntitiesAreReplacedCaseSensitively) {
       // followed by " &nbsp;".
       {"run matching across table entries", u"& &nbsp;", u" "},
   };
-  for (const TextCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::u16string text = c.input;
-    DecodeEntities(text);
-    EXPECT_EQ(text, c.expected);
-  }
+  ExpectRows(cases, InPlace(DecodeEntities));
 }
 
 TEST(BlankEntityRunsTest, UnknownEntitiesBecomeOneSpace) {
@@ -128,12 +129,7 @@ TEST(BlankEntityRunsTest, UnknownEntitiesBecomeOneSpace) {
       {"two ampersands, one run", u"&&x;y", u" y"},
       {"semicolon before any space at the end", u"x &y;", u"x  "},
   };
-  for (const TextCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::u16string text = c.input;
-    BlankEntityRuns(text);
-    EXPECT_EQ(text, c.expected);
-  }
+  ExpectRows(cases, InPlace(BlankEntityRuns));
 }
 
 TEST(StringOperationsTest, ReplaceAnyOfAndRemoveAll) {
