@@ -14,8 +14,8 @@
 
 #include "common/paths.h"
 #include "extract/classify.h"
+#include "support/docx_file.h"
 #include "support/temp_folder.h"
-#include "zip_package.h"
 
 namespace quor {
 namespace {
@@ -55,10 +55,6 @@ class RecordingObserver : public DocumentTextObserver {
  private:
   std::u16string tempRoot_;
 };
-
-void WriteDocx(const fs::path& path, const std::string& documentXml) {
-  test::WriteZip(path, {{"word/document.xml", documentXml}});
-}
 
 std::string Paragraphs(int count) {
   std::string xml = "<w:document><w:body>";
@@ -138,7 +134,7 @@ TEST(DocumentText, BlocksAreConsecutive4096ByteRunsOfTheDocumentBytes) {
 // A two-paragraph document and the temporary root its conversion uses.
 class DocxReading : public ::testing::Test {
  protected:
-  void SetUp() override { WriteDocx(docx, Paragraphs(2)); }
+  void SetUp() override { ASSERT_TRUE(test::WriteDocxFile(docx, Paragraphs(2))); }
 
   TempFolder folder;
   TempFolder temp;
@@ -175,9 +171,9 @@ TEST_F(DocxReading, TextComesFromTheTemporaryTextWhichGoesWithTheReader) {
 TEST(DocumentText, DocxFailuresAndStopsLeaveNoFolder) {
   TempFolder folder;
   const fs::path noText = folder.Path() / "empty.docx";
-  test::WriteZip(noText, {{"word/styles.xml", "<w:styles/>"}});
+  ASSERT_TRUE(test::WriteZipFile(noText, {{"word/styles.xml", "<w:styles/>"}}));
   const fs::path long_ = folder.Path() / "long.docx";
-  WriteDocx(long_, Paragraphs(50));
+  ASSERT_TRUE(test::WriteDocxFile(long_, Paragraphs(50)));
   struct Row {
     const char* name;
     fs::path file;

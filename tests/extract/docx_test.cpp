@@ -10,15 +10,15 @@
 
 #include "common/encoding.h"
 #include "common/paths.h"
+#include "support/docx_file.h"
 #include "support/temp_folder.h"
-#include "zip_package.h"
 
 namespace quor {
 namespace {
 
 namespace fs = std::filesystem;
 using test::TempFolder;
-using test::WriteZip;
+using test::WriteZipFile;
 
 std::string Joined(const TextList& runs) {
   std::string out;
@@ -39,7 +39,7 @@ void PutLe32(std::string& b, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i) & 0xFF);
 }
 
-// Offset and length of the first member's data (a package written by WriteZip
+// Offset and length of the first member's data (a package written by WriteZipFile
 // begins with the local header of its first member).
 std::pair<std::size_t, std::size_t> FirstMemberData(const std::string& zip) {
   EXPECT_EQ(Le32(zip, 0), 0x04034b50u);
@@ -206,9 +206,9 @@ class DocxConversionTest : public ::testing::Test {
 
   std::u16string MakeDocx(const std::string& name, const std::string& documentXml,
                           bool deflate = true) {
-    WriteZip(DocPath(name), {{"[Content_Types].xml", "<Types/>", true},
-                             {"word/document.xml", documentXml, deflate},
-                             {"word/styles.xml", "<w:styles/>", true}});
+    EXPECT_TRUE(WriteZipFile(DocPath(name), {{"[Content_Types].xml", "<Types/>", true},
+                                             {"word/document.xml", documentXml, deflate},
+                                             {"word/styles.xml", "<w:styles/>", true}}));
     return FromFsPath(DocPath(name));
   }
 
@@ -247,7 +247,7 @@ TEST_F(DocxConversionTest, DocumentBecomesOneLineTextFileInQuor001) {
 }
 
 TEST_F(DocxConversionTest, PackagesWithoutDocumentTextArePassedOverWithoutTempFolder) {
-  WriteZip(DocPath("nodoc.docx"), {{"word/other.xml", "<w:t>x</w:t>", true}});
+  ASSERT_TRUE(WriteZipFile(DocPath("nodoc.docx"), {{"word/other.xml", "<w:t>x</w:t>"}}));
   root_.Write("docs/notzip.docx", "PK\x03\x04 but nothing of a zip after the signature");
   root_.Write("docs/empty.docx", "");
   for (const char* name : {"nodoc.docx", "notzip.docx", "empty.docx", "absent.docx"}) {
@@ -291,7 +291,7 @@ TEST_F(DocxConversionTest, DamagedMemberAsksAndScansWhatWasReadOnlyOnYes) {
     for (const bool yes : {false, true}) {
       SCOPED_TRACE(std::string(deflate ? "deflated" : "stored") + (yes ? ", Yes" : ", No"));
       shown_.clear();
-      WriteZip(DocPath("hurt.docx"), {{"word/document.xml", xml, deflate}});
+      ASSERT_TRUE(WriteZipFile(DocPath("hurt.docx"), {{"word/document.xml", xml, deflate}}));
       std::string zip = root_.Read("docs/hurt.docx");
       const auto [start, length] = FirstMemberData(zip);
       const std::size_t at = deflate ? start + length / 2 : start + xml.find("AAAA") + 3;
