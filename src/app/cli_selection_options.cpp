@@ -247,8 +247,8 @@ bool ProjectFromOptions(const SelectionOptions& options, CliProject& project, Me
       const std::u16string sub = Utf8ToText(entry);
       // A subfolder that is not there is left out, as the window drops it.
       if (top.empty() || !FolderExists(top + sub)) {
-        err << "quor: warning: --include: no such subfolder of the top folder, left out: "
-            << entry << '\n';
+        err << "quor: warning: --include: no such subfolder of the top folder, left out: " << entry
+            << '\n';
         continue;
       }
       included.push_back(sub);

@@ -49,7 +49,6 @@ std::u16string SystemTempFolder();
 // ("QUOR" when empty) inside appDataFolder, or inside the temporary folder
 // when appDataFolder is empty. The folder is created when it is missing; a
 // failure shows where a file in it is used. No trailing separator.
-std::u16string ProgramDataFolder(std::u16string_view appDataFolder,
-                                 std::u16string_view folderName);
+std::u16string ProgramDataFolder(std::u16string_view appDataFolder, std::u16string_view folderName);
 
 }  // namespace quor

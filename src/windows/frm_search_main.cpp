@@ -270,8 +270,8 @@ void frmSearchMain::SetDefaults() {
   lastSearch.reset();
   lastResult = SearchResult();
 
-  const std::u16string dataFolder = ProgramDataFolder(GetPlatform().AppDataFolder(),
-                                                      app_.GetProgramText(kTextDataFolderName));
+  const std::u16string dataFolder =
+      ProgramDataFolder(GetPlatform().AppDataFolder(), app_.GetProgramText(kTextDataFolderName));
   DefaultSettingsPath =
       EnsureTrailingBackslash(dataFolder) + std::u16string(kDefaultSearchSettingsName);
 }

@@ -3,16 +3,15 @@
 
 #include <gtest/gtest.h>
 
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 
 #include "app/cli_messages.h"
+#include "app/quor_child.h"
 #include "common/encoding.h"
 #include "common/files.h"
-#include "app/quor_child.h"
 #include "support/cli_runner.h"
 #include "support/goldens.h"
 #include "support/temp_folder.h"
@@ -128,7 +127,7 @@ TEST_F(IndexCommandTest, InterruptedOrKilledReindexLeavesThePreviousPairAndNextR
   EXPECT_EQ(ReadWholeFile(Out("proj_index.quor")), index);
   EXPECT_EQ(ReadWholeFile(Out("proj_data.quor")), data);
 
-  EXPECT_EQ(test::RunQuorAndSignal(args, indexing, SIGKILL).status, 128 + SIGKILL);
+  EXPECT_EQ(test::RunQuorAndSignal(args, indexing, SIGKILL).killedBy, SIGKILL);
   // Only the killed run's temporary files beside the untouched pair.
   EXPECT_GT(test::SortedNames(tmp.Path() / "out").size(), 2u);
   EXPECT_EQ(ReadWholeFile(Out("proj_index.quor")), index);
@@ -198,8 +197,8 @@ TEST_F(IndexCommandTest, BadUsageNamesTheOptionAndExitsWithTwo) {
 TEST_F(IndexCommandTest, HelpMarksTheRequiredOptionsAndGivesTheDefaults) {
   const test::CliOutcome help = test::RunCliCommand(IndexCommand(), {"--help"});
   EXPECT_EQ(help.status, kExitOk);
-  EXPECT_EQ(help.out.rfind("Usage: quor index --project NAME --title TEXT --top DIR --output DIR", 0),
-            0u)
+  EXPECT_EQ(
+      help.out.rfind("Usage: quor index --project NAME --title TEXT --top DIR --output DIR", 0), 0u)
       << help.out;
   // The words as they read, whatever the line breaks.
   std::string words;

@@ -136,9 +136,9 @@ TEST(CliOptions, OptionRequiredUnlessAnotherIsGivenNamesBoth) {
             0u);
   EXPECT_TRUE(Parse(syntax, {"--settings", "s"}).parse.run);
   EXPECT_TRUE(Parse(syntax, {"--top", "t"}).parse.run);
-  EXPECT_NE(Parse(syntax, {"--help"}).out.find(
-                "the top folder (required unless --settings is given)\n"),
-            std::string::npos);
+  EXPECT_NE(
+      Parse(syntax, {"--help"}).out.find("the top folder (required unless --settings is given)\n"),
+      std::string::npos);
 }
 
 TEST(CliOptions, CommandFromItsSyntaxRunsOnlyOnGoodUsage) {

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/cli_index.h"
+#include "app/cli_messages.h"
+#include "app/quor_child.h"
 #include "support/cli_runner.h"
 #include "support/docx_file.h"
 #include "support/temp_folder.h"
@@ -247,6 +252,38 @@ TEST_F(SearchCommandTest, MaxExtractsRefusedAsInTheWindow) {
   }
   EXPECT_EQ(Search({"--report", "text", "--max-extracts", "0", "cat"}).err,
             "Report ->: The maximum number of extracts cannot be zero.\n");
+}
+
+TEST(SearchCommandInterrupt, CtrlCDuringTheSearchExitsWith130AndPrintsNoResult) {
+  test::TempFolder tree;
+  ::setenv("XDG_DATA_HOME", (tree.Path() / "data").c_str(), 1);
+  // Enough files whose phrase must be confirmed in their text, then
+  // reported, that the search is still running when the signal comes.
+  std::string text;
+  while (text.size() < 4000) text += "filler words of a page ";
+  text += "black cat\n";
+  for (int file = 0; file < 2000; ++file) {
+    tree.Write("top/many/f" + std::to_string(file) + ".txt", text);
+  }
+  std::filesystem::create_directories(tree.Path() / "out");
+  const std::string top = (tree.Path() / "top").string();
+  const test::CliOutcome built = test::RunCliCommand(
+      IndexCommand(), {"--project", "big", "--title", "Big", "--top", top, "--output",
+                       (tree.Path() / "out").string(), "--all-subfolders"});
+  ASSERT_EQ(built.status, kExitOk) << built.err;
+
+  const auto catching = [](const test::RunningChild& child) {
+    return test::HandlesInterrupt(child.pid);
+  };
+  const test::SignalledRun run = test::RunQuorAndSignal(
+      {"search", "--index", (tree.Path() / "out" / "big_index.quor").string(), "--top", top,
+       "--type", "phrase", "--report", "text", "black", "cat"},
+      catching, SIGINT);
+  ASSERT_TRUE(run.signalled);
+  EXPECT_EQ(run.status, kExitInterrupted) << run.err;
+  EXPECT_NE(run.err.find("Interrupted: stopping ...\nquor search: stopped\n"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out, "");
 }
 
 }  // namespace

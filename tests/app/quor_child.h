@@ -44,11 +44,12 @@ inline int PipeFill(int fd) {
 
 // Runs quor with args; once ready says so, sends signal. Until then only
 // stderr is read, so a child writing its output blocks on a full pipe.
-// status is the exit status or 128 + the signal that ended the child;
+// status is the exit status, or -1 when a signal ended the child (killedBy);
 // signalled tells whether the signal was sent. A child that runs longer than
 // 60 seconds is killed.
 struct SignalledRun : CliOutcome {
   bool signalled = false;
+  int killedBy = 0;
 };
 inline SignalledRun RunQuorAndSignal(const std::vector<std::string>& args,
                                      const std::function<bool(const RunningChild&)>& ready,
@@ -104,7 +105,8 @@ inline SignalledRun RunQuorAndSignal(const std::vector<std::string>& args,
   ::close(outPipe[0]);
   ::close(errPipe[0]);
   run.err = child.err;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.killedBy = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return run;
 }
 
