@@ -219,16 +219,6 @@ TEST(InspectCommand, DocxQuestionsAreAnsweredByTheYesOption) {
   }
 }
 
-TEST(InspectCommand, NameThatIsNotUtf8StillNamesItsFile) {
-  // The command line hands over bytes; the name must come back to the same
-  // bytes when the file is opened.
-  TempFolder folder;
-  const fs::path file = folder.Write("caf\xE9 notes.txt", "Cats and dogs\r\n");
-  const Outcome outcome = Inspect({file.string()});
-  EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
-  EXPECT_EQ(outcome.out, "type: 1\nutf8: no\nwords: 3\nand 1 255\ncats 1 255\ndogs 1 255\n");
-}
-
 TEST(InspectCommand, MissingFileFolderOrBadUsageFailWithTheirStatus) {
   TempFolder folder;
   const std::string missing = (folder.Path() / "gone.txt").string();

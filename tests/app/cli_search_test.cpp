@@ -146,50 +146,61 @@ TEST_F(SearchCommandTest, ResultsBoxOnStdout) {
   EXPECT_EQ(none.out, "No file contains that phrase.\n");
 }
 
-TEST_F(SearchCommandTest, RefusalsExitOneWithTheirMessage) {
+TEST_F(SearchCommandTest, RefusalsAndIndexProblemsExitOneWithTheirMessage) {
+  const std::string out = (tree->Path() / "out").string();
   struct Row {
     std::vector<std::string> args;
     const char* err;
+    std::string index;  // empty: the test's index
+    std::string top;    // empty: its top folder
   } rows[] = {
       {{"cat's"},
-       "Search: Search words may contain only letters, spaces, and \"*\" at the end of a word.\n"},
-      {{}, "Invalid input: No words given.\n"},
+       "Search: Search words may contain only letters, spaces, and \"*\" at the end of a word.\n",
+       "",
+       ""},
+      {{}, "Invalid input: No words given.\n", "", ""},
       {{"--type", "any", "a*"},
-       "Invalid input: The stem 'a*' is too short.\nA stem must have at least two letters.\n"},
+       "Invalid input: The stem 'a*' is too short.\nA stem must have at least two letters.\n",
+       "",
+       ""},
       {{"cat*"},
        "Search Module: Stems in search words are permitted only in 'Any word' searches.\n"
-       "The search type will now be changed to this type.\n"},
+       "The search type will now be changed to this type.\n",
+       "",
+       ""},
       {{"--type", "any", "c*t"},
-       "Search Module: An asterisk can occur only at the end of a search word.\n"},
-      {{"--file", "nope.txt", "cat"}, "This file is not in the index.\n"},
+       "Search Module: An asterisk can occur only at the end of a search word.\n",
+       "",
+       ""},
+      {{"--file", "nope.txt", "cat"}, "This file is not in the index.\n", "", ""},
+      {{"cat"},
+       "Invalid input: Index file names must end in '_index.quor'.\n",
+       out + "/proj_INDEX.QUOR",
+       ""},
+      {{"cat"},
+       "Search: The index file does not exist.\nPerhaps it has not yet been created by the "
+       "index module.\n",
+       out + "/gone_index.quor",
+       ""},
+      {{"cat"},
+       "Search: No indexed file occurs in the top folder or any subfolder.\n\nThere seems to "
+       "be a mismatch between the top folder\nand the index file.\n",
+       "",
+       out},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.err);
-    const test::CliOutcome outcome = Search(row.args);
+    std::vector<std::string> args = {"--index", row.index.empty() ? Index() : row.index, "--top",
+                                     row.top.empty() ? Top() : row.top};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const test::CliOutcome outcome = test::RunCliCommand(SearchCommand(), args);
     EXPECT_EQ(outcome.status, kExitFailed);
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err, row.err);
   }
 }
 
-TEST_F(SearchCommandTest, IndexProblemsAndBadUsage) {
-  const std::string wrongName = (tree->Path() / "out" / "proj_INDEX.QUOR").string();
-  test::CliOutcome outcome =
-      test::RunCliCommand(SearchCommand(), {"--index", wrongName, "--top", Top(), "cat"});
-  EXPECT_EQ(outcome.status, kExitFailed);
-  EXPECT_EQ(outcome.err, "Invalid input: Index file names must end in '_index.quor'.\n");
-  const std::string missing = (tree->Path() / "out" / "gone_index.quor").string();
-  outcome = test::RunCliCommand(SearchCommand(), {"--index", missing, "--top", Top(), "cat"});
-  EXPECT_EQ(outcome.status, kExitFailed);
-  EXPECT_EQ(outcome.err,
-            "Search: The index file does not exist.\nPerhaps it has not yet been created by the "
-            "index module.\n");
-  outcome = test::RunCliCommand(
-      SearchCommand(), {"--index", Index(), "--top", (tree->Path() / "out").string(), "cat"});
-  EXPECT_EQ(outcome.status, kExitFailed);
-  EXPECT_EQ(outcome.err,
-            "Search: No indexed file occurs in the top folder or any subfolder.\n\nThere seems to "
-            "be a mismatch between the top folder\nand the index file.\n");
+TEST_F(SearchCommandTest, BadUsageExitsTwo) {
   EXPECT_EQ(Search({"--type", "some", "cat"}).status, kExitUsage);
   EXPECT_EQ(test::RunCliCommand(SearchCommand(), {"--top", Top(), "cat"}).status, kExitUsage);
   EXPECT_EQ(Search({"--report", "html", "--paths-only", "cat"}).status, kExitUsage);
