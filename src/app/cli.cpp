@@ -84,7 +84,8 @@ std::string HelpText(const CommandTable& table, const std::vector<std::string>& 
   }
   out << "\nResults and listings go to standard output, messages and progress to\n"
       << "standard error. Exit status: 0 success, 1 refused input or failed\n"
-      << "operation, 2 bad usage.\n";
+      << "operation, 2 bad usage, 130 after Ctrl-C (once the run has cleaned up).\n"
+      << "quor COMMAND --help describes one command.\n";
   return out.str();
 }
 

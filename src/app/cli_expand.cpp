@@ -6,14 +6,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <vector>
 
+#include "app/cli_messages.h"
 #include "app/cli_options.h"
 #include "common/encoding.h"
+#include "common/files.h"
 #include "indexfile/compressor.h"
 
 namespace quor::app {
@@ -65,10 +67,19 @@ void ReportFailure(CliStreams& io, std::int32_t status, const std::string& sourc
   io.err << '\n';
 }
 
-// Expands source into a temporary file and copies that to io.out.
-int ExpandToOutput(FileCompressor& compressor, const std::string& source, CliStreams& io) {
-  const char* tmpDir = std::getenv("TMPDIR");
-  const std::string folder = tmpDir && tmpDir[0] ? tmpDir : "/tmp";
+// Says that Ctrl-C ended the run; returns its exit status.
+int Interrupted(InterruptStop& interrupt, CliStreams& io) {
+  interrupt.ReportOnce(io.err);
+  io.err << "quor expand: stopped\n";
+  return kExitInterrupted;
+}
+
+// Expands source into a temporary file and copies that to io.out, which
+// Ctrl-C ends between two pieces (a reader such as a pager may keep it
+// waiting).
+int ExpandToOutput(FileCompressor& compressor, const std::string& source, CliStreams& io,
+                   InterruptStop& interrupt) {
+  const std::string folder = TextToUtf8(SystemTempFolder());
   const std::string temp = MakeSiblingTemp(folder + "/quor");
   if (temp.empty()) {
     io.err << "quor expand: cannot make a temporary file in " << folder << ": "
@@ -84,9 +95,15 @@ int ExpandToOutput(FileCompressor& compressor, const std::string& source, CliStr
   }
   std::ifstream text(temp, std::ios::binary);
   ::unlink(temp.c_str());
-  // Streaming an empty buffer would mark the output failed.
-  if (text.is_open() && text.peek() != std::ifstream::traits_type::eof()) io.out << text.rdbuf();
+  if (interrupt.Interrupted()) return Interrupted(interrupt, io);
+  std::vector<char> piece(1 << 16);
+  while (text.is_open() && io.out && !interrupt.Interrupted()) {
+    text.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+    if (text.gcount() <= 0) break;
+    io.out.write(piece.data(), text.gcount());
+  }
   io.out.flush();
+  if (interrupt.Interrupted()) return Interrupted(interrupt, io);
   if (!text.is_open() || !io.out) {
     io.err << "quor expand: cannot write the index text to standard output\n";
     return kExitFailed;
@@ -117,7 +134,11 @@ int RunExpand(const CliArgs& args, CliStreams& io) {
     return kExitFailed;
   }
 
-  if (target == kStandardOutput) return ExpandToOutput(compressor, source, io);
+  // The expansion itself runs to its end (it is quick for its size); what
+  // it made then goes.
+  StopToken stop;
+  InterruptStop interrupt(stop);
+  if (target == kStandardOutput) return ExpandToOutput(compressor, source, io, interrupt);
 
   // An existing output file is replaced only once the expansion has
   // succeeded: expanding straight into it would truncate it first, and a
@@ -139,6 +160,11 @@ int RunExpand(const CliArgs& args, CliStreams& io) {
     if (replacing) ::unlink(writeTo.c_str());
     ReportFailure(io, status, source, target, compressor.LastError());
     return kExitFailed;
+  }
+  if (interrupt.Interrupted()) {
+    // A file replaced is left as it was; a new one is not left half wanted.
+    ::unlink(writeTo.c_str());
+    return Interrupted(interrupt, io);
   }
   if (replacing) {
     ::chmod(writeTo.c_str(), existing.st_mode & 07777);

@@ -34,20 +34,10 @@ constexpr std::u16string_view kCreateIndexFile = u"Create index file";
 
 // Progress lines on stderr: the first and last report of each stage, and in
 // between at most one line a second.
-class IndexObserver : public IndexBuildObserver {
+class IndexObserver : public CliWalkObserver<IndexBuildObserver> {
  public:
-  IndexObserver(CliMessages& messages, InterruptStop& interrupt, std::ostream& err)
-      : messages_(messages), interrupt_(interrupt), err_(err) {}
+  using CliWalkObserver::CliWalkObserver;
 
-  MsgResult MessageBox(const MessageBoxRequest& request) override {
-    return messages_.MessageBox(request);
-  }
-  void Poll() override { interrupt_.ReportOnce(err_); }
-  // One line per file or folder the walk passed over.
-  void PassedOver(const PassedOverEntry& entry) override {
-    err_ << TerminalText(PassedOverLine(entry)) << '\n';
-    err_.flush();
-  }
   void CountingProgress(std::int32_t count) override {
     if (Due(Stage::kCounting, false)) Counting(count);
   }
@@ -95,9 +85,6 @@ class IndexObserver : public IndexBuildObserver {
     err_.flush();
   }
 
-  CliMessages& messages_;
-  InterruptStop& interrupt_;
-  std::ostream& err_;
   bool started_ = false;
   Stage stage_ = Stage::kCounting;
   std::chrono::steady_clock::time_point last_;
@@ -148,6 +135,7 @@ int RunIndex(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
   CliMessages messages(io.err, options.yes);
   CliProject project;
   if (!ProjectFromOptions(options, project, messages, io.err)) return kExitFailed;
+  if (!HasRequiredFields(syntax, options, project, true, io)) return kExitUsage;
   if (!PassesStartQuestions(project, messages)) return kExitFailed;
 
   IndexBuildRequest request;
@@ -160,7 +148,7 @@ int RunIndex(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
   request.commonWords.LoadCommonWords(EnsureTrailingBackslash(ui::DefaultProgramFolder()) +
                                       u"cwds.txt");
   request.texts = &texts;
-  request.tempFolder = ui::DefaultTempFolder();
+  request.tempFolder = SystemTempFolder();
   request.freeSpace = [](std::u16string_view folder) -> std::optional<std::uint64_t> {
     const std::optional<std::int64_t> free = ui::DiskFreeSpaceAt(std::u16string(folder));
     if (!free || *free < 0) return std::nullopt;
@@ -203,7 +191,8 @@ int RunIndex(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
 CliCommand IndexCommand() {
   CliSyntax syntax = SelectionSyntax(
       "index",
-      "create the index and data files of the selection (the window's \"Create index file\")");
+      "create the index and data files of the selection (the window's \"Create index file\")",
+      true);
   return MakeCliCommand(
       syntax, [syntax](const CliArgs& args, CliStreams& io) { return RunIndex(syntax, args, io); });
 }

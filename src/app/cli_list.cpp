@@ -17,27 +17,6 @@ namespace quor::app {
 
 namespace {
 
-// The walk's messages on stderr; a Ctrl-C is reported at the next file.
-class ListObserver : public WalkObserver {
- public:
-  ListObserver(CliMessages& messages, InterruptStop& interrupt, std::ostream& err)
-      : messages_(messages), interrupt_(interrupt), err_(err) {}
-  MsgResult MessageBox(const MessageBoxRequest& request) override {
-    return messages_.MessageBox(request);
-  }
-  void Poll() override { interrupt_.ReportOnce(err_); }
-  // One line per file or folder the walk passed over.
-  void PassedOver(const PassedOverEntry& entry) override {
-    err_ << TerminalText(PassedOverLine(entry)) << '\n';
-    err_.flush();
-  }
-
- private:
-  CliMessages& messages_;
-  InterruptStop& interrupt_;
-  std::ostream& err_;
-};
-
 int RunList(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
   SelectionOptions options;
   if (!SelectionFromArgs(syntax, args, options, io)) return kExitUsage;
@@ -46,6 +25,7 @@ int RunList(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
   CliMessages messages(io.err, options.yes);
   CliProject project;
   if (!ProjectFromOptions(options, project, messages, io.err)) return kExitFailed;
+  if (!HasRequiredFields(syntax, options, project, false, io)) return kExitUsage;
   if (project.excludeTopFolderFiles && project.includedSubfolders.empty()) {
     messages.MsgBox(u"No files are included.", MsgButtons::Ok, MsgIcon::Exclamation, u"List files");
     return kExitFailed;
@@ -57,7 +37,7 @@ int RunList(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
 
   StopToken stop;
   InterruptStop interrupt(stop);
-  ListObserver observer(messages, interrupt, io.err);
+  CliWalkObserver<WalkObserver> observer(messages, interrupt, io.err);
   const auto start = std::chrono::steady_clock::now();
   walk.ListOnly = true;
   walk.ResetLongestName();
@@ -90,7 +70,8 @@ int RunList(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
 
 CliCommand ListCommand() {
   CliSyntax syntax = SelectionSyntax(
-      "list", "list the files an index of the selection would hold (the window's \"List files\")");
+      "list", "list the files an index of the selection would hold (the window's \"List files\")",
+      false);
   return MakeCliCommand(
       syntax, [syntax](const CliArgs& args, CliStreams& io) { return RunList(syntax, args, io); });
 }

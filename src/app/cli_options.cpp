@@ -55,6 +55,33 @@ void WriteIndented(std::ostream& out, std::string_view text, std::size_t indent)
   out << '\n';
 }
 
+// The words of text in lines no wider than kLineWidth: the first line
+// starts at column, the others are indented by indent.
+std::string Wrapped(std::string_view text, std::size_t column, std::size_t indent) {
+  std::string lines;
+  bool lineStart = true;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = std::min(text.find(' ', start), text.size());
+    const std::string_view word = text.substr(start, end - start);
+    start = end + 1;
+    if (word.empty()) continue;
+    if (!lineStart && column + 1 + word.size() > kLineWidth) {
+      lines += '\n' + std::string(indent, ' ');
+      column = indent;
+      lineStart = true;
+    }
+    if (!lineStart) {
+      lines += ' ';
+      ++column;
+    }
+    lines += word;
+    column += word.size();
+    lineStart = false;
+  }
+  return lines;
+}
+
 std::string UsageLines(const CliSyntax& syntax, std::string_view prefix) {
   std::ostringstream out;
   out << prefix;
@@ -128,7 +155,7 @@ std::string CommandHelp(const CliSyntax& syntax) {
   if (!syntax.summary.empty()) {
     std::string summary = syntax.summary;
     summary[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(summary[0])));
-    out << '\n' << summary << ".\n";
+    out << '\n' << Wrapped(summary + '.', 0, 0) << '\n';
   }
   if (!syntax.details.empty()) out << '\n' << syntax.details << '\n';
   out << "\nOptions:\n";
@@ -136,7 +163,10 @@ std::string CommandHelp(const CliSyntax& syntax) {
   for (const CliOption& option : syntax.options) {
     std::string help = option.help;
     std::vector<std::string> notes;
-    if (option.required) notes.push_back("required");
+    if (option.required) {
+      notes.push_back(option.unless.empty() ? "required"
+                                            : "required unless " + option.unless + " is given");
+    }
     if (option.repeatable) notes.push_back("may be given more than once");
     if (!option.defaultValue.empty()) notes.push_back("default: " + option.defaultValue);
     for (std::size_t i = 0; i < notes.size(); ++i) {
@@ -154,7 +184,7 @@ std::string CommandHelp(const CliSyntax& syntax) {
     } else {
       out << '\n' << std::string(kColumn, ' ');
     }
-    out << help << '\n';
+    out << Wrapped(help, kColumn, kColumn) << '\n';
   }
   return out.str();
 }
@@ -214,6 +244,7 @@ CliParse ParseCommandLine(const CliSyntax& syntax, const std::vector<std::string
     } else {
       return bad(name + " needs a value");
     }
+    if (known->required && value.empty()) return bad(name + " must not be empty");
     if (!known->choices.empty() &&
         std::find(known->choices.begin(), known->choices.end(), value) == known->choices.end()) {
       return bad(name + " takes " + OptionWithValue(*known).substr(name.size() + 1) + ", not '" +
@@ -223,9 +254,13 @@ CliParse ParseCommandLine(const CliSyntax& syntax, const std::vector<std::string
   }
 
   for (const CliOption& option : syntax.options) {
-    if (option.required && !parsed.Given(option.name)) {
-      return bad(OptionWithValue(option) + " is needed");
-    }
+    const bool excused = !option.unless.empty() && parsed.Given(option.unless);
+    if (!option.required || excused || parsed.Given(option.name)) continue;
+    std::string problem = OptionWithValue(option);
+    const auto other = std::find_if(syntax.options.begin(), syntax.options.end(),
+                                    [&](const CliOption& o) { return o.name == option.unless; });
+    if (other != syntax.options.end()) problem += " (or " + OptionWithValue(*other) + ")";
+    return bad(problem + " is needed");
   }
   const std::vector<std::string>& operands = parsed.operands_;
   const bool emptyOperand =

@@ -28,7 +28,8 @@ struct CliOption {
   std::string name;                  // "--top"
   std::string value;                 // placeholder of its value ("DIR"); empty for a flag
   std::string help;                  // one line for `quor COMMAND --help`
-  bool required = false;             // bad usage when missing; shown without brackets
+  bool required = false;             // bad usage when missing or empty; shown without brackets
+  std::string unless;                // a required option that may be left out when this is given
   bool repeatable = false;           // every value is kept; otherwise the last one counts
   std::string defaultValue;          // what CliArgs::Value gives when it is not given
   std::vector<std::string> choices;  // when set, the only values accepted
@@ -36,6 +37,12 @@ struct CliOption {
   // Modifiers for a declaration such as Valued("--top", "DIR", "...").Required().
   CliOption& Required() {
     required = true;
+    return *this;
+  }
+  // Required, except when the option other is given (which may supply it).
+  CliOption& RequiredUnless(std::string other) {
+    required = true;
+    unless = std::move(other);
     return *this;
   }
   CliOption& Repeatable() {
@@ -111,8 +118,8 @@ struct CliParse {
 // Parses args against syntax. "--name VALUE" and "--name=VALUE" give a
 // value; "--" ends the options; "-" alone is an operand. --help (or -h)
 // writes the command's help to io.out. Bad usage (unknown option, missing
-// value, a value not among the choices, a required option missing, wrong
-// operands) is reported on io.err.
+// value, a value not among the choices, a required option missing or given
+// an empty value, wrong operands) is reported on io.err.
 CliParse ParseCommandLine(const CliSyntax& syntax, const std::vector<std::string>& args,
                           CliStreams& io);
 

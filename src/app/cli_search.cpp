@@ -13,8 +13,10 @@
 #include <ostream>
 #include <string>
 
+#include "app/cli_messages.h"
 #include "app/cli_options.h"
 #include "common/encoding.h"
+#include "common/files.h"
 #include "common/paths.h"
 #include "common/strings.h"
 #include "extract/program_texts.h"
@@ -136,9 +138,8 @@ bool OpenOnDesktop(const std::string& path) {
 // Writes the report the options ask for and prints it (text) or its path
 // (html) on stdout.
 int WriteReport(const CliArgs& args, CliStreams& io, const ReportRequest& request,
-                const std::u16string& dataFolder, SearchReporter& reporter) {
+                const std::u16string& dataFolder, SearchReporter& reporter, StopToken& stop) {
   SearchFileScanner scanner(request.searchType, reporter);
-  StopToken stop;
   if (args.Value("--report") == "text") {
     TextReportBuffer buffer(0);
     WriteTextReport(request, scanner, buffer, stop);
@@ -203,7 +204,7 @@ int RunSearchCommand(const CliArgs& args, CliStreams& io) {
   load.indexFilePath = indexPath;
   load.searchCaption = u"Search";
   const std::u16string dataFolder =
-      EnsureTrailingBackslash(ui::DefaultAppDataFolder()) + texts.Get(kTextDataFolder);
+      ProgramDataFolder(ui::DefaultAppDataFolder(), texts.Get(kTextDataFolder));
   load.dataFolder = dataFolder;
   load.freeSpace = [](std::u16string_view folder) -> std::optional<std::uint64_t> {
     const std::optional<std::int64_t> free = ui::DiskFreeSpaceAt(std::u16string(folder));
@@ -211,7 +212,15 @@ int RunSearchCommand(const CliArgs& args, CliStreams& io) {
     return static_cast<std::uint64_t>(*free);
   };
   StopToken stop;
+  InterruptStop interrupt(stop);  // each step ends early, then the command exits 130
+  const auto interrupted = [&] {
+    if (!interrupt.Interrupted()) return false;
+    interrupt.ReportOnce(io.err);
+    io.err << "quor search: stopped\n";
+    return true;
+  };
   const IndexLoadResult loaded = LoadIndex(load, loadReporter, stop);
+  if (interrupted()) return kExitInterrupted;
   if (!loaded.ready) return kExitFailed;
 
   SearchRequest request;
@@ -237,10 +246,12 @@ int RunSearchCommand(const CliArgs& args, CliStreams& io) {
 
   SearchReporter reporter(io.err, progress);
   const SearchResult result = Search(request, reporter, stop);
+  if (interrupted()) return kExitInterrupted;
   if (result.status != SearchStatus::kCompleted) return kExitFailed;
   if (report && result.FoundCount > 0) {
     const int status = WriteReport(args, io, MakeReportRequest(request, result, reportOptions),
-                                   dataFolder, reporter);
+                                   dataFolder, reporter, stop);
+    if (interrupted()) return kExitInterrupted;
     if (!result.LabelText.empty()) io.err << TerminalText(result.LabelText) << '\n';
     return status;
   }

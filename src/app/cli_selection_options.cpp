@@ -79,27 +79,43 @@ void ApplySettings(const IndexSettings& settings, CliProject& project) {
 
 }  // namespace
 
-CliSyntax SelectionSyntax(std::string command, std::string summary) {
+CliSyntax SelectionSyntax(std::string command, std::string summary, bool indexRun) {
   CliSyntax syntax;
   syntax.command = std::move(command);
   syntax.summary = std::move(summary);
+  // What an index run needs may come from a settings file instead.
+  const auto needed = [indexRun](CliOption option) {
+    return indexRun ? option.RequiredUnless("--settings") : option;
+  };
   syntax.options = {
-      Valued("--top", "DIR", "the top folder of the files to index"),
-      Valued("--project", "NAME", "the project name (names NAME_index.quor)"),
-      Valued("--title", "TEXT", "the title stored in the index"),
-      Valued("--output", "DIR", "the folder of the index files"),
-      Valued("--include", "SUBDIR", "a subfolder of the top folder to include").Repeatable(),
-      Flag("--all-subfolders", "include every subfolder, and theirs"),
-      Flag("--nested", "include the subfolders of included subfolders"),
+      needed(Valued("--project", "NAME",
+                    "the project name: the index files are NAME_index.quor and NAME_data.quor")),
+      needed(Valued("--title", "TEXT", "the title stored in the index")),
+      Valued("--top", "DIR", "the top folder of the files to index").RequiredUnless("--settings"),
+      needed(Valued("--output", "DIR", "the folder the index files are written to")),
+      Valued("--include", "SUBDIR", "a subfolder of the top folder whose files are included")
+          .Repeatable(),
+      Flag("--all-subfolders", "include every subfolder of the top folder, and theirs"),
+      Flag("--nested", "include the subfolders of the included subfolders too"),
       Flag("--exclude-top-files", "leave out the files of the top folder itself"),
       Valued("--exclude-file", "RELPATH", "a file to leave out, relative to the top folder")
           .Repeatable(),
-      Valued("--exclude-paths", "\"frag1,frag2\"", "leave out paths holding one of these"),
-      Valued("--min-size", "BYTES", "the smallest file size included (default 400)"),
-      Valued("--max-size", "KB", "the largest file size included (default 4000)"),
-      Valued("--settings", "FILE.usri", "load a settings file of the Index Module first"),
+      Valued("--exclude-paths", "\"frag1,frag2\"", "leave out every path holding one of these"),
+      Valued("--min-size", "BYTES", "the smallest file size included, in bytes; 0: no limit")
+          .Default("400"),
+      Valued("--max-size", "KB", "the largest file size included, in Kb; 0: no limit")
+          .Default("4000"),
+      Valued("--settings", "FILE.usri",
+             "load a settings file of the Index Module first; the options given replace its "
+             "values"),
       Flag("--yes", "answer every question Yes (otherwise No)"),
   };
+  syntax.details =
+      "The files walked are those of the top folder itself (unless --exclude-top-files)\n"
+      "and those of each subfolder named with --include, relative to the top folder;\n"
+      "--nested adds the subfolders of those, and --all-subfolders includes every\n"
+      "subfolder of the top folder with theirs. Sizes, --exclude-file and\n"
+      "--exclude-paths then leave files out.";
   return syntax;
 }
 
@@ -130,8 +146,25 @@ bool SelectionFromArgs(const CliSyntax& syntax, const CliArgs& args, SelectionOp
       return false;
     }
   }
-  if (!options.top && !options.settings) {
-    UsageError(syntax, io, "--top DIR (or --settings FILE.usri) is needed");
+  return true;
+}
+
+bool HasRequiredFields(const CliSyntax& syntax, const SelectionOptions& options,
+                       const CliProject& project, bool indexRun, CliStreams& io) {
+  const std::pair<const std::u16string*, const char*> fields[] = {
+      {&project.projectName, "--project NAME"},
+      {&project.title, "--title TEXT"},
+      {&project.topFolder, "--top DIR"},
+      {&project.outputFolder, "--output DIR"},
+  };
+  for (const auto& [field, option] : fields) {
+    const bool needed = indexRun || field == &project.topFolder;
+    if (!needed || !Trim(*field).empty()) continue;
+    UsageError(syntax, io,
+               std::string(option) + (options.settings
+                                          ? " is needed: neither the options nor the settings "
+                                            "file give it"
+                                          : " must not be blank"));
     return false;
   }
   return true;
@@ -176,7 +209,7 @@ bool ProjectFromOptions(const SelectionOptions& options, CliProject& project, Me
     }
     project.outputFolder = EnsureTrailingBackslash(output);
     if (ui::IsReadOnlyFileSystemAt(project.outputFolder)) {
-      messages.MsgBox(u"The output folder cannot be located on a CD-ROM.", MsgButtons::Ok,
+      messages.MsgBox(u"The output folder cannot be on a read-only file system.", MsgButtons::Ok,
                       MsgIcon::Exclamation, u"Error");
       return false;
     }
@@ -212,9 +245,11 @@ bool ProjectFromOptions(const SelectionOptions& options, CliProject& project, Me
     }
     for (const std::string& entry : options.include) {
       const std::u16string sub = Utf8ToText(entry);
+      // A subfolder that is not there is left out, as the window drops it.
       if (top.empty() || !FolderExists(top + sub)) {
-        err << "quor: --include: no such subfolder of the top folder: " << entry << '\n';
-        return false;
+        err << "quor: warning: --include: no such subfolder of the top folder, left out: " << entry
+            << '\n';
+        continue;
       }
       included.push_back(sub);
     }
@@ -228,6 +263,13 @@ bool ProjectFromOptions(const SelectionOptions& options, CliProject& project, Me
     TextList files;
     for (const std::string& entry : options.excludeFile) files.push_back(Utf8ToText(entry));
     project.excludedFiles = ParseExcludedFiles(JoinLines(files));
+    // A full path is refused by the run checks; a relative one that names
+    // no file leaves nothing out, which a typing error would hide.
+    for (const std::u16string& entry : project.excludedFiles) {
+      if (FirstFullPathEntry({entry}) || FileExists(top + entry)) continue;
+      err << "quor: warning: --exclude-file: no such file in the top folder: "
+          << TerminalText(entry) << '\n';
+    }
   }
   if (options.excludePaths) project.excludedFilepaths = Utf8ToText(*options.excludePaths);
   if (options.minSize) project.minimumFilesize = Utf8ToText(*options.minSize);

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "common/encoding.h"
 #include "common/fd_io.h"
@@ -119,6 +121,31 @@ std::u16string ErrorDescription(int errnoValue) {
   if (text == nullptr || *text == '\0')
     return u"Unknown error " + Utf8ToText(std::to_string(errnoValue));
   return Utf8ToText(text);
+}
+
+std::u16string SystemTempFolderFrom(const char* tmpDir) {
+  if (tmpDir == nullptr || tmpDir[0] == '\0') return u"/tmp";
+  std::u16string folder = Utf8ToText(tmpDir);
+  // A TMPDIR that names no folder (removed, mistyped) would make every
+  // temporary file fail; the system's folder serves instead.
+  if (!FolderExists(folder)) return u"/tmp";
+  while (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
+  return folder;
+}
+
+std::u16string SystemTempFolder() {
+  return SystemTempFolderFrom(std::getenv("TMPDIR"));
+}
+
+std::u16string ProgramDataFolder(std::u16string_view appDataFolder,
+                                 std::u16string_view folderName) {
+  const std::u16string base =
+      appDataFolder.empty() ? SystemTempFolder() : std::u16string(appDataFolder);
+  const std::u16string folder =
+      EnsureTrailingBackslash(base) + std::u16string(folderName.empty() ? u"QUOR" : folderName);
+  std::error_code ec;
+  std::filesystem::create_directories(ToFsPath(folder), ec);
+  return folder;
 }
 
 }  // namespace quor

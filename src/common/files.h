@@ -1,4 +1,5 @@
-// File helpers: existence, forced deletion, sizes as text.
+// File helpers: existence, forced deletion, sizes as text, and the folders
+// the program keeps its own files in.
 #pragma once
 
 #include <cstdint>
@@ -36,5 +37,18 @@ bool WriteWholeFile(std::u16string_view path, std::string_view bytes,
 
 // The system's description of an errno value, as UTF-16.
 std::u16string ErrorDescription(int errnoValue);
+
+// The folder for temporary files: tmpDir (the value of TMPDIR, null when it
+// is unset) when it is not empty and names an existing folder, else "/tmp".
+// No trailing separator.
+std::u16string SystemTempFolderFrom(const char* tmpDir);
+// The same for this process's TMPDIR.
+std::u16string SystemTempFolder();
+
+// The program's data folder (settings, work and report files): folderName
+// ("QUOR" when empty) inside appDataFolder, or inside the temporary folder
+// when appDataFolder is empty. The folder is created when it is missing; a
+// failure shows where a file in it is used. No trailing separator.
+std::u16string ProgramDataFolder(std::u16string_view appDataFolder, std::u16string_view folderName);
 
 }  // namespace quor

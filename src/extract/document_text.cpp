@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/encoding.h"
+#include "common/files.h"
 #include "common/strings.h"
 #include "extract/classify.h"
 
@@ -18,9 +19,7 @@ constexpr std::u16string_view kTempFolderName = u"QUOR";
 }  // namespace
 
 std::u16string DocumentTextObserver::TempRoot() {
-  const char* dir = std::getenv("TMPDIR");
-  if (dir == nullptr || dir[0] == '\0') return u"/tmp";
-  return Utf8ToText(dir);
+  return SystemTempFolder();
 }
 
 int ReportDocxFailure(MessageSink& sink, std::int32_t status, std::u16string_view path,

@@ -35,7 +35,7 @@ namespace quor {
 class DocumentTextObserver : public MessageSink {
  public:
   // The folder in which a DOCX document's temporary folder is made. By
-  // default the system temporary folder: $TMPDIR, else "/tmp".
+  // default the system temporary folder (SystemTempFolder, common/files.h).
   virtual std::u16string TempRoot();
   // Called while a DOCX document is converted, after every text run: the
   // place for pending events. True asks the reading to stop (Open then

@@ -26,6 +26,8 @@ namespace quor {
 namespace {
 
 constexpr int kTextDataFileError = 48;
+// The title of a failure writing the index text.
+constexpr std::u16string_view kIndexTextErrorTitle = u"Error writing index file";
 constexpr char16_t kTemporarySuffix[] = u".tmp-";
 // The words display is refreshed after this many new words.
 constexpr std::int32_t kWordsBetweenRefreshes = 90;
@@ -211,7 +213,7 @@ void IndexBuilder::IndexingPass() {
     const std::u16string error = ErrorDescription(errno);
     WriteFailed(error + std::u16string(kCrLf) + dataFilePath_);
   } else if (!indexText_.Open(indexTempPath_, openForWriting)) {
-    WriteFailed(indexText_.Error() + std::u16string(kCrLf) + indexFilePath_);
+    WriteFailed(indexText_.Error() + std::u16string(kCrLf) + indexFilePath_, kIndexTextErrorTitle);
   }
   // Finish reports the stop and removes what was made.
   if (Ended()) return;
@@ -251,7 +253,7 @@ void IndexBuilder::ProcessFile(const std::u16string& fullPath, int typeCode) {
   // The file takes its place in the list whatever happens to it afterwards.
   indexText_.Records().WriteStringRecord(request_->rules.RelativePath(fullPath));
   if (!indexText_.Flush()) {
-    WriteFailed(indexText_.Error() + std::u16string(kCrLf) + indexFilePath_);
+    WriteFailed(indexText_.Error() + std::u16string(kCrLf) + indexFilePath_, kIndexTextErrorTitle);
     return;
   }
   observer_->FileStarted(fullPath, CurrentFileNumber, RowLength, Lexicon.WordCount());
@@ -289,9 +291,9 @@ void IndexBuilder::ProcessFile(const std::u16string& fullPath, int typeCode) {
   }
 }
 
-void IndexBuilder::WriteFailed(const std::u16string& description) {
-  const std::u16string title =
-      request_->texts ? request_->texts->Get(kTextDataFileError) : std::u16string();
+void IndexBuilder::WriteFailed(const std::u16string& description, std::u16string_view what) {
+  std::u16string title(what);
+  if (title.empty() && request_->texts) title = request_->texts->Get(kTextDataFileError);
   observer_->MsgBox(description, MsgButtons::Ok, MsgIcon::Critical, title);
   stopped_ = true;
 }
@@ -302,7 +304,7 @@ void IndexBuilder::WriteIndex() {
     indexText_.Records().WriteStringRecord(kEndOfFileList);
     observer_->WritingStarted(Lexicon.WordCount());
     WriteLexicon(indexText_.Records(), Lexicon, request_->title);
-    if (!indexText_.Flush()) WriteFailed(indexText_.Error());
+    if (!indexText_.Flush()) WriteFailed(indexText_.Error(), kIndexTextErrorTitle);
     observer_->WritingEnded();
   }
   // The matrix, row by row from the postings.
@@ -332,7 +334,7 @@ void IndexBuilder::Finish(IndexBuildResult& result) {
     WriteCountRows(indexText_.Records(), Lexicon, RowLength);
     // A write that fails while the text is completed (a full disk) ends the
     // run as stopped: no compressed index may claim to be complete.
-    if (!indexText_.Close()) WriteFailed(indexText_.Error());
+    if (!indexText_.Close()) WriteFailed(indexText_.Error(), kIndexTextErrorTitle);
   }
 
   if (!Ended()) Complete(result);

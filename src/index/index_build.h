@@ -204,8 +204,9 @@ class IndexBuilder {
   [[nodiscard]] bool HasRoomForDataFile();
   // Compresses the text, stamps the data file and renames both into place.
   void Complete(IndexBuildResult& result);
-  // Reports a write failure (critical icon, program text 48) and stops.
-  void WriteFailed(const std::u16string& description);
+  // Reports a write failure (critical icon) and stops; the box's title is
+  // what, by default program text 48 (the data file's).
+  void WriteFailed(const std::u16string& description, std::u16string_view what = {});
   void RemoveTemporaryFiles();
 
   // Set for the duration of Run.

@@ -1,9 +1,7 @@
 #include "ui/shell_services.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "common/encoding.h"
+#include "common/files.h"
 #include "common/paths.h"
 #include "common/strings.h"
 #include "ui/controls.h"
@@ -64,13 +62,10 @@ std::u16string ManualAddress(const Platform& platform, const std::u16string& fil
 
 std::u16string MakeAppDataPath(const Platform& platform, const std::u16string& fileName,
                                const std::u16string& folderName) {
-  std::u16string base = platform.AppDataFolder();
-  if (base.empty()) base = platform.TempFolder();
-  const std::u16string folder = EnsureTrailingBackslash(base) + folderName;
-  std::error_code error;
-  // A folder that cannot be made shows up as an error where the file is used.
-  std::filesystem::create_directories(std::filesystem::path(TextToUtf8(folder)), error);
-  return EnsureTrailingBackslash(folder) + fileName;
+  const std::u16string base = platform.AppDataFolder();
+  return EnsureTrailingBackslash(
+             ProgramDataFolder(base.empty() ? platform.TempFolder() : base, folderName)) +
+         fileName;
 }
 
 void EnableFormControls(Form& form, ControlGroups groups, bool enabled) {

@@ -99,15 +99,6 @@ std::u16string DefaultProgramFolder() {
   return ProgramFolderFor(ExecutableFolder());
 }
 
-std::u16string TempFolderFrom(const char* tmpDir) {
-  if (tmpDir == nullptr || tmpDir[0] == '\0') return u"/tmp";
-  return Utf8ToText(WithoutTrailingSeparator(tmpDir));
-}
-
-std::u16string DefaultTempFolder() {
-  return TempFolderFrom(std::getenv("TMPDIR"));
-}
-
 std::optional<std::int64_t> DiskFreeSpaceAt(const std::u16string& path) {
   const auto info = StatFileSystem(path);
   if (!info) return std::nullopt;

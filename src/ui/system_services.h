@@ -1,5 +1,6 @@
 // The machine's side of Platform shared by the console and Qt platforms:
-// where the program's folders are, free space and read-only checks. The
+// where the program's folders are (the temporary folder is
+// SystemTempFolder, common/files.h), free space and read-only checks. The
 // decisions are plain functions of their inputs so they can be tested without
 // touching the real environment.
 #pragma once
@@ -25,10 +26,6 @@ std::u16string ExecutableFolder();
 // exeFolder (so a missing file is reported where it was expected).
 std::u16string ProgramFolderFor(const std::u16string& exeFolder);
 std::u16string DefaultProgramFolder();
-
-// $TMPDIR when set and not empty, else "/tmp". No trailing separator.
-std::u16string TempFolderFrom(const char* tmpDir);
-std::u16string DefaultTempFolder();
 
 // Free bytes for an unprivileged user on the file system holding path (the
 // nearest existing folder above it when path does not exist yet); nullopt

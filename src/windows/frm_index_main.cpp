@@ -260,10 +260,7 @@ void frmIndexMain::SetDefaults() {
   lblIntro.caption = app_.GetProgramText(kTextIntro);
   lblNumExcludedFiles.caption.clear();
   LastSettingsPath.clear();
-  const std::u16string dataFolder =
-      EnsureTrailingBackslash(GetPlatform().AppDataFolder()) + ProgramName();
-  std::error_code ec;
-  std::filesystem::create_directories(ToFsPath(dataFolder), ec);
+  const std::u16string dataFolder = ProgramDataFolder(GetPlatform().AppDataFolder(), ProgramName());
   DefaultSettingsPath = dataFolder + kPathSeparator + std::u16string(kDefaultIndexSettingsName);
 
   IncludedSubfolders.clear();

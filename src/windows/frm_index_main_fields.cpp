@@ -73,8 +73,8 @@ bool frmIndexMain::SetOutputFolder(const std::u16string& folder) {
   ClearResultLabels();
   // A folder on a read-only file system cannot take the index files.
   if (GetPlatform().IsReadOnlyFileSystem(txbOutputFolder.Text())) {
-    GetPlatform().MsgBox(u"The output folder cannot be located on a CD-ROM.", ui::MsgButtons::Ok,
-                         ui::MsgIcon::Exclamation, u"Error");
+    GetPlatform().MsgBox(u"The output folder cannot be on a read-only file system.",
+                         ui::MsgButtons::Ok, ui::MsgIcon::Exclamation, u"Error");
     txbOutputFolder.SetText(u"");
     return false;
   }

@@ -270,12 +270,8 @@ void frmSearchMain::SetDefaults() {
   lastSearch.reset();
   lastResult = SearchResult();
 
-  std::u16string dataFolderName = app_.GetProgramText(kTextDataFolderName);
-  if (dataFolderName.empty()) dataFolderName = u"QUOR";
   const std::u16string dataFolder =
-      EnsureTrailingBackslash(GetPlatform().AppDataFolder()) + dataFolderName;
-  std::error_code ec;
-  std::filesystem::create_directories(ToFsPath(dataFolder), ec);
+      ProgramDataFolder(GetPlatform().AppDataFolder(), app_.GetProgramText(kTextDataFolderName));
   DefaultSettingsPath =
       EnsureTrailingBackslash(dataFolder) + std::u16string(kDefaultSearchSettingsName);
 }

@@ -1,6 +1,8 @@
 #include "app/cli_expand.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -8,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/cli_messages.h"
+#include "app/quor_child.h"
 #include "common/encoding.h"
 #include "indexfile/compressor.h"
 #include "support/cli_runner.h"
@@ -74,13 +78,41 @@ TEST(ExpandCommand, DashWritesTheIndexTextToTheOutputAndLeavesNoFile) {
   const std::string text = SampleIndexText();
   const fs::path packed = CompressedIndex(folder, text);
   TempFolder scratch;
+  // A TMPDIR that names no folder gives way to the system's.
+  for (const fs::path& tmpDir : {scratch.Path(), scratch.Path() / "gone"}) {
+    SCOPED_TRACE(tmpDir.string());
+    setenv("TMPDIR", tmpDir.c_str(), 1);
+    const Outcome outcome = Expand({packed.string(), "-"});
+    unsetenv("TMPDIR");
+    EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+    EXPECT_EQ(outcome.out, text);
+    EXPECT_TRUE(FolderEntries(scratch.Path()).empty());
+    EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"proj_index.quor"}));
+  }
+}
+
+TEST(ExpandCommand, CtrlCWhileAReaderKeepsTheTextWaitingExitsWith130AndLeavesNoFile) {
+  TempFolder folder;
+  // Far more text than a pipe holds.
+  std::string text = SampleIndexText();
+  while (text.size() < (std::size_t{4} << 20)) text += text;
+  const fs::path packed = CompressedIndex(folder, text);
+  TempFolder scratch;
   setenv("TMPDIR", scratch.Path().c_str(), 1);
-  const Outcome outcome = Expand({packed.string(), "-"});
+  // The reader takes nothing until its pipe is full, as a pager would.
+  const auto pipeFull = [](const test::RunningChild& child) {
+    const int capacity = ::fcntl(child.outFd, F_GETPIPE_SZ);
+    return capacity > 0 && test::PipeFill(child.outFd) >= capacity;
+  };
+  const test::SignalledRun run =
+      test::RunQuorAndSignal({"expand", packed.string(), "-"}, pipeFull, SIGINT);
   unsetenv("TMPDIR");
-  EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
-  EXPECT_EQ(outcome.out, text);
+  ASSERT_TRUE(run.signalled);
+  EXPECT_EQ(run.status, kExitInterrupted) << run.err;
+  EXPECT_NE(run.err.find("Interrupted: stopping ..."), std::string::npos) << run.err;
+  EXPECT_LT(run.out.size(), text.size());
+  EXPECT_EQ(text.compare(0, run.out.size(), run.out), 0) << "the output is the text's start";
   EXPECT_TRUE(FolderEntries(scratch.Path()).empty());
-  EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"proj_index.quor"}));
 }
 
 TEST(ExpandCommand, ReplacesAnExistingOutputFileKeepingItsPermissions) {

@@ -3,21 +3,19 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "app/cli_messages.h"
+#include "app/quor_child.h"
 #include "common/encoding.h"
 #include "common/files.h"
 #include "support/cli_runner.h"
 #include "support/goldens.h"
 #include "support/temp_folder.h"
+#include "windows/index_settings.h"
 
 namespace quor::app {
 namespace {
@@ -92,47 +90,6 @@ TEST_F(IndexCommandTest, RefusedInputFailsWithTheMessageOnStderr) {
   EXPECT_FALSE(FileExists(Out("proj_index.quor")));
 }
 
-// Runs quor with args as a child process; once its stderr shows waitFor,
-// signal is sent. The exit status, or -1 when it did not exit normally.
-int RunQuorAndSignal(const std::vector<std::string>& args, const std::string& waitFor, int signal,
-                     std::string& err) {
-  int errPipe[2];
-  if (::pipe(errPipe) != 0) return -1;
-  const std::string program = std::string(QUOR_BIN_DIR) + "/quor";
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(errPipe[1], STDERR_FILENO);
-    const int devNull = ::open("/dev/null", O_WRONLY);
-    ::dup2(devNull, STDOUT_FILENO);
-    ::close(errPipe[0]);
-    ::close(errPipe[1]);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  ::close(errPipe[1]);
-  bool sent = false;
-  char buffer[4096];
-  for (;;) {
-    pollfd fd{errPipe[0], POLLIN, 0};
-    if (::poll(&fd, 1, 30000) <= 0) break;  // a run that hangs fails the test
-    const ssize_t n = ::read(errPipe[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    err.append(buffer, static_cast<std::size_t>(n));
-    if (!sent && err.find(waitFor) != std::string::npos) {
-      ::kill(pid, signal);
-      sent = true;
-    }
-  }
-  ::close(errPipe[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST_F(IndexCommandTest, InterruptedOrKilledReindexLeavesThePreviousPairAndNextRunClearsUp) {
   ASSERT_EQ(Run({}), kExitOk) << err;
   const auto index = ReadWholeFile(Out("proj_index.quor"));
@@ -159,16 +116,18 @@ TEST_F(IndexCommandTest, InterruptedOrKilledReindexLeavesThePreviousPairAndNextR
   args.insert(args.begin(), "index");
   const std::vector<std::string> finalNames = {"proj_data.quor", "proj_index.quor"};
 
-  std::string childErr;
-  EXPECT_EQ(RunQuorAndSignal(args, "Indexing file 1 of", SIGINT, childErr), kExitInterrupted)
-      << childErr;
-  EXPECT_NE(childErr.find("Interrupted: stopping ..."), std::string::npos) << childErr;
+  const auto indexing = [](const test::RunningChild& child) {
+    return child.err.find("Indexing file 1 of") != std::string::npos;
+  };
+  const test::SignalledRun interrupted = test::RunQuorAndSignal(args, indexing, SIGINT);
+  EXPECT_EQ(interrupted.status, kExitInterrupted) << interrupted.err;
+  EXPECT_NE(interrupted.err.find("Interrupted: stopping ..."), std::string::npos)
+      << interrupted.err;
   EXPECT_EQ(test::SortedNames(tmp.Path() / "out"), finalNames);
   EXPECT_EQ(ReadWholeFile(Out("proj_index.quor")), index);
   EXPECT_EQ(ReadWholeFile(Out("proj_data.quor")), data);
 
-  childErr.clear();
-  EXPECT_EQ(RunQuorAndSignal(args, "Indexing file 1 of", SIGKILL, childErr), -1) << childErr;
+  EXPECT_EQ(test::RunQuorAndSignal(args, indexing, SIGKILL).killedBy, SIGKILL);
   // Only the killed run's temporary files beside the untouched pair.
   EXPECT_GT(test::SortedNames(tmp.Path() / "out").size(), 2u);
   EXPECT_EQ(ReadWholeFile(Out("proj_index.quor")), index);
@@ -190,15 +149,71 @@ TEST_F(IndexCommandTest, PassedOverEntriesAreOneLineEachOnStderrAndTheRestIsInde
   EXPECT_EQ(ReadWholeFile(Out("proj_data.quor")), test::Golden("two_files_data.bin"));
 }
 
-TEST_F(IndexCommandTest, BadUsageExitsWithTwo) {
-  EXPECT_EQ(Run({"--no-such-option"}), kExitUsage);
-  EXPECT_EQ(err.rfind("quor index: ", 0), 0u) << err;
-  EXPECT_NE(err.find("\nUsage: quor index "), std::string::npos) << err;
-  const test::CliOutcome none = test::RunCliCommand(IndexCommand(), {});
-  EXPECT_EQ(none.status, kExitUsage);
-  EXPECT_EQ(none.err.rfind("quor index: --top DIR (or --settings FILE.usri) is needed\nUsage: ", 0),
-            0u)
-      << none.err;
+TEST_F(IndexCommandTest, BadUsageNamesTheOptionAndExitsWithTwo) {
+  // The project's options with one of them left out or given a value.
+  const auto changed = [this](const std::string& name, std::optional<std::string> value) {
+    std::vector<std::string> args = Args({});
+    const auto at = std::find(args.begin(), args.end(), name);
+    if (value) {
+      at[1] = *value;
+    } else {
+      args.erase(at, at + 2);
+    }
+    return args;
+  };
+  IndexSettings settings;
+  settings.topFolder = Utf8ToText((tmp.Path() / "top").string());
+  const std::string file = (tmp.Path() / "p.usri").string();
+  ASSERT_TRUE(WriteWholeFile(Utf8ToText(file), WriteIndexSettings(settings)));
+  std::vector<std::string> fromSettings = changed("--project", std::nullopt);
+  fromSettings.insert(fromSettings.end(), {"--settings", file});
+
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    std::string problem;
+  };
+  const Row rows[] = {
+      {"unknown option", Args({"--no-such-option"}), "unknown option '--no-such-option'"},
+      {"nothing", {}, "--project NAME (or --settings FILE.usri) is needed"},
+      {"no title", changed("--title", std::nullopt),
+       "--title TEXT (or --settings FILE.usri) is needed"},
+      {"empty project", changed("--project", ""), "--project must not be empty"},
+      {"blank title", changed("--title", "  "), "--title TEXT must not be blank"},
+      {"settings without a project", fromSettings,
+       "--project NAME is needed: neither the options nor the settings file give it"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const test::CliOutcome outcome = test::RunCliCommand(IndexCommand(), row.args);
+    EXPECT_EQ(outcome.status, kExitUsage);
+    EXPECT_EQ(outcome.err.rfind("quor index: " + row.problem + "\nUsage: quor index ", 0), 0u)
+        << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+  }
+  EXPECT_FALSE(FileExists(Out("proj_index.quor")));
+}
+
+TEST_F(IndexCommandTest, HelpMarksTheRequiredOptionsAndGivesTheDefaults) {
+  const test::CliOutcome help = test::RunCliCommand(IndexCommand(), {"--help"});
+  EXPECT_EQ(help.status, kExitOk);
+  EXPECT_EQ(
+      help.out.rfind("Usage: quor index --project NAME --title TEXT --top DIR --output DIR", 0), 0u)
+      << help.out;
+  // The words as they read, whatever the line breaks.
+  std::string words;
+  for (const char c : help.out) {
+    const bool space = c == ' ' || c == '\n';
+    if (!space) words += c;
+    if (space && !words.empty() && words.back() != ' ') words += ' ';
+  }
+  for (const char* piece :
+       {"NAME_index.quor and NAME_data.quor (required unless --settings is given)",
+        "--output DIR the folder the index files are written to (required unless --settings",
+        "in bytes; 0: no limit (default: 400)", "in Kb; 0: no limit (default: 4000)",
+        "--all-subfolders includes every subfolder"}) {
+    EXPECT_NE(words.find(piece), std::string::npos) << piece << " in\n" << help.out;
+  }
 }
 
 }  // namespace

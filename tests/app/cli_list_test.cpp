@@ -88,16 +88,13 @@ TEST_F(ListCommandTest, BadUsageAndRefusedInputGiveTheirStatus) {
     int status;
     std::string message;
   } rows[] = {
-      {"nothing to list", {}, kExitUsage, "--top DIR"},
+      {"nothing to list", {}, kExitUsage, "--top DIR (or --settings FILE.usri) is needed"},
+      {"empty top folder", {"--top", ""}, kExitUsage, "--top must not be empty"},
       {"unknown option", {"--top", Top(), "--frobnicate"}, kExitUsage, "unknown option"},
       {"missing value", {"--top"}, kExitUsage, "--top needs a value"},
       {"size too long", {"--top", Top(), "--max-size", "12345"}, kExitUsage, "four digits"},
       {"size not a number", {"--top", Top(), "--min-size", "1k"}, kExitUsage, "four digits"},
       {"no such top folder", {"--top", Top() + "/nope"}, kExitFailed, "no such folder"},
-      {"no such subfolder",
-       {"--top", Top(), "--include", "nope"},
-       kExitFailed,
-       "no such subfolder"},
       {"damaged settings",
        {"--settings", (tmp.Path() / "top" / "a.txt").string()},
        kExitFailed,
@@ -113,6 +110,26 @@ TEST_F(ListCommandTest, BadUsageAndRefusedInputGiveTheirStatus) {
     EXPECT_NE(err.find(row.message), std::string::npos) << err;
     EXPECT_EQ(out, "");
   }
+}
+
+TEST_F(ListCommandTest, IncludedFolderOrExcludedFileThatIsNotThereIsAWarningAndTheRunGoesOn) {
+  Write("a.txt", 500);
+  Write("docs/b.txt", 500);
+  EXPECT_EQ(Run({"--top", Top(), "--include", "nope", "--include", "docs", "--exclude-file",
+                 "docs/gone.txt"}),
+            kExitOk)
+      << err;
+  EXPECT_NE(err.find("warning: --include: no such subfolder of the top folder, left out: nope\n"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("warning: --exclude-file: no such file in the top folder: docs/gone.txt\n"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(out.find("That's all 2 of them."), std::string::npos) << out;
+  // With only the missing subfolder and the top folder's files left out,
+  // nothing is left to list.
+  EXPECT_EQ(Run({"--top", Top(), "--include", "nope", "--exclude-top-files"}), kExitFailed);
+  EXPECT_NE(err.find("No files are included."), std::string::npos) << err;
 }
 
 TEST_F(ListCommandTest, NamesTheIndexCannotHoldArePassedOverOneLineEachOnStderr) {

@@ -74,6 +74,8 @@ TEST(CliOptions, BadUsageNamesTheProblemAndShowsTheUsage) {
       {{"--index", "i", "--type", "some", "w"}, "--type takes any|all|phrase, not 'some'"},
       {{"--index", "i", "--yes=no", "w"}, "--yes takes no value"},
       {{"w"}, "--index FILE is needed"},
+      {{"--index", "", "w"}, "--index must not be empty"},
+      {{"--index=", "w"}, "--index must not be empty"},
       {{"--index", "i"}, "WORD... is needed"},
       {{"--index", "i", ""}, "WORD... is needed"},
   };
@@ -123,6 +125,20 @@ TEST(CliOptions, HelpOfACommandMarksRequiredRepeatedAndDefaults) {
             "  --include SUBDIR      a subfolder to walk (may be given more than once)\n"
             "  --yes                 answers questions Yes\n"
             "  --help                shows this text\n");
+}
+
+TEST(CliOptions, OptionRequiredUnlessAnotherIsGivenNamesBoth) {
+  CliSyntax syntax;
+  syntax.command = "list";
+  syntax.options = {Valued("--top", "DIR", "the top folder").RequiredUnless("--settings"),
+                    Valued("--settings", "FILE", "a settings file")};
+  EXPECT_EQ(Parse(syntax, {}).err.rfind("quor list: --top DIR (or --settings FILE) is needed\n", 0),
+            0u);
+  EXPECT_TRUE(Parse(syntax, {"--settings", "s"}).parse.run);
+  EXPECT_TRUE(Parse(syntax, {"--top", "t"}).parse.run);
+  EXPECT_NE(
+      Parse(syntax, {"--help"}).out.find("the top folder (required unless --settings is given)\n"),
+      std::string::npos);
 }
 
 TEST(CliOptions, CommandFromItsSyntaxRunsOnlyOnGoodUsage) {

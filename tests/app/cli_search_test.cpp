@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/cli_index.h"
+#include "app/cli_messages.h"
+#include "app/quor_child.h"
 #include "support/cli_runner.h"
 #include "support/docx_file.h"
 #include "support/temp_folder.h"
@@ -141,50 +146,61 @@ TEST_F(SearchCommandTest, ResultsBoxOnStdout) {
   EXPECT_EQ(none.out, "No file contains that phrase.\n");
 }
 
-TEST_F(SearchCommandTest, RefusalsExitOneWithTheirMessage) {
+TEST_F(SearchCommandTest, RefusalsAndIndexProblemsExitOneWithTheirMessage) {
+  const std::string out = (tree->Path() / "out").string();
   struct Row {
     std::vector<std::string> args;
     const char* err;
+    std::string index;  // empty: the test's index
+    std::string top;    // empty: its top folder
   } rows[] = {
       {{"cat's"},
-       "Search: Search words may contain only letters, spaces, and \"*\" at the end of a word.\n"},
-      {{}, "Invalid input: No words given.\n"},
+       "Search: Search words may contain only letters, spaces, and \"*\" at the end of a word.\n",
+       "",
+       ""},
+      {{}, "Invalid input: No words given.\n", "", ""},
       {{"--type", "any", "a*"},
-       "Invalid input: The stem 'a*' is too short.\nA stem must have at least two letters.\n"},
+       "Invalid input: The stem 'a*' is too short.\nA stem must have at least two letters.\n",
+       "",
+       ""},
       {{"cat*"},
        "Search Module: Stems in search words are permitted only in 'Any word' searches.\n"
-       "The search type will now be changed to this type.\n"},
+       "The search type will now be changed to this type.\n",
+       "",
+       ""},
       {{"--type", "any", "c*t"},
-       "Search Module: An asterisk can occur only at the end of a search word.\n"},
-      {{"--file", "nope.txt", "cat"}, "This file is not in the index.\n"},
+       "Search Module: An asterisk can occur only at the end of a search word.\n",
+       "",
+       ""},
+      {{"--file", "nope.txt", "cat"}, "This file is not in the index.\n", "", ""},
+      {{"cat"},
+       "Invalid input: Index file names must end in '_index.quor'.\n",
+       out + "/proj_INDEX.QUOR",
+       ""},
+      {{"cat"},
+       "Search: The index file does not exist.\nPerhaps it has not yet been created by the "
+       "index module.\n",
+       out + "/gone_index.quor",
+       ""},
+      {{"cat"},
+       "Search: No indexed file occurs in the top folder or any subfolder.\n\nThere seems to "
+       "be a mismatch between the top folder\nand the index file.\n",
+       "",
+       out},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.err);
-    const test::CliOutcome outcome = Search(row.args);
+    std::vector<std::string> args = {"--index", row.index.empty() ? Index() : row.index, "--top",
+                                     row.top.empty() ? Top() : row.top};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const test::CliOutcome outcome = test::RunCliCommand(SearchCommand(), args);
     EXPECT_EQ(outcome.status, kExitFailed);
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err, row.err);
   }
 }
 
-TEST_F(SearchCommandTest, IndexProblemsAndBadUsage) {
-  const std::string wrongName = (tree->Path() / "out" / "proj_INDEX.QUOR").string();
-  test::CliOutcome outcome =
-      test::RunCliCommand(SearchCommand(), {"--index", wrongName, "--top", Top(), "cat"});
-  EXPECT_EQ(outcome.status, kExitFailed);
-  EXPECT_EQ(outcome.err, "Invalid input: Index file names must end in '_index.quor'.\n");
-  const std::string missing = (tree->Path() / "out" / "gone_index.quor").string();
-  outcome = test::RunCliCommand(SearchCommand(), {"--index", missing, "--top", Top(), "cat"});
-  EXPECT_EQ(outcome.status, kExitFailed);
-  EXPECT_EQ(outcome.err,
-            "Search: The index file does not exist.\nPerhaps it has not yet been created by the "
-            "index module.\n");
-  outcome = test::RunCliCommand(
-      SearchCommand(), {"--index", Index(), "--top", (tree->Path() / "out").string(), "cat"});
-  EXPECT_EQ(outcome.status, kExitFailed);
-  EXPECT_EQ(outcome.err,
-            "Search: No indexed file occurs in the top folder or any subfolder.\n\nThere seems to "
-            "be a mismatch between the top folder\nand the index file.\n");
+TEST_F(SearchCommandTest, BadUsageExitsTwo) {
   EXPECT_EQ(Search({"--type", "some", "cat"}).status, kExitUsage);
   EXPECT_EQ(test::RunCliCommand(SearchCommand(), {"--top", Top(), "cat"}).status, kExitUsage);
   EXPECT_EQ(Search({"--report", "html", "--paths-only", "cat"}).status, kExitUsage);
@@ -247,6 +263,38 @@ TEST_F(SearchCommandTest, MaxExtractsRefusedAsInTheWindow) {
   }
   EXPECT_EQ(Search({"--report", "text", "--max-extracts", "0", "cat"}).err,
             "Report ->: The maximum number of extracts cannot be zero.\n");
+}
+
+TEST(SearchCommandInterrupt, CtrlCDuringTheSearchExitsWith130AndPrintsNoResult) {
+  test::TempFolder tree;
+  ::setenv("XDG_DATA_HOME", (tree.Path() / "data").c_str(), 1);
+  // Enough files whose phrase must be confirmed in their text, then
+  // reported, that the search is still running when the signal comes.
+  std::string text;
+  while (text.size() < 4000) text += "filler words of a page ";
+  text += "black cat\n";
+  for (int file = 0; file < 2000; ++file) {
+    tree.Write("top/many/f" + std::to_string(file) + ".txt", text);
+  }
+  std::filesystem::create_directories(tree.Path() / "out");
+  const std::string top = (tree.Path() / "top").string();
+  const test::CliOutcome built = test::RunCliCommand(
+      IndexCommand(), {"--project", "big", "--title", "Big", "--top", top, "--output",
+                       (tree.Path() / "out").string(), "--all-subfolders"});
+  ASSERT_EQ(built.status, kExitOk) << built.err;
+
+  const auto catching = [](const test::RunningChild& child) {
+    return test::HandlesInterrupt(child.pid);
+  };
+  const test::SignalledRun run = test::RunQuorAndSignal(
+      {"search", "--index", (tree.Path() / "out" / "big_index.quor").string(), "--top", top,
+       "--type", "phrase", "--report", "text", "black", "cat"},
+      catching, SIGINT);
+  ASSERT_TRUE(run.signalled);
+  EXPECT_EQ(run.status, kExitInterrupted) << run.err;
+  EXPECT_NE(run.err.find("Interrupted: stopping ...\nquor search: stopped\n"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out, "");
 }
 
 }  // namespace

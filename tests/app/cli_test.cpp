@@ -94,6 +94,20 @@ TEST(CommandLine, ScreenshotOfKnownWindowAsksForThePicture) {
   EXPECT_EQ(decision.outputFile, "out.png");
 }
 
+TEST(CommandLine, EveryBuiltInCommandDescribesItselfWithHelp) {
+  const CommandTable table = BuiltInCommands();
+  ASSERT_FALSE(table.Commands().empty());
+  for (const CliCommand& command : table.Commands()) {
+    SCOPED_TRACE(command.name);
+    Captured io;
+    const CliDecision decision = Decide({command.name, "--help"}, table, {}, io.Streams());
+    EXPECT_EQ(decision.status, kExitOk);
+    EXPECT_EQ(io.out.str().rfind("Usage: quor " + command.name + ' ', 0), 0u) << io.out.str();
+    EXPECT_NE(io.out.str().find("\nOptions:\n"), std::string::npos);
+    EXPECT_EQ(io.err.str(), "");
+  }
+}
+
 TEST(CommandLine, AddingACommandTwiceReplacesIt) {
   CommandTable table;
   table.Add({"list", "", "first", nullptr});

@@ -1,6 +1,7 @@
 #include "common/files.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -122,6 +123,44 @@ TEST(WholeFiles, RoundTripBytesAndDescribeFailures) {
   EXPECT_EQ(error, ErrorDescription(ENOENT));
 
   EXPECT_EQ(ErrorDescription(ENOSPC), Utf8ToText(std::strerror(ENOSPC)));
+}
+
+TEST(SystemTempFolder, TakesTmpdirOnlyWhenItNamesAnExistingFolder) {
+  test::TempFolder temp;
+  temp.Write("file", "x");
+  const std::string folder = temp.Path().string();
+  const std::u16string folderText = Utf8ToText(folder);
+  struct Row {
+    const char* name;
+    const char* tmpDir;
+    std::u16string expected;
+  };
+  const std::string missing = folder + "/gone";
+  const std::string file = folder + "/file";
+  const std::string trailing = folder + "//";
+  const Row rows[] = {
+      {"unset", nullptr, u"/tmp"},
+      {"empty", "", u"/tmp"},
+      {"existing folder", folder.c_str(), folderText},
+      {"trailing separators", trailing.c_str(), folderText},
+      {"missing folder", missing.c_str(), u"/tmp"},
+      {"a file", file.c_str(), u"/tmp"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(SystemTempFolderFrom(row.tmpDir), row.expected);
+  }
+}
+
+TEST(ProgramDataFolder, IsMadeInsideTheDataFolderOrElseTheTemporaryOne) {
+  test::TempFolder temp;
+  const std::u16string base = Utf8ToText((temp.Path() / "share").string());
+  EXPECT_EQ(ProgramDataFolder(base, u"QUOR"), base + u"/QUOR");
+  EXPECT_TRUE(FolderExists(base + u"/QUOR"));
+  EXPECT_EQ(ProgramDataFolder(base + u"/", u""), base + u"/QUOR") << "no name: the program's";
+  const std::u16string name = Utf8ToText("quor-data-" + std::to_string(::getpid()));
+  EXPECT_EQ(ProgramDataFolder(u"", name), SystemTempFolder() + u"/" + name);
+  std::filesystem::remove(ToFsPath(SystemTempFolder() + u"/" + name));
 }
 
 }  // namespace

@@ -275,6 +275,27 @@ TEST_F(IndexBuildTest, CloseErrorOnTheDataFileStopsTheRunWithNoFileLeft) {
   EXPECT_TRUE(OutputFiles().empty());
 }
 
+TEST_F(IndexBuildTest, IndexTextThatCannotBeWrittenIsReportedAsSuchWithNoFileLeft) {
+  WriteTwoFiles();
+  // The index text goes to a device that is always full.
+  builder.openForWriting = [](const std::u16string& path) {
+    if (path.find(u"_index.quor") != std::u16string::npos) {
+      return ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    }
+    return OpenFileForWriting(path);
+  };
+  const IndexBuildResult result = Build();
+
+  ASSERT_EQ(observer.messages.size(), 1u);
+  const MessageBoxRequest& box = observer.messages[0];
+  EXPECT_EQ(box.title, u"Error writing index file");
+  EXPECT_EQ(box.icon, MsgIcon::Critical);
+  EXPECT_NE(box.text.find(ErrorDescription(ENOSPC)), std::u16string::npos) << TextToUtf8(box.text);
+  EXPECT_EQ(result.resultText, u"Data extraction stopped.");
+  EXPECT_FALSE(result.indexCreated);
+  EXPECT_TRUE(OutputFiles().empty());
+}
+
 TEST_F(IndexBuildTest, NonAsciiPathsAndTitleGoThroughTheWholeCycle) {
   const std::string folder =
       "donn\xc3\xa9"

@@ -138,7 +138,7 @@ TEST_F(IndexMainTest, OutputFolderOnAReadOnlyFileSystemIsRefused) {
   platform.readOnlyFolders.push_back(Utf8ToText((tmp.Path() / "out").string()));
   PickOutputFolder();
   const auto& box = OnlyMessage().request;
-  EXPECT_EQ(box.text, u"The output folder cannot be located on a CD-ROM.");
+  EXPECT_EQ(box.text, u"The output folder cannot be on a read-only file system.");
   EXPECT_EQ(box.title, u"Error");
   EXPECT_TRUE(f.txbOutputFolder.Text().empty());
 }

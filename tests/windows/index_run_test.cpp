@@ -330,7 +330,7 @@ TEST_F(IndexRunTest, ReindexThatIsStoppedOrFailsLeavesThePreviousPairUntouched) 
        u"Error writing data file", u"No space left on device"},
       {"full disk under the index text",
        [&](frmIndexMain&) { Run().engine.openForWriting = failingOpen(u"_index.quor"); }, kStopped,
-       u"Error writing data file", u"No space left on device"},
+       u"Error writing index file", u"No space left on device"},
       {"full disk during compression",
        [this](frmIndexMain&) {
          Run().engine.compressFile = [](const std::u16string&, const std::u16string&,

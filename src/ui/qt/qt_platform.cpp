@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/encoding.h"
+#include "common/files.h"
 
 #include "ui/form.h"
 #include "ui/qt/qt_convert.h"
@@ -100,7 +101,7 @@ QtPlatform::QtPlatform() : QtPlatform(Options{}) {}
 QtPlatform::QtPlatform(Options options) : options_(std::move(options)) {
   if (options_.appDataFolder.empty()) options_.appDataFolder = DefaultAppDataFolder();
   if (options_.programFolder.empty()) options_.programFolder = DefaultProgramFolder();
-  if (options_.tempFolder.empty()) options_.tempFolder = DefaultTempFolder();
+  if (options_.tempFolder.empty()) options_.tempFolder = SystemTempFolder();
 }
 
 QtPlatform::~QtPlatform() = default;
