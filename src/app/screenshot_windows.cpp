@@ -1,5 +1,6 @@
 #include "app/screenshot_windows.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <sstream>
 #include <utility>
@@ -8,6 +9,7 @@
 #include "common/encoding.h"
 #include "common/files.h"
 #include "common/paths.h"
+#include "ui/controls.h"
 #include "ui/frm_large_display.h"
 #include "ui/platform.h"
 #include "windows/frm_filepath_exclusions.h"
@@ -96,6 +98,72 @@ ui::Form& ShowIndexModuleFilled(ScreenshotStage& stage) {
   window.lblTotalFileSize.caption = u"Total file size: 48.73 Mb";
   window.cmdListFiles[1].visible = true;
   window.cmdExtractData.SetFocus();
+  return window;
+}
+
+// A project over a generated tree of 480 text files holding about 100,000
+// different words, big enough for a run whose labels show large numbers. The
+// minimum size is typed as 0 (no limit).
+frmIndexMain& ShowIndexProject(ScreenshotStage& stage) {
+  frmIndexMain& window =
+      stage.Keep(std::make_unique<frmIndexMain>(stage.Context(), &stage.launcher));
+  window.Show();
+  window.SetDefaults();
+  const std::u16string sample = stage.Context().platform.TempFolder() + u"/quor-index-sample/";
+  std::error_code ec;
+  std::filesystem::remove_all(ToFsPath(sample), ec);
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  const char16_t* const folders[] = {u"Library/", u"Library/notes/", u"Library/reports/"};
+  for (int i = 0; i < 480; ++i) {
+    std::string text;
+    for (int word = 0; word < 240; ++word) {
+      const std::uint32_t length = 4 + next() % 6;
+      for (std::uint32_t c = 0; c < length; ++c) text += static_cast<char>('a' + next() % 26);
+      text += word % 12 == 11 ? "\r\n" : " ";
+    }
+    const std::u16string path = sample + folders[i % 3] + u"paper " + ToText(1000 + i) + u".txt";
+    std::filesystem::create_directories(ToFsPath(GetFolderPart(path)), ec);
+    WriteWholeFile(path, text);
+  }
+  std::filesystem::create_directories(ToFsPath(sample + u"Output"), ec);
+  window.SetTopFolder(sample + u"Library");
+  window.SetOutputFolder(sample + u"Output");
+  window.txbProjectName.SetText(u"library");
+  window.txbProjectName_LostFocus();
+  window.txbTitle.SetText(u"The library's papers, notes and reports");
+  window.txbIncludedFolders.SetText(u"notes\r\nreports");
+  window.txbIncludedFolders_LostFocus();
+  window.txbMinimumFilesize.SetText(u"0");
+  return window;
+}
+
+// The Index Module in the middle of a real run: the picture is taken in the
+// indexing pass, once the word count shows, and the run is then stopped.
+ui::Form& ShowIndexModuleIndexing(ScreenshotStage& stage) {
+  frmIndexMain& window = ShowIndexProject(stage);
+  ui::Timer watch(window, "tmrScreenshot");
+  watch.Tick = [&] {
+    const bool inPass = window.lblNowProcessingFile.caption.starts_with(u"Now processing file #");
+    const std::size_t shown = window.lblDifferentWordsFoundSoFar.caption.size();
+    if (!inPass || shown < 36) return;
+    watch.Stop();
+    stage.TakePicture(window);
+    window.stopToken.RequestStop();
+  };
+  watch.Start(200);
+  window.cmdExtractData_Click();
+  watch.Stop();
+  return window;
+}
+
+// The Index Module after a real run has completed.
+ui::Form& ShowIndexModuleIndexed(ScreenshotStage& stage) {
+  frmIndexMain& window = ShowIndexProject(stage);
+  window.cmdExtractData_Click();
   return window;
 }
 
@@ -220,6 +288,8 @@ std::vector<ScreenshotWindow> ScreenshotWindows() {
       {"frmLargeDisplay", ShowLargeDisplay},
       {"frmIndexMain", ShowIndexModule},
       {"frmIndexMain-filled", ShowIndexModuleFilled},
+      {"frmIndexMain-indexing", ShowIndexModuleIndexing},
+      {"frmIndexMain-indexed", ShowIndexModuleIndexed},
       {"frmSelectSubfolders", ShowSelectSubfolders},
       {"frmFilepathExclusions", ShowFilepathExclusions},
       {"frmSearchMain", ShowSearchModule},

@@ -121,16 +121,18 @@ TEST_F(IndexMainTest, TopFolderChoiceSetsTheCheckBoxAndLabels) {
   }
 }
 
-TEST_F(IndexMainTest, CancelledFolderBrowserChangesNothing) {
+TEST_F(IndexMainTest, FolderBrowserOpensAtTheChosenFolderAndCancelChangesNothing) {
   frmIndexMain& f = Open();
+  PickTopFolder();
+  PickOutputFolder();
   f.cmdTopFolder_Click();
   f.cmdOutputFolder_Click();
-  EXPECT_TRUE(f.txbTopFolder.Text().empty());
-  EXPECT_TRUE(f.txbOutputFolder.Text().empty());
-  EXPECT_EQ(platform.folderPrompts,
-            (std::vector<std::u16string>{
-                u"Specify top folder containing files and subfolders to be indexed",
-                u"Specify folder for output files"}));
+  EXPECT_EQ(f.txbTopFolder.Text(), TopText());
+  EXPECT_EQ(f.txbOutputFolder.Text(), OutText());
+  EXPECT_EQ(platform.folderStarts, (std::vector<std::u16string>{u"", u"", TopText(), OutText()}));
+  EXPECT_EQ(platform.folderPrompts[2],
+            u"Specify top folder containing files and subfolders to be indexed");
+  EXPECT_EQ(platform.folderPrompts[3], u"Specify folder for output files");
 }
 
 TEST_F(IndexMainTest, OutputFolderOnAReadOnlyFileSystemIsRefused) {
