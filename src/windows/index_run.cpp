@@ -74,6 +74,8 @@ class IndexRunView : public IndexBuildObserver {
   }
   void WritingStarted(std::int32_t wordCount) override {
     form_.cmdExtractData.enabled = false;
+    // As wide as while a walk runs: the text is longer than the walk's.
+    form_.lblNowProcessingFile.geometry.width = kWalkBusyLabelWidth;
     form_.lblNowProcessingFile.caption =
         app_.GetProgramText(kTextWritingIndex) + u": " + GroupDigits(wordCount);
     form_.Refresh();
@@ -218,6 +220,7 @@ void IndexRun::ShowResult(frmIndexMain& form, double startSeconds) {
   // What the passes showed while they ran ("Now processing file #2.",
   // "Writing the index ...") is over; an index made keeps its word count.
   form.lblNowProcessingFile.caption.clear();
+  form.lblNowProcessingFile.geometry.width = kWalkIdleLabelWidth;
   if (form.IndexCreated) {
     form.lblNowProcessingFile.caption = u"Different words: " + GroupDigits(result.wordCount);
   }
