@@ -66,6 +66,19 @@ ui::Form& ShowIndexModule(ScreenshotStage& stage) {
   return window;
 }
 
+// The project fields of a sample: the top folder sample + top with its
+// subfolders "notes" and "reports", the output folder sample + "Output".
+void FillProject(frmIndexMain& window, const std::u16string& sample, const std::u16string& top,
+                 const std::u16string& project, const std::u16string& title) {
+  window.SetTopFolder(sample + top);
+  window.SetOutputFolder(sample + u"Output");
+  window.txbProjectName.SetText(project);
+  window.txbProjectName_LostFocus();
+  window.txbTitle.SetText(title);
+  window.txbIncludedFolders.SetText(u"notes\r\nreports");
+  window.txbIncludedFolders_LostFocus();
+}
+
 // The Index Module with a sample project filled in, as after "List files".
 ui::Form& ShowIndexModuleFilled(ScreenshotStage& stage) {
   frmIndexMain& window =
@@ -83,13 +96,7 @@ ui::Form& ShowIndexModuleFilled(ScreenshotStage& stage) {
     std::filesystem::create_directories(ToFsPath(GetFolderPart(path)), ec);
     WriteWholeFile(path, "sample text\r\n");
   }
-  window.SetTopFolder(sample + u"Papers");
-  window.SetOutputFolder(sample + u"Output");
-  window.txbProjectName.SetText(u"papers");
-  window.txbProjectName_LostFocus();
-  window.txbTitle.SetText(u"Papers, notes and reports");
-  window.txbIncludedFolders.SetText(u"notes\r\nreports");
-  window.txbIncludedFolders_LostFocus();
+  FillProject(window, sample, u"Papers", u"papers", u"Papers, notes and reports");
   window.chkIncludeSubfoldersOfSubfolders.SetValue(1);
   window.txbExcludedFiles.SetText(u"notes/todo.txt");
   window.txbExcludedFiles_LostFocus();
@@ -130,13 +137,7 @@ frmIndexMain& ShowIndexProject(ScreenshotStage& stage) {
     WriteWholeFile(path, text);
   }
   std::filesystem::create_directories(ToFsPath(sample + u"Output"), ec);
-  window.SetTopFolder(sample + u"Library");
-  window.SetOutputFolder(sample + u"Output");
-  window.txbProjectName.SetText(u"library");
-  window.txbProjectName_LostFocus();
-  window.txbTitle.SetText(u"The library's papers, notes and reports");
-  window.txbIncludedFolders.SetText(u"notes\r\nreports");
-  window.txbIncludedFolders_LostFocus();
+  FillProject(window, sample, u"Library", u"library", u"The library's papers, notes and reports");
   window.txbMinimumFilesize.SetText(u"0");
   return window;
 }
