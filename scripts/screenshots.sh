@@ -19,6 +19,8 @@ shoot frmMain launcher.png
 shoot frmLargeDisplay large-display.png
 shoot frmIndexMain index-module-empty.png
 shoot frmIndexMain-filled index-module.png
+shoot frmIndexMain-indexing index-module-indexing.png
+shoot frmIndexMain-indexed index-module-indexed.png
 shoot frmSelectSubfolders select-subfolders.png
 shoot frmFilepathExclusions filepath-exclusions.png
 shoot frmSearchMain search-module-empty.png

@@ -1,5 +1,6 @@
 #include "app/screenshot_windows.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <sstream>
 #include <utility>
@@ -8,6 +9,7 @@
 #include "common/encoding.h"
 #include "common/files.h"
 #include "common/paths.h"
+#include "ui/controls.h"
 #include "ui/frm_large_display.h"
 #include "ui/platform.h"
 #include "windows/frm_filepath_exclusions.h"
@@ -64,6 +66,19 @@ ui::Form& ShowIndexModule(ScreenshotStage& stage) {
   return window;
 }
 
+// The project fields of a sample: the top folder sample + top with its
+// subfolders "notes" and "reports", the output folder sample + "Output".
+void FillProject(frmIndexMain& window, const std::u16string& sample, const std::u16string& top,
+                 const std::u16string& project, const std::u16string& title) {
+  window.SetTopFolder(sample + top);
+  window.SetOutputFolder(sample + u"Output");
+  window.txbProjectName.SetText(project);
+  window.txbProjectName_LostFocus();
+  window.txbTitle.SetText(title);
+  window.txbIncludedFolders.SetText(u"notes\r\nreports");
+  window.txbIncludedFolders_LostFocus();
+}
+
 // The Index Module with a sample project filled in, as after "List files".
 ui::Form& ShowIndexModuleFilled(ScreenshotStage& stage) {
   frmIndexMain& window =
@@ -81,13 +96,7 @@ ui::Form& ShowIndexModuleFilled(ScreenshotStage& stage) {
     std::filesystem::create_directories(ToFsPath(GetFolderPart(path)), ec);
     WriteWholeFile(path, "sample text\r\n");
   }
-  window.SetTopFolder(sample + u"Papers");
-  window.SetOutputFolder(sample + u"Output");
-  window.txbProjectName.SetText(u"papers");
-  window.txbProjectName_LostFocus();
-  window.txbTitle.SetText(u"Papers, notes and reports");
-  window.txbIncludedFolders.SetText(u"notes\r\nreports");
-  window.txbIncludedFolders_LostFocus();
+  FillProject(window, sample, u"Papers", u"papers", u"Papers, notes and reports");
   window.chkIncludeSubfoldersOfSubfolders.SetValue(1);
   window.txbExcludedFiles.SetText(u"notes/todo.txt");
   window.txbExcludedFiles_LostFocus();
@@ -96,6 +105,66 @@ ui::Form& ShowIndexModuleFilled(ScreenshotStage& stage) {
   window.lblTotalFileSize.caption = u"Total file size: 48.73 Mb";
   window.cmdListFiles[1].visible = true;
   window.cmdExtractData.SetFocus();
+  return window;
+}
+
+// A project over a generated tree of 480 text files holding about 100,000
+// different words, big enough for a run whose labels show large numbers. The
+// minimum size is typed as 0 (no limit).
+frmIndexMain& ShowIndexProject(ScreenshotStage& stage) {
+  frmIndexMain& window =
+      stage.Keep(std::make_unique<frmIndexMain>(stage.Context(), &stage.launcher));
+  window.Show();
+  window.SetDefaults();
+  const std::u16string sample = stage.Context().platform.TempFolder() + u"/quor-index-sample/";
+  std::error_code ec;
+  std::filesystem::remove_all(ToFsPath(sample), ec);
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  const char16_t* const folders[] = {u"Library/", u"Library/notes/", u"Library/reports/"};
+  for (int i = 0; i < 480; ++i) {
+    std::string text;
+    for (int word = 0; word < 240; ++word) {
+      const std::uint32_t length = 4 + next() % 6;
+      for (std::uint32_t c = 0; c < length; ++c) text += static_cast<char>('a' + next() % 26);
+      text += word % 12 == 11 ? "\r\n" : " ";
+    }
+    const std::u16string path = sample + folders[i % 3] + u"paper " + ToText(1000 + i) + u".txt";
+    std::filesystem::create_directories(ToFsPath(GetFolderPart(path)), ec);
+    WriteWholeFile(path, text);
+  }
+  std::filesystem::create_directories(ToFsPath(sample + u"Output"), ec);
+  FillProject(window, sample, u"Library", u"library", u"The library's papers, notes and reports");
+  window.txbMinimumFilesize.SetText(u"0");
+  return window;
+}
+
+// The Index Module in the middle of a real run: the picture is taken in the
+// indexing pass, once the word count shows, and the run is then stopped.
+ui::Form& ShowIndexModuleIndexing(ScreenshotStage& stage) {
+  frmIndexMain& window = ShowIndexProject(stage);
+  ui::Timer watch(window, "tmrScreenshot");
+  watch.Tick = [&] {
+    const bool inPass = window.lblNowProcessingFile.caption.starts_with(u"Now processing file #");
+    const std::size_t shown = window.lblDifferentWordsFoundSoFar.caption.size();
+    if (!inPass || shown < 36) return;
+    watch.Stop();
+    stage.TakePicture(window);
+    window.stopToken.RequestStop();
+  };
+  watch.Start(200);
+  window.cmdExtractData_Click();
+  watch.Stop();
+  return window;
+}
+
+// The Index Module after a real run has completed.
+ui::Form& ShowIndexModuleIndexed(ScreenshotStage& stage) {
+  frmIndexMain& window = ShowIndexProject(stage);
+  window.cmdExtractData_Click();
   return window;
 }
 
@@ -220,6 +289,8 @@ std::vector<ScreenshotWindow> ScreenshotWindows() {
       {"frmLargeDisplay", ShowLargeDisplay},
       {"frmIndexMain", ShowIndexModule},
       {"frmIndexMain-filled", ShowIndexModuleFilled},
+      {"frmIndexMain-indexing", ShowIndexModuleIndexing},
+      {"frmIndexMain-indexed", ShowIndexModuleIndexed},
       {"frmSelectSubfolders", ShowSelectSubfolders},
       {"frmFilepathExclusions", ShowFilepathExclusions},
       {"frmSearchMain", ShowSearchModule},

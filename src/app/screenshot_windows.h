@@ -20,6 +20,17 @@ class ScreenshotStage {
   explicit ScreenshotStage(frmMain& launcher) : launcher(launcher) {}
   frmMain& launcher;
   ui::AppContext& Context() { return launcher.Context(); }
+  // Takes the picture of form now, in the middle of what a sample does (a
+  // run in progress); the picture of the window the sample returns is then
+  // not taken. Set by the program that takes the pictures; without it
+  // nothing is taken.
+  std::function<void(ui::Form& form)> takePicture;
+  void TakePicture(ui::Form& form) {
+    if (!takePicture || pictureTaken_) return;
+    pictureTaken_ = true;
+    takePicture(form);
+  }
+  bool PictureTaken() const { return pictureTaken_; }
   // Keeps a window alive until the picture is taken.
   template <typename T>
   T& Keep(std::unique_ptr<T> window) {
@@ -30,6 +41,7 @@ class ScreenshotStage {
 
  private:
   std::vector<std::unique_ptr<ui::Form>> kept_;
+  bool pictureTaken_ = false;
 };
 
 struct ScreenshotWindow {

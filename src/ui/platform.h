@@ -47,12 +47,14 @@ struct PathsProvider {
 // pressed.
 class Platform : public PathsProvider, public MessageSink {
  public:
-
   // File dialogs: the chosen path(s); empty on cancel.
   virtual std::vector<std::u16string> ShowOpenDialog(const FileDialogRequest& request) = 0;
   virtual std::u16string ShowSaveDialog(const FileDialogRequest& request) = 0;
-  // The folder browser: the chosen folder (no trailing separator), or empty.
-  virtual std::u16string BrowseForFolder(const Form* owner, const std::u16string& prompt) = 0;
+  // The folder browser, opened at startFolder (the folder chosen before;
+  // empty or missing: the platform's choice): the chosen folder (no trailing
+  // separator), or empty.
+  virtual std::u16string BrowseForFolder(const Form* owner, const std::u16string& prompt,
+                                         const std::u16string& startFolder) = 0;
 
   // Lets the window system process pending events (clicks on Pause, the close
   // box, timers). Cheap to call often: implementations throttle by time.

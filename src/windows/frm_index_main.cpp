@@ -88,6 +88,11 @@ frmIndexMain::frmIndexMain(ui::AppContext& app, ui::Launcher* launcher)
   lblUserManualURL.underline = true;
   lblVantrelSystems.underline = true;
   lblVantrelSystems.alignment = ui::Label::Alignment::Right;
+  // Progress lines never wrap: a wrapped line falls out of its label.
+  for (ui::Label* label :
+       {&lblNowProcessingFile, &lblDifferentWordsFoundSoFar, &lblAsterisks, &lblCurrentFile}) {
+    label->wordWrap = false;
+  }
 
   indexBuild = MakeIndexRun();
 
@@ -145,14 +150,19 @@ void frmIndexMain::LayoutControls() {
   Place(cmdListFiles[0], kLeft, y, 1800, 420);
   Place(cmdListFiles[1], kLeft + 1920, y, 2700, 420);
   Place(cmdExtractData, kRight - 2400, y, 2400, 420);
+  // The wandering star beside the Pause button: the row below needs its
+  // width for the counts.
+  Place(lblAsterisks, kLeft + 4740, y + 90, kRight - 2400 - 120 - kLeft - 4740, kLabelHeight);
   y += 540;
   Place(lblTotalNumFiles, kLeft, y, 2760, kLabelHeight);
   Place(lblTotalFileSize, kLeft + 2880, y, 2880, kLabelHeight);
   Place(lblTotalTextSize, kLeft + 5880, y, kRight - kLeft - 5880, kLabelHeight);
   y += 270;
+  // The words label begins where the widened progress label ends and takes
+  // "Different words found so far: 123,456" with room to spare.
   Place(lblNowProcessingFile, kLeft, y, kWalkIdleLabelWidth, kLabelHeight);
-  Place(lblDifferentWordsFoundSoFar, kLeft + 5160, y, 2400, kLabelHeight);
-  Place(lblAsterisks, kLeft + 7680, y, kRight - kLeft - 7680, kLabelHeight);
+  Place(lblDifferentWordsFoundSoFar, kLeft + kWalkBusyLabelWidth + 120, y,
+        kRight - kLeft - kWalkBusyLabelWidth - 120, kLabelHeight);
   y += 270;
   Place(lblCurrentFile, kLeft, y, kRight - kLeft, kLabelHeight);
   y += 360;

@@ -42,7 +42,8 @@ void frmIndexMain::txbProjectName_LostFocus() {
 
 void frmIndexMain::cmdTopFolder_Click() {
   const std::u16string folder = GetPlatform().BrowseForFolder(
-      this, u"Specify top folder containing files and subfolders to be indexed");
+      this, u"Specify top folder containing files and subfolders to be indexed",
+      txbTopFolder.Text());
   if (folder.empty()) return;
   SetTopFolder(folder);
 }
@@ -62,8 +63,8 @@ void frmIndexMain::txbTopFolder_Click() {
 }
 
 void frmIndexMain::cmdOutputFolder_Click() {
-  const std::u16string folder =
-      GetPlatform().BrowseForFolder(this, u"Specify folder for output files");
+  const std::u16string folder = GetPlatform().BrowseForFolder(
+      this, u"Specify folder for output files", txbOutputFolder.Text());
   if (folder.empty()) return;
   if (SetOutputFolder(folder)) cmdExtractData.SetFocus();
 }

@@ -71,6 +71,13 @@ bool IndexMainWalkHost::ListFile(const std::u16string& caption, const std::u16st
   return display.Visible();
 }
 
+void IndexMainWalkHost::ShowPassedOver(const std::u16string& title) {
+  if (passedOver_.empty() || form_.App().ModuleClosed) return;
+  form_.GetPlatform().MsgBox(PassedOverNotice(passedOver_), ui::MsgButtons::Ok,
+                             ui::MsgIcon::Information, title);
+  passedOver_.clear();
+}
+
 // ---- preparing a run ----
 
 void frmIndexMain::PrepareSelection() {
@@ -130,9 +137,11 @@ bool frmIndexMain::PassesRunChecks() {
                            &lblNowProcessingFile, &lblCurrentFile, &lblDifferentWordsFoundSoFar}) {
     label->caption.clear();
   }
+  // A limit the run takes as 0 (no limit) reads "0": an emptied box would look
+  // as if the value had been lost. An empty box stays empty.
   for (ui::TextBox* box : {&txbMinimumFilesize, &txbMaximumFilesize}) {
     box->SetText(Trim(box->Text()));
-    if (SizeFieldValue(box->Text()) == 0) box->SetText(u"");
+    if (!box->Text().empty() && SizeFieldValue(box->Text()) == 0) box->SetText(u"0");
   }
   PrepareSelection();
   return true;
@@ -160,6 +169,7 @@ void frmIndexMain::RunListing() {
   IndexMainWalkHost host(*this);
   walk.WalkTopFolder(host, stopToken);
   lblNowProcessingFile.caption.clear();
+  host.ShowPassedOver(std::u16string(kListFiles));
   SetControlsEnabled(true);
 }
 
@@ -213,8 +223,45 @@ void frmIndexMain::cmdExtractData_Click() {
 
 // ---- "List files" ----
 
-std::u16string frmIndexMain::ListingClosingText() const {
-  return quor::ListingClosingText(walk);
+namespace {
+
+// Characters as the user sees them: a surrogate pair counts once.
+std::int64_t CharacterCount(std::u16string_view text) {
+  std::int64_t count = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool pairStart = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+                           text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    if (pairStart) ++i;
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+std::u16string frmIndexMain::ListingClosingText(bool withLongestPath) const {
+  const auto last = std::min<std::int64_t>(
+      walk.IndexFileCount, static_cast<std::int64_t>(walk.IndexFileList.size()) - 1);
+  std::u16string longest;
+  std::int64_t longestLength = 0;
+  for (std::int64_t i = 1; withLongestPath && i <= last; ++i) {
+    // A listed entry is the relative path and its size in brackets.
+    const std::u16string& entry = walk.IndexFileList[static_cast<std::size_t>(i)];
+    const std::u16string_view path =
+        std::u16string_view(entry).substr(0, std::min(entry.rfind(u" ("), entry.size()));
+    if (const std::int64_t length = CharacterCount(path); length > longestLength) {
+      longestLength = length;
+      longest = path;
+    }
+  }
+  std::u16string text = u"That's all ";
+  text += ToText(std::max<std::int64_t>(last, 0));
+  text += u" of them.  ";
+  if (longestLength == 0) return text;
+  text += u"Length of longest filepath is ";
+  text += ToText(longestLength);
+  if (longestLength < 200) return text + u".";
+  return text + u":" + std::u16string(kCrLf) + longest;
 }
 
 void frmIndexMain::cmdListFiles_Click(int index) {
@@ -252,7 +299,6 @@ void frmIndexMain::cmdListFiles_Click(int index) {
   display.BufferFullMessage = u"The file list buffer is full.";
   display.ContinuationMessage = u"File counting continues ...";
   display.Clear();
-  walk.ResetLongestName();
 
   if (index == 1) {
     display.Show();
@@ -282,7 +328,7 @@ void frmIndexMain::cmdListFiles_Click(int index) {
     if (last > 1) SortStrings(walk.IndexFileList, 1, last, true);
     display.Clear();
     display.cmdCopyToClipboard.caption = u"Pause";
-    display.DisplayArray(walk.IndexFileList, 1, last, ListingClosingText(), false);
+    display.DisplayArray(walk.IndexFileList, 1, last, ListingClosingText(index == 0), false);
   }
   // A list-only walk that counted files captioned the window with its totals.
   if (display.caption != buttonCaption) {

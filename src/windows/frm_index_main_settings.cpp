@@ -9,6 +9,7 @@
 #include "ui/platform.h"
 #include "windows/frm_index_main_texts.h"
 #include "windows/index_settings.h"
+#include "windows/settings_file.h"
 
 namespace quor {
 
@@ -98,6 +99,15 @@ void frmIndexMain::LoadSettings(const std::u16string& pathIn) {
     status = ReadIndexSettings(*text, settings, error);
   }
 
+  // A file of another kind changes nothing in the window.
+  if (status == SettingsReadStatus::NoSettingsHeader) {
+    if (FormLoaded) {
+      GetPlatform().MsgBox(NotASettingsFileMessage(path), ui::MsgButtons::Ok,
+                           ui::MsgIcon::Exclamation, u"Load settings");
+    }
+    FocusFirstEmptyField();
+    return;
+  }
   if (status == SettingsReadStatus::NotASettingsFile) {
     txbExcludedFilepaths.SetText(settings.excludedFilepaths);
     if (FormLoaded) {

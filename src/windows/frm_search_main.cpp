@@ -315,8 +315,8 @@ void frmSearchMain::ShowNotSpecified(std::u16string_view name) {
 // ---- the folder and file choices ----
 
 void frmSearchMain::cmdTopFolder_Click() {
-  const std::u16string folder =
-      GetPlatform().BrowseForFolder(this, app_.GetProgramText(kTextTopFolderPrompt));
+  const std::u16string folder = GetPlatform().BrowseForFolder(
+      this, app_.GetProgramText(kTextTopFolderPrompt), txbTopFolder.Text());
   if (!folder.empty()) SetTopFolder(folder);
   UpdateControlState();
 }

@@ -2,6 +2,9 @@
 #include "windows/frm_search_main.h"
 #include "windows/settings_menu.h"
 
+#include <optional>
+#include <string>
+
 #include "common/files.h"
 #include "common/paths.h"
 #include "common/records.h"
@@ -11,6 +14,7 @@
 #include "ui/frm_pop_up.h"
 #include "ui/platform.h"
 #include "windows/frm_search_main_texts.h"
+#include "windows/settings_file.h"
 
 namespace quor {
 
@@ -153,7 +157,16 @@ void frmSearchMain::LoadSettings(const std::u16string& pathIn) {
   SearchSettings settings = SettingsFromControls();
 
   std::u16string error;
-  if (const auto text = ReadWholeFile(path, &error)) error = ReadSearchSettings(*text, settings);
+  const std::optional<std::string> text = ReadWholeFile(path, &error);
+  // A file of another kind changes nothing in the window.
+  if (text && !HasSettingsHeader(*text, kSearchSettingsHeaderTail)) {
+    if (WindowOpened) {
+      GetPlatform().MsgBox(NotASettingsFileMessage(path), ui::MsgButtons::Ok,
+                           ui::MsgIcon::Exclamation, u"Load settings");
+    }
+    return;
+  }
+  if (text) error = ReadSearchSettings(*text, settings);
   if (!error.empty() && WindowOpened) {
     GetPlatform().MsgBox(u"Error when attempting to load settings: " + error, ui::MsgButtons::Ok,
                          ui::MsgIcon::Exclamation, u"Load settings");

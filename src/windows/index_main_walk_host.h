@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "selection/folder_walk.h"
 
@@ -29,10 +30,17 @@ class IndexMainWalkHost : public WalkObserver {
   // Captions the output window, widens it for the entry, shows it with the
   // first entry and appends the entry; false once the user has closed it.
   bool ListFile(const std::u16string& caption, const std::u16string& entry) override;
+  // Kept for ShowPassedOver.
+  void PassedOver(const PassedOverEntry& entry) override { passedOver_.push_back(entry); }
+  // What the walk passed over so far, in one notice titled title ("N files or
+  // folders were passed over because ..." and up to ten paths); nothing when
+  // nothing was passed over or the window is gone.
+  void ShowPassedOver(const std::u16string& title);
 
  private:
   frmIndexMain& form_;
   bool displayShown_ = false;
+  std::vector<PassedOverEntry> passedOver_;
 };
 
 }  // namespace quor

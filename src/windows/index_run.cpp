@@ -3,7 +3,6 @@
 #include "windows/index_run.h"
 
 #include <optional>
-#include <vector>
 
 #include "common/files.h"
 #include "common/paths.h"
@@ -42,16 +41,13 @@ class IndexRunView : public IndexBuildObserver {
   void Totals(std::int32_t count, double totalFileSize) override {
     walkView_.Totals(count, totalFileSize);
   }
-  void PassedOver(const PassedOverEntry& entry) override { passedOver_.push_back(entry); }
+  void PassedOver(const PassedOverEntry& entry) override { walkView_.PassedOver(entry); }
   void CountingDone(std::int32_t /*count*/) override { ShowPleaseWait(); }
   // What the counting pass passed over is shown in one notice once it ends.
   void CountingEnded() override {
     form_.lblNowProcessingFile.caption.clear();
     Poll();
-    if (passedOver_.empty() || app_.ModuleClosed) return;
-    form_.GetPlatform().MsgBox(PassedOverNotice(passedOver_), ui::MsgButtons::Ok,
-                               ui::MsgIcon::Information, std::u16string(kCreateIndexFile));
-    passedOver_.clear();
+    walkView_.ShowPassedOver(std::u16string(kCreateIndexFile));
   }
   void IndexingStarted(std::int32_t /*fileTotal*/) override {
     form_.cmdExtractData.caption = app_.GetProgramText(kTextRunningCaption);
@@ -78,6 +74,8 @@ class IndexRunView : public IndexBuildObserver {
   }
   void WritingStarted(std::int32_t wordCount) override {
     form_.cmdExtractData.enabled = false;
+    // As wide as while a walk runs: the text is longer than the walk's.
+    form_.lblNowProcessingFile.geometry.width = kWalkBusyLabelWidth;
     form_.lblNowProcessingFile.caption =
         app_.GetProgramText(kTextWritingIndex) + u": " + GroupDigits(wordCount);
     form_.Refresh();
@@ -94,7 +92,6 @@ class IndexRunView : public IndexBuildObserver {
   frmIndexMain& form_;
   ui::AppContext& app_;
   IndexMainWalkHost walkView_;
-  std::vector<PassedOverEntry> passedOver_;
 };
 
 }  // namespace
@@ -220,6 +217,13 @@ void IndexRun::ShowResult(frmIndexMain& form, double startSeconds) {
 
   form.IndexFilePath = result.indexFilePath;
   form.IndexCreated = result.indexCreated;
+  // What the passes showed while they ran ("Now processing file #2.",
+  // "Writing the index ...") is over; an index made keeps its word count.
+  form.lblNowProcessingFile.caption.clear();
+  form.lblNowProcessingFile.geometry.width = kWalkIdleLabelWidth;
+  if (form.IndexCreated) {
+    form.lblNowProcessingFile.caption = u"Different words: " + GroupDigits(result.wordCount);
+  }
   if (result.resultText != kResultCompressionError) form.lblAsterisks.caption.clear();
   std::u16string text = result.resultText;
   form.cmdListFiles[1].visible = form.IndexCreated;

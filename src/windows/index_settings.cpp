@@ -53,6 +53,8 @@ SettingsReadStatus ReadIndexSettings(std::string_view utf8, IndexSettings& setti
     value = static_cast<int>(number);
     return true;
   };
+  if (!HasSettingsHeader(utf8, kIndexSettingsHeaderTail))
+    return SettingsReadStatus::NoSettingsHeader;
   if (!text(header) || !text(settings.projectName) || !text(settings.title) ||
       !text(settings.excludedFilepaths) || !text(settings.outputFolder)) {
     return SettingsReadStatus::Error;

@@ -1,7 +1,7 @@
 // The Index Module's settings file (".usri"): two records of UTF-8 text in
 // the record form. Line 1 is the header ("QUOR -- Settings for Index
-// Module"; files of earlier versions carry another name in it and load all
-// the same, the header is not checked); line 2 holds eleven items: project
+// Module"; files of earlier versions carry another name before " -- " and
+// load all the same); line 2 holds eleven items: project
 // name, title, excluded file-path fragments, output folder, top folder,
 // excluded files and included subfolders (each a list joined by CR LF),
 // minimum file size (text), the two check boxes (numbers 0 or 1) and a
@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
+#include "windows/settings_file.h"
+
 namespace quor {
 
-// The header is the program's name (program text 310) and this.
-inline constexpr std::u16string_view kIndexSettingsHeaderTail = u" -- Settings for Index Module";
 inline constexpr std::u16string_view kDefaultIndexSettingsName = u"dwixi.usri";
 
 struct IndexSettings {
@@ -39,6 +39,9 @@ std::string WriteIndexSettings(const IndexSettings& settings,
 
 enum class SettingsReadStatus {
   Ok,
+  // The first line is not the header of an Index Module settings file:
+  // nothing was read.
+  NoSettingsHeader,
   // The output folder is neither empty nor an absolute path: not a settings
   // file of this module. The first three values were read.
   NotASettingsFile,
@@ -47,7 +50,8 @@ enum class SettingsReadStatus {
 };
 
 // Reads the items back in order. On NotASettingsFile the project name, title
-// and fragments are set; on Error error holds the description.
+// and fragments are set; on Error error holds the description; on
+// NoSettingsHeader error stays empty.
 SettingsReadStatus ReadIndexSettings(std::string_view utf8, IndexSettings& settings,
                                      std::u16string& error);
 

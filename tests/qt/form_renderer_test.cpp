@@ -379,8 +379,9 @@ TEST_F(RendererTest, MultiLineTextKeepsCrLfInTheModelAndAppends) {
   EXPECT_EQ(form.txbLog.Text(), u"one\r\ntwo\r\nthree\r\n");
 }
 
-TEST_F(RendererTest, ReadOnlyBoxStillRaisesKeyPressForEnter) {
+TEST_F(RendererTest, ReadOnlyBoxLooksReadOnlyAndStillRaisesKeyPressForEnter) {
   form.txbLog.readOnly = true;
+  form.txbName.readOnly = true;
   form.txbLog.SetText(u"abc");
   char16_t seen = 0;
   form.txbLog.KeyPress = [&](char16_t& ch) {
@@ -391,6 +392,19 @@ TEST_F(RendererTest, ReadOnlyBoxStillRaisesKeyPressForEnter) {
   Type(Widget<QPlainTextEdit>(form.txbLog), Qt::Key_Return, "\r");
   EXPECT_EQ(seen, 13);
   EXPECT_EQ(form.txbLog.Text(), u"abc");
+
+  // Not the white of a box that takes typing, and back to it when it does.
+  const QColor face = QPalette().color(QPalette::Button);
+  EXPECT_NE(QPalette().color(QPalette::Base), face);
+  for (QWidget* box : {static_cast<QWidget*>(Widget<QPlainTextEdit>(form.txbLog)),
+                       static_cast<QWidget*>(Widget<QLineEdit>(form.txbName))}) {
+    EXPECT_EQ(box->palette().color(QPalette::Base), face) << box->objectName().toStdString();
+  }
+  form.txbName.readOnly = false;
+  form.Refresh();
+  EXPECT_EQ(Widget<QLineEdit>(form.txbName)->palette().color(QPalette::Base),
+            QPalette().color(QPalette::Base));
+  EXPECT_FALSE(Widget<QLineEdit>(form.txbName)->isReadOnly());
 }
 
 TEST_F(RendererTest, TimersRunWhileEnabled) {

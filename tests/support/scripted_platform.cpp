@@ -112,8 +112,10 @@ std::u16string ScriptedPlatform::ShowSaveDialog(const ui::FileDialogRequest& req
   return answer;
 }
 
-std::u16string ScriptedPlatform::BrowseForFolder(const ui::Form*, const std::u16string& prompt) {
+std::u16string ScriptedPlatform::BrowseForFolder(const ui::Form*, const std::u16string& prompt,
+                                                 const std::u16string& startFolder) {
   folderPrompts.push_back(prompt);
+  folderStarts.push_back(startFolder);
   if (folderAnswers.empty()) return {};
   std::u16string answer = std::move(folderAnswers.front());
   folderAnswers.pop_front();

@@ -43,6 +43,7 @@ class ScriptedPlatform : public ui::Platform {
   std::deque<std::vector<std::u16string>> openAnswers;
   std::deque<std::u16string> saveAnswers;
   std::vector<std::u16string> folderPrompts;
+  std::vector<std::u16string> folderStarts;  // BrowseForFolder's start folders
   std::vector<ui::FileDialogRequest> fileDialogs;
 
   // ---- event processing ----
@@ -86,7 +87,8 @@ class ScriptedPlatform : public ui::Platform {
   ui::MsgResult MessageBox(const ui::MessageBoxRequest& request) override;
   std::vector<std::u16string> ShowOpenDialog(const ui::FileDialogRequest& request) override;
   std::u16string ShowSaveDialog(const ui::FileDialogRequest& request) override;
-  std::u16string BrowseForFolder(const ui::Form* owner, const std::u16string& prompt) override;
+  std::u16string BrowseForFolder(const ui::Form* owner, const std::u16string& prompt,
+                                 const std::u16string& startFolder) override;
   void DoEvents() override;
   void ShowForm(ui::Form& form, bool modal) override;
   void HideForm(ui::Form& form) override;

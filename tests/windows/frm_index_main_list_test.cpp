@@ -32,24 +32,15 @@ TEST_F(ListFilesTest, ShowsTheSortedListWithClosingTextAndTotals) {
   ASSERT_TRUE(Display().Visible());
   EXPECT_EQ(Shown(),
             u"a.txt (500 bytes)\r\nb.txt (500 bytes)\r\ndocs/c.txt (500 bytes)\r\n"
-            u"\r\nThat's all 3 of them.  Length of longest filepath is 9.\r\n"
+            u"\r\nThat's all 3 of them.  Length of longest filepath is 10.\r\n"
             u"\r\nTo be indexed: 3 files, total size 1.46 Kb");
   EXPECT_EQ(Display().caption, u"3 files, total size 1.46 Kb");
-  EXPECT_EQ(Display().BufferFullMessage, u"The file list buffer is full.");
-  EXPECT_EQ(Display().ContinuationMessage, u"File counting continues ...");
   EXPECT_NE(Display().cmdCopyToClipboard.caption, u"Pause");
   EXPECT_TRUE(Display().cmdCopyToClipboard.enabled);
   EXPECT_FALSE(Display().Busy);
   EXPECT_EQ(Display().txbOutput.selStart, static_cast<int>(Shown().size()));
   EXPECT_FALSE(f.walk.ListOnly);
   EXPECT_TRUE(f.cmdTopFolder.enabled) << "controls are back after the listing";
-  EXPECT_FALSE(f.cmdExcludeFiles.enabled == false && f.txbExcludedFiles.enabled == false);
-}
-
-TEST_F(ListFilesTest, OneFileIsSingular) {
-  WriteText("a.txt", 812);
-  OpenWithTop().cmdListFiles[0].Click();
-  EXPECT_EQ(Display().caption, u"1 file, size 812 bytes");
 }
 
 TEST_F(ListFilesTest, RefusedInputIsNamedAndNothingIsListed) {
@@ -103,17 +94,24 @@ TEST_F(ListFilesTest, TopFilesExcludedWithoutSubfoldersIncludesNothing) {
   EXPECT_FALSE(Display().Visible());
 }
 
-TEST_F(ListFilesTest, SizeFieldsAreReadAndZeroEmptiesThem) {
+TEST_F(ListFilesTest, SizeFieldsAreReadAndALimitOfZeroReadsZero) {
   WriteText("a.txt", 5);
   WriteText("b.txt", 2048);
   WriteText("c.txt", 2049);
-  frmIndexMain& f = OpenWithTop();
-  TypeInto(f.txbMinimumFilesize, u"0");
-  TypeInto(f.txbMaximumFilesize, u"2");
-  f.cmdListFiles[0].Click();
-  EXPECT_TRUE(f.txbMinimumFilesize.Text().empty());
-  EXPECT_EQ(f.walk.IndexFileCount, 2);
-  EXPECT_TRUE(Shown().starts_with(u"a.txt (5 bytes)\r\nb.txt (2.00 Kb)\r\n"));
+  struct Row {
+    const char16_t* typed;
+    const char16_t* shown;
+  } rows[] = {{u"0", u"0"}, {u" 00 ", u"0"}, {u"none", u"0"}, {u"", u""}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(TextToUtf8(row.typed));
+    frmIndexMain& f = OpenWithTop();
+    f.txbMinimumFilesize.SetText(row.typed);
+    TypeInto(f.txbMaximumFilesize, u"2");
+    f.cmdListFiles[0].Click();
+    EXPECT_EQ(f.txbMinimumFilesize.Text(), row.shown);
+    EXPECT_EQ(f.walk.IndexFileCount, 2);
+    EXPECT_TRUE(Shown().starts_with(u"a.txt (5 bytes)\r\nb.txt (2.00 Kb)\r\n"));
+  }
 }
 
 TEST_F(ListFilesTest, NoMatchingFileLeavesTheWindowEmpty) {
@@ -150,13 +148,48 @@ TEST_F(ListFilesTest, PauseHoldsTheListingUntilContinue) {
   EXPECT_NE(Shown().find(u"That's all 3 of them."), std::u16string::npos);
 }
 
-TEST_F(ListFilesTest, LongNameIsShownInTheClosingText) {
-  const std::string longName = std::string(200, 'n') + ".txt";
-  WriteText(longName, 500);
-  OpenWithTop().cmdListFiles[0].Click();
-  EXPECT_NE(Shown().find(u"That's all 1 of them.  Length of longest filepath is 204:\r\n" +
-                         Utf8ToText(longName) + u"\r\n"),
-            std::u16string::npos);
+TEST_F(ListFilesTest, ClosingTextMeasuresTheLongestPathListedInCharacters) {
+  const std::string longName = std::string(195, 'n') + ".txt";
+  struct Row {
+    const char* name;
+    std::vector<std::string> files;
+    std::u16string closing;
+  } rows[] = {
+      // The longest name, "unlisted-name.png", is not listed and is shorter
+      // than the path.
+      {"nested path", {"a.txt", "unlisted-name.png", "docs/c.txt"}, u"filepath is 10."},
+      {"a pair of UTF-16 units is one character", {"\xF0\x9F\x98\x80.txt"}, u"filepath is 5."},
+      {"from 200 characters on the path follows",
+       {"docs/" + longName},
+       u"filepath is 204:\r\ndocs/" + Utf8ToText(longName)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove_all(tmp.Path() / "top");
+    for (const std::string& file : row.files) WriteText(file, 500);
+    frmIndexMain& f = OpenWithTop();
+    TypeInto(f.txbIncludedFolders, u"docs");
+    f.cmdListFiles[0].Click();
+    EXPECT_NE(Shown().find(u"of them.  Length of longest " + row.closing + u"\r\n"),
+              std::u16string::npos)
+        << TextToUtf8(Shown());
+  }
+}
+
+TEST_F(ListFilesTest, NamesTheIndexCannotHoldAreNamedInOneNoticeAndTheRestIsListed) {
+  WriteText("a.txt", 500);
+  WriteText("b\"q.txt", 500);
+  WriteText("bad\xff.txt", 500);
+  frmIndexMain& f = OpenWithTop();
+  f.cmdListFiles[0].Click();
+  const auto& box = OnlyMessage().request;
+  EXPECT_EQ(box.text,
+            u"2 files or folders were passed over because their names cannot be stored in the "
+            u"index:\r\n" +
+                TopText() + u"b\"q.txt\r\n" + TopText() + u"bad\xDCFF.txt");
+  EXPECT_EQ(box.title, u"List files");
+  EXPECT_EQ(box.icon, ui::MsgIcon::Information);
+  EXPECT_TRUE(Shown().starts_with(u"a.txt (500 bytes)\r\n\r\nThat's all 1 of them."));
 }
 
 TEST_F(ListFilesTest, FullBufferKeepsItsNoticeAndWarnsOfALargeRun) {

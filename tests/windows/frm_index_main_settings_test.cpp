@@ -99,7 +99,8 @@ TEST_F(IndexSettingsWindowTest, DamagedDefaultFileAtStartGivesDefaultsSilently) 
 TEST_F(IndexSettingsWindowTest, DamagedFileFromTheMenuIsReportedAfterTheLoad) {
   frmIndexMain& f = Open();
   TypeInto(f.txbTitle, u"Kept until the load fails");
-  WriteWholeFile(SettingsFile("bad.usri"), "\"header\"\r\n\"proj\",\"Title\",\"\",\"/\",\"/\"");
+  WriteWholeFile(SettingsFile("bad.usri"),
+                 "\"QUOR -- Settings for Index Module\"\r\n\"proj\",\"Title\",\"\",\"/\",\"/\"");
   platform.openAnswers.push_back({SettingsFile("bad.usri")});
   f.cboSettings.SetListIndex(3);
   const auto& box = OnlyMessage().request;
@@ -115,7 +116,8 @@ TEST_F(IndexSettingsWindowTest, FileWithARelativeOutputFolderIsNotASettingsFile)
   TypeInto(f.txbMinimumFilesize, u"77");
   WriteWholeFile(
       SettingsFile("other.usri"),
-      "\"header\"\r\n\"proj\",\"New\",\"frag\",\"Index\",\"/\",\"\",\"\",\"1\",0,0,0\r\n");
+      "\"QUOR -- Settings for Index Module\"\r\n\"proj\",\"New\",\"frag\",\"Index\",\"/\",\"\","
+      "\"\",\"1\",0,0,0\r\n");
   platform.openAnswers.push_back({SettingsFile("other.usri")});
   f.cboSettings.SetListIndex(3);
   const auto& box = OnlyMessage().request;
@@ -125,6 +127,20 @@ TEST_F(IndexSettingsWindowTest, FileWithARelativeOutputFolderIsNotASettingsFile)
   EXPECT_TRUE(f.txbProjectName.Text().empty());
   EXPECT_TRUE(f.txbTitle.Text().empty());
   EXPECT_EQ(f.txbMinimumFilesize.Text(), u"77") << "the rest is left as it was";
+}
+
+TEST_F(IndexSettingsWindowTest, FileOfAnotherKindIsNamedAndChangesNothing) {
+  frmIndexMain& f = Open();
+  TypeInto(f.txbTitle, u"Stays");
+  WriteText("notes.txt");
+  platform.openAnswers.push_back({TopText() + u"notes.txt"});
+  f.cboSettings.SetListIndex(3);
+  const auto& box = OnlyMessage().request;
+  EXPECT_EQ(box.text, u"notes.txt is not a QUOR settings file.");
+  EXPECT_EQ(box.title, u"Load settings");
+  EXPECT_EQ(box.icon, ui::MsgIcon::Exclamation);
+  EXPECT_EQ(f.txbTitle.Text(), u"Stays");
+  EXPECT_EQ(f.txbMinimumFilesize.Text(), u"400");
 }
 
 TEST_F(IndexSettingsWindowTest, MissingFoldersInTheFileAreDroppedSilently) {

@@ -8,20 +8,14 @@
 namespace quor::test {
 namespace {
 
-TEST_F(IndexMainTest, OpensWithTheDefaultsOfEveryField) {
+TEST_F(IndexMainTest, OpensWithNothingChosenAndTheFocusOnTheFirstEmptyField) {
   frmIndexMain& f = Open();
-  EXPECT_EQ(f.caption, u"QUOR -- Index Module");
-  EXPECT_EQ(f.txbMinimumFilesize.Text(), u"400");
-  EXPECT_EQ(f.txbMaximumFilesize.Text(), u"4000");
-  EXPECT_EQ(f.cboSettings.Text(), u"Save for next run");
   EXPECT_EQ(f.cboClear.ListIndex(), -1);
   EXPECT_FALSE(f.cmdListFiles[1].visible);
   EXPECT_FALSE(f.chkExcludeFilesInTopFolder.visible);
   EXPECT_FALSE(f.cmdSelectSubfolders.enabled);
-  EXPECT_EQ(f.lblIntro.caption, app.GetProgramText(19));
-  EXPECT_EQ(f.txbExcludedFiles.toolTip, app.GetProgramText(20));
   EXPECT_EQ(f.DefaultSettingsPath, platform.AppDataFolder() + u"/QUOR/dwixi.usri");
-  EXPECT_EQ(f.ActiveControl(), &f.txbProjectName) << "the first empty field has the focus";
+  EXPECT_EQ(f.ActiveControl(), &f.txbProjectName);
 }
 
 TEST_F(IndexMainTest, ControlsSitInsideTheWindowWithoutOverlapping) {
@@ -121,16 +115,18 @@ TEST_F(IndexMainTest, TopFolderChoiceSetsTheCheckBoxAndLabels) {
   }
 }
 
-TEST_F(IndexMainTest, CancelledFolderBrowserChangesNothing) {
+TEST_F(IndexMainTest, FolderBrowserOpensAtTheChosenFolderAndCancelChangesNothing) {
   frmIndexMain& f = Open();
+  PickTopFolder();
+  PickOutputFolder();
   f.cmdTopFolder_Click();
   f.cmdOutputFolder_Click();
-  EXPECT_TRUE(f.txbTopFolder.Text().empty());
-  EXPECT_TRUE(f.txbOutputFolder.Text().empty());
-  EXPECT_EQ(platform.folderPrompts,
-            (std::vector<std::u16string>{
-                u"Specify top folder containing files and subfolders to be indexed",
-                u"Specify folder for output files"}));
+  EXPECT_EQ(f.txbTopFolder.Text(), TopText());
+  EXPECT_EQ(f.txbOutputFolder.Text(), OutText());
+  EXPECT_EQ(platform.folderStarts, (std::vector<std::u16string>{u"", u"", TopText(), OutText()}));
+  EXPECT_EQ(platform.folderPrompts[2],
+            u"Specify top folder containing files and subfolders to be indexed");
+  EXPECT_EQ(platform.folderPrompts[3], u"Specify folder for output files");
 }
 
 TEST_F(IndexMainTest, OutputFolderOnAReadOnlyFileSystemIsRefused) {
@@ -186,21 +182,6 @@ TEST_F(IndexMainTest, NewTopFolderDropsSubfoldersAndFilesItDoesNotHold) {
   EXPECT_EQ(f.txbExcludedFiles.Text(), u"a.txt");
 }
 
-TEST_F(IndexMainTest, ClearAsksFirstWhenAnItemIsPicked) {
-  frmIndexMain& f = Open();
-  TypeInto(f.txbTitle, u"My papers");
-  platform.AnswerNext(ui::MsgResult::No);
-  f.cboClear.SetListIndex(7);  // "Title"
-  EXPECT_EQ(OnlyMessage().request.text, u"Are you sure?");
-  EXPECT_EQ(OnlyMessage().request.title, u"Clear");
-  EXPECT_EQ(OnlyMessage().request.buttons, ui::MsgButtons::YesNo);
-  EXPECT_EQ(f.txbTitle.Text(), u"My papers");
-  platform.AnswerNext(ui::MsgResult::Yes);
-  f.cboClear.SetListIndex(-1);
-  f.cboClear.SetListIndex(7);
-  EXPECT_TRUE(f.txbTitle.Text().empty());
-}
-
 TEST_F(IndexMainTest, ClearEmptiesTheChosenField) {
   WriteText("a.txt");
   WriteText("docs/b.txt");
@@ -244,7 +225,15 @@ TEST_F(IndexMainTest, ClearEmptiesTheChosenField) {
     TypeInto(f.txbExcludedFiles, u"a.txt");
     TypeInto(f.txbExcludedFilepaths, u"old");
     ASSERT_EQ(f.cboClear.items[static_cast<std::size_t>(item)], row.item);
+    // Picking the item asks first; No keeps the field.
+    platform.messages.clear();
+    platform.AnswerNext(ui::MsgResult::No);
+    f.cboClear.SetListIndex(item);
+    EXPECT_EQ(OnlyMessage().request.text, u"Are you sure?");
+    EXPECT_EQ(OnlyMessage().request.buttons, ui::MsgButtons::YesNo);
+    EXPECT_FALSE(row.cleared(f));
     platform.AnswerNext(ui::MsgResult::Yes);
+    f.cboClear.SetListIndex(-1);
     f.cboClear.SetListIndex(item);
     EXPECT_TRUE(row.cleared(f));
   }

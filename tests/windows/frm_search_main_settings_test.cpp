@@ -150,6 +150,30 @@ TEST_F(SearchSettingsTest, ShortFileKeepsWhatWasReadAndSaysWhy) {
   EXPECT_EQ(form->cboSizeOfExtract.ListIndex(), 4);  // not read: as it was
 }
 
+TEST_F(SearchSettingsTest, FileOfAnotherKindIsNamedAndChangesNothingAndOldFilesLoad) {
+  Open();
+  form->txbSearchWords.SetText(u"kept");
+  tmp.Write("notes.txt", "2\r\n\"7\"\r\n3\r\n");
+  platform.openAnswers.push_back({Utf8ToText((tmp.Path() / "notes.txt").string())});
+  form->cboSettings.SetListIndex(3);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].request.text, u"notes.txt is not a QUOR settings file.");
+  EXPECT_EQ(platform.messages[0].request.title, u"Load settings");
+  EXPECT_EQ(form->txbSearchWords.Text(), u"kept");
+  EXPECT_EQ(form->cboSearchType.ListIndex(), 1);
+
+  // A file of an earlier version names another program in its header.
+  SearchSettings settings;
+  settings.searchType = 2;
+  std::string text = WriteSearchSettings(settings);
+  text.replace(1, 4, "Vantrel File Search");
+  tmp.Write("old.usrs", text);
+  platform.messages.clear();
+  form->LoadSettings(Utf8ToText((tmp.Path() / "old.usrs").string()));
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(form->cboSearchType.ListIndex(), 2);
+}
+
 TEST(SearchSettingsFile, SixteenLinesWithTheHeaderAndTheWordsBare) {
   SearchSettings settings;
   settings.topFolder = u"/home/ann/docs/";

@@ -235,17 +235,6 @@ TEST_F(SearchMainTest, CopyTakesTheSelectionOrTheWholeResults) {
   EXPECT_EQ(platform.clipboard, u"two");
 }
 
-TEST_F(SearchMainTest, MinimisedCaptionAndBack) {
-  Open();
-  const std::u16string opened = form->caption;
-  form->windowState = ui::WindowState::Minimized;
-  form->Form_Resize();
-  EXPECT_EQ(form->caption, u"QUOR -- Search Module");
-  form->windowState = ui::WindowState::Normal;
-  form->Form_Resize();
-  EXPECT_EQ(form->caption, opened);
-}
-
 TEST_F(SearchMainTest, HandedOverTopFolderIsTaken) {
   app.ModuleSwitch = true;
   app.HandedOverTopFolder = TopText();

@@ -46,7 +46,7 @@ TEST(IndexSettingsFile, QuoteInAValueIsWrittenAsApostropheSoTheFileStaysReadable
   EXPECT_EQ(read.topFolder, s.topFolder);
 }
 
-TEST(IndexSettingsFile, RejectsDamagedFiles) {
+TEST(IndexSettingsFile, RejectsDamagedFilesAndFilesOfAnotherKind) {
   // The header of earlier versions: such files still load.
   const std::string header = "\"Vantrel File Search -- Settings for Index Module\"\r\n";
   struct Row {
@@ -55,7 +55,10 @@ TEST(IndexSettingsFile, RejectsDamagedFiles) {
     SettingsReadStatus status;
     std::u16string error;
   } rows[] = {
-      {"empty file", "", SettingsReadStatus::Error, u"Input past end of file"},
+      {"empty file", "", SettingsReadStatus::NoSettingsHeader, u""},
+      {"another kind of file", "notes, one line\r\n", SettingsReadStatus::NoSettingsHeader, u""},
+      {"the search module's file", "\"QUOR -- Settings for Search Module\"\r\n1\r\n",
+       SettingsReadStatus::NoSettingsHeader, u""},
       {"header only", header, SettingsReadStatus::Error, u"Input past end of file"},
       {"relative output folder", header + "\"p\",\"t\",\"\",\"Index\",\"/x/\"",
        SettingsReadStatus::NotASettingsFile, u""},

@@ -77,9 +77,12 @@ int RunScreenshot(int argc, char** argv, const std::string& name, const std::str
   const quor::app::ScreenshotWindow* window = quor::app::FindScreenshotWindow(windows, name);
   if (!window) return quor::app::kExitUsage;
   quor::app::ScreenshotStage stage(launcher);
+  std::u16string error;
+  stage.takePicture = [&](quor::ui::Form& shown) {
+    error = quor::ui::qt::SaveWindowImage(platform.Renderer(), shown, quor::Utf8ToText(outFile));
+  };
   quor::ui::Form& form = window->show(stage);
-  const std::u16string error =
-      quor::ui::qt::SaveWindowImage(platform.Renderer(), form, quor::Utf8ToText(outFile));
+  stage.TakePicture(form);
   if (!error.empty()) {
     std::cerr << "quor: " << quor::TextToUtf8(error) << '\n';
     return quor::app::kExitFailed;

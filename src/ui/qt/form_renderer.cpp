@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <climits>
 #include <optional>
+#include <tuple>
 #include <unordered_set>
 #include <vector>
 
@@ -108,7 +109,8 @@ struct FormRenderer::ControlView {
   std::optional<std::u16string> caption;
   std::optional<Font> font;
   std::optional<std::u16string> toolTip;
-  std::optional<std::pair<bool, Colour>> colour;
+  // hasBackColour, backColour, and whether a text box is read-only.
+  std::optional<std::tuple<bool, Colour, bool>> colour;
   std::optional<std::u16string> text;
   int selStart = -1;
   int selLength = -1;
@@ -639,7 +641,10 @@ void FormRenderer::SyncControl(FormView& view, ControlView& cv) {
     qfont.setUnderline(underline);
     widget->setFont(qfont);
   }
-  const std::pair<bool, Colour> colour{control.hasBackColour, control.backColour};
+  const bool readOnlyBox =
+      control.Kind() == ControlKind::TextBox && static_cast<TextBox&>(control).readOnly;
+  const std::tuple<bool, Colour, bool> colour{control.hasBackColour, control.backColour,
+                                              readOnlyBox};
   if (cv.colour != colour) {
     cv.colour = colour;
     QPalette palette = widget->palette();
@@ -649,6 +654,12 @@ void FormRenderer::SyncControl(FormView& view, ControlView& cv) {
         control.Kind() == ControlKind::TextBox ? QPalette::Base : widget->backgroundRole();
     if (control.hasBackColour) {
       palette.setColor(role, ToQColor(control.backColour));
+      widget->setPalette(palette);
+    } else if (readOnlyBox) {
+      // A box the user cannot type into does not look like one that takes
+      // typing: it has the face colour of the system's buttons.
+      palette = QPalette();
+      palette.setColor(QPalette::Base, palette.color(QPalette::Button));
       widget->setPalette(palette);
     } else {
       widget->setPalette(QPalette());

@@ -167,10 +167,12 @@ std::u16string QtPlatform::ShowSaveDialog(const FileDialogRequest& request) {
   return chosen;
 }
 
-std::u16string QtPlatform::BrowseForFolder(const Form* owner, const std::u16string& prompt) {
+std::u16string QtPlatform::BrowseForFolder(const Form* owner, const std::u16string& prompt,
+                                           const std::u16string& startFolder) {
   renderer_.SyncAll();
   QWidget* parent = owner ? renderer_.WindowOf(*owner) : renderer_.DialogParent();
-  const QString folder = QFileDialog::getExistingDirectory(parent, ToQString(prompt));
+  const QString folder =
+      QFileDialog::getExistingDirectory(parent, ToQString(prompt), ToQString(startFolder));
   renderer_.SyncAll();
   if (folder.isEmpty()) return {};
   return WithoutTrailingSeparator(FromQString(QDir::cleanPath(folder)));

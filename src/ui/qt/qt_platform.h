@@ -37,7 +37,8 @@ class QtPlatform : public Platform {
   MsgResult MessageBox(const MessageBoxRequest& request) override;
   std::vector<std::u16string> ShowOpenDialog(const FileDialogRequest& request) override;
   std::u16string ShowSaveDialog(const FileDialogRequest& request) override;
-  std::u16string BrowseForFolder(const Form* owner, const std::u16string& prompt) override;
+  std::u16string BrowseForFolder(const Form* owner, const std::u16string& prompt,
+                                 const std::u16string& startFolder) override;
   void DoEvents() override;
   void WaitForEvents(int maxMs) override;
   void ShowForm(Form& form, bool modal) override;
