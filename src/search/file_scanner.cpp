@@ -72,9 +72,6 @@ void MatchPhraseInBlock(const BlockTexts& block, std::int64_t blockStart, const 
   }
 }
 
-// Marks a byte the one-pass search text cannot take.
-constexpr char16_t kNotPlain = 0xFFFF;
-
 }  // namespace
 
 void MakeBlockTexts(std::span<std::uint8_t> bytes, BlockTexts& texts) {

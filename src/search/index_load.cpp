@@ -1,7 +1,11 @@
 #include "search/index_load.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
+#include <memory>
+#include <optional>
+#include <span>
 
 #include "common/encoding.h"
 #include "common/files.h"
@@ -165,8 +169,31 @@ IndexLoadResult LoadIndex(const IndexLoadRequest& request, IndexLoadObserver& ob
     return result;
   }
 
-  RecordFieldReader reader(
-      [&compressor](std::string& to, bool& done) { return compressor.ExpandMore(to, done); });
+  // With a current data file the text is expanded into one buffer and read
+  // where it lies; the buffer's pages are taken only as far as the
+  // expansion gets. A buffer that cannot be had leaves the piecewise
+  // expansion.
+  std::unique_ptr<char, decltype(&std::free)> text(
+      stampMatches ? static_cast<char*>(std::malloc(static_cast<std::size_t>(expandedLength) + 1))
+                   : nullptr,
+      &std::free);
+  std::optional<RecordFieldReader> reading;
+  if (text) {
+    const std::span<char> buffer(text.get(), static_cast<std::size_t>(expandedLength) + 1);
+    reading.emplace(RecordFieldReader::GrowingText{
+        [&compressor, buffer](std::string_view& view, bool& done) {
+          constexpr std::size_t kPiece = 128 * 1024;
+          const std::int32_t status = compressor.ExpandInto(buffer, kPiece, done);
+          if (status == kCompressOk) {
+            view = {buffer.data(), static_cast<std::size_t>(compressor.Expanded())};
+          }
+          return status;
+        }});
+  } else {
+    reading.emplace(
+        [&compressor](std::string& to, bool& done) { return compressor.ExpandMore(to, done); });
+  }
+  RecordFieldReader& reader = *reading;
   std::u16string error = ReadIndexFile(reader, index, expandedLength, request.freeSpace, observer,
                                        stop, result.stopped);
   // A text that the reader found damaged may be a damaged expansion: that
