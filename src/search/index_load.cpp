@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
-#include <memory>
 #include <optional>
 #include <span>
 
@@ -34,11 +33,11 @@ class LoadedIndexSink final : public IndexTextSink {
   void LexiconHeader(std::int32_t wordCount, std::string_view title) override {
     index_.WordCount = wordCount;
     index_.IndexTitle = Utf8ToText(title);
-    index_.Lexicon.reserve(static_cast<std::size_t>(std::min(wordCount, kMaxLexiconReserve)));
+    index_.Lexicon.Reserve(static_cast<std::size_t>(std::min(wordCount, kMaxLexiconReserve)));
     if (observer_) observer_->ShowIndexTitle(index_.IndexTitle);
   }
   void LexiconEntry(std::int32_t rowNumber, std::string_view word) override {
-    index_.Lexicon.push_back({index_.Texts.InternUtf8(word), rowNumber});
+    index_.Lexicon.Add(word, rowNumber);
   }
 
  private:
@@ -87,7 +86,7 @@ std::u16string ReadFileList(RecordFieldReader& reader, LoadedIndex& index) {
 
 std::u16string ReadLexicon(RecordFieldReader& reader, LoadedIndex& index,
                            IndexLoadObserver& observer) {
-  index.Lexicon.clear();
+  index.Lexicon.ClearWords();
   LoadedIndexSink sink(index, &observer);
   std::int32_t wordsRead = 0;
   std::u16string error = ReadLexiconRecords(reader, sink, wordsRead);
@@ -170,16 +169,15 @@ IndexLoadResult LoadIndex(const IndexLoadRequest& request, IndexLoadObserver& ob
   }
 
   // With a current data file the text is expanded into one buffer and read
-  // where it lies; the buffer's pages are taken only as far as the
-  // expansion gets. A buffer that cannot be had leaves the piecewise
-  // expansion.
-  std::unique_ptr<char, decltype(&std::free)> text(
-      stampMatches ? static_cast<char*>(std::malloc(static_cast<std::size_t>(expandedLength) + 1))
-                   : nullptr,
-      &std::free);
+  // where it lies; the lexicon keeps the buffer and views its words there.
+  // The buffer's pages are taken only as far as the expansion gets. A
+  // buffer that cannot be had leaves the piecewise expansion.
+  const std::size_t textSize = static_cast<std::size_t>(expandedLength) + 1;
+  char* text = stampMatches ? static_cast<char*>(std::malloc(textSize)) : nullptr;
   std::optional<RecordFieldReader> reading;
   if (text) {
-    const std::span<char> buffer(text.get(), static_cast<std::size_t>(expandedLength) + 1);
+    index.Lexicon.AdoptText(text, textSize);
+    const std::span<char> buffer(text, textSize);
     reading.emplace(RecordFieldReader::GrowingText{
         [&compressor, buffer](std::string_view& view, bool& done) {
           constexpr std::size_t kPiece = 128 * 1024;

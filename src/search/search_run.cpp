@@ -508,12 +508,11 @@ bool CheckTopFolder(const LoadedIndex& index, std::u16string_view topFolder) {
   return false;
 }
 
-std::int32_t LookUpWord(const std::vector<LexiconEntry>& lexicon, std::u16string_view word) {
-  auto it =
-      std::lower_bound(lexicon.begin(), lexicon.end(), word,
-                       [](const LexiconEntry& e, std::u16string_view w) { return e.Word < w; });
-  if (it == lexicon.end() || it->Word != word) return -1;
-  return it->RowNumber;
+std::int32_t LookUpWord(const Lexicon& lexicon, std::u16string_view word) {
+  const std::string utf8 = TextToUtf8(word);
+  const std::size_t at = lexicon.LowerBound(utf8);
+  if (at == lexicon.size() || lexicon.Word(at) != utf8) return -1;
+  return lexicon.RowNumber(at);
 }
 
 int FindIndexedFile(const LoadedIndex& index, std::u16string_view topFolder,

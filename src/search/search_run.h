@@ -115,7 +115,7 @@ SearchResult RunSearch(const SearchRequest& request, TextList searchWords, Searc
 bool CheckTopFolder(const LoadedIndex& index, std::u16string_view topFolder);
 
 // The row number of word in the lexicon (binary search, exact), or -1.
-std::int32_t LookUpWord(const std::vector<LexiconEntry>& lexicon, std::u16string_view word);
+std::int32_t LookUpWord(const Lexicon& lexicon, std::u16string_view word);
 
 // The 1-based file-list position of the file at fullPath (its text after the
 // first topFolder.size() characters, compared exactly), or -1.
