@@ -95,9 +95,11 @@ bool AmpersandsAreInert(const std::uint8_t* bytes, std::size_t n) {
   const char* end = start + n;
   const char* semicolon = nullptr;
   for (const char* at = static_cast<const char*>(std::memchr(start, '&', n)); at != nullptr;
-       at = static_cast<const char*>(std::memchr(at + 1, '&', static_cast<std::size_t>(end - at - 1)))) {
+       at = static_cast<const char*>(
+           std::memchr(at + 1, '&', static_cast<std::size_t>(end - at - 1)))) {
     if (semicolon == nullptr || semicolon <= at) {
-      semicolon = static_cast<const char*>(std::memchr(at + 1, ';', static_cast<std::size_t>(end - at - 1)));
+      semicolon = static_cast<const char*>(
+          std::memchr(at + 1, ';', static_cast<std::size_t>(end - at - 1)));
       if (semicolon == nullptr) return true;
     }
     if (static_cast<std::size_t>(semicolon - at) + 1 <= longest) return false;

@@ -178,8 +178,8 @@ IndexLoadResult LoadIndex(const IndexLoadRequest& request, IndexLoadObserver& ob
   if (text) {
     index.Lexicon.AdoptText(text, textSize);
     const std::span<char> buffer(text, textSize);
-    reading.emplace(RecordFieldReader::GrowingText{
-        [&compressor, buffer](std::string_view& view, bool& done) {
+    reading.emplace(
+        RecordFieldReader::GrowingText{[&compressor, buffer](std::string_view& view, bool& done) {
           constexpr std::size_t kPiece = 128 * 1024;
           const std::int32_t status = compressor.ExpandInto(buffer, kPiece, done);
           if (status == kCompressOk) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <span>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -124,7 +125,8 @@ class TopFolderFiles {
     const std::u16string_view part =
         slash == std::u16string_view::npos ? std::u16string_view() : relative.substr(0, slash);
     auto it = folders_.find(part);
-    if (it == folders_.end()) it = folders_.emplace(std::u16string(part), ReadFolder(j, part)).first;
+    if (it == folders_.end())
+      it = folders_.emplace(std::u16string(part), ReadFolder(j, part)).first;
     const Folder& folder = it->second;
     if (!folder.listed) return LookUp(relative);
     const std::string name = TextToUtf8(relative.substr(slash + 1));
@@ -135,10 +137,18 @@ class TopFolderFiles {
     return false;
   }
 
+  // From now on only files marked here are expected to be asked about (a
+  // sorted listing asks about the best-ranked files only), not every file
+  // with a score.
+  void ExpectOnly(std::span<const int> files) {
+    expected_.assign(index_.FileList.size() + 1, 0);
+    for (const int j : files) expected_[static_cast<std::size_t>(j)] = 1;
+  }
+
  private:
   struct Folder {
-    bool listed = false;             // read: the names below are its entries
-    std::vector<std::string> plain;  // plain files, sorted
+    bool listed = false;              // read: the names below are its entries
+    std::vector<std::string> plain;   // plain files, sorted
     std::vector<std::string> unsure;  // links and entries of unknown type, sorted
   };
 
@@ -162,7 +172,9 @@ class TopFolderFiles {
          k < index_.FileList.size() && asked < kListFolderFrom &&
          FolderPart(index_.FileList[k]) == part;
          ++k) {
-      if (k + 1 < scores_.size() && scores_[k + 1] != 0) ++asked;
+      const bool expected =
+          expected_.empty() ? k + 1 < scores_.size() && scores_[k + 1] != 0 : expected_[k + 1] != 0;
+      if (expected) ++asked;
     }
     if (asked < kListFolderFrom) return folder;
     const std::string path = part.empty() ? std::string(".") : TextToUtf8(part);
@@ -196,6 +208,7 @@ class TopFolderFiles {
   std::u16string_view topFolder_;
   const LoadedIndex& index_;
   const std::vector<std::int32_t>& scores_;  // the scores, element 0 unused
+  std::vector<std::uint8_t> expected_;       // empty, or 1 for file j expected to be asked about
   OwnedFd top_;
   std::map<std::u16string, Folder, std::less<>> folders_;
 };
@@ -391,11 +404,13 @@ void Run::ListFiles(int first, int last) {
   std::nth_element(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(sorted),
                    ranked.end(), better);
   std::sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(sorted), better);
+  files_.ExpectOnly({ranked.data(), sorted});
   for (std::size_t i = 0; i < ranked.size(); ++i) {
     if (result_.FoundCount == kMaxFoundFiles) break;
     if (i == sorted) {
       std::sort(ranked.begin() + static_cast<std::ptrdiff_t>(sorted), ranked.end(), better);
       sorted = ranked.size();
+      files_.ExpectOnly(ranked);
     }
     const int j = ranked[i];
     if (!ListFile(j, scores[static_cast<std::size_t>(j)])) continue;

@@ -85,7 +85,8 @@ void ExpandStems(TextList& words, const Lexicon& lexicon) {
   const std::size_t before = words.size();
   for (std::size_t i = 0; i < before; ++i) {
     if (words[i].empty() || words[i].back() != u'*') continue;
-    const std::string stem = TextToUtf8(std::u16string_view(words[i]).substr(0, words[i].size() - 1));
+    const std::string stem =
+        TextToUtf8(std::u16string_view(words[i]).substr(0, words[i].size() - 1));
     // The words that begin with the stem lie together in the sorted lexicon,
     // from the first word not below the stem on.
     words[i].clear();
@@ -125,8 +126,8 @@ bool CheckSearchWordCharacters(std::u16string_view text, std::u16string_view not
 }
 
 ParsedSearchWords ParseSearchWords(std::u16string_view text, SearchType type,
-                                   const Lexicon& lexicon,
-                                   std::u16string_view windowCaption, MessageSink& sink) {
+                                   const Lexicon& lexicon, std::u16string_view windowCaption,
+                                   MessageSink& sink) {
   ParsedSearchWords parsed;
   const std::u16string caption(windowCaption);
   const bool hasStem = text.find(u'*') != std::u16string_view::npos;

@@ -85,7 +85,7 @@ struct ParsedSearchWords {
 // its stems. Refusals are shown through sink; those about asterisks carry
 // windowCaption as title, the others "Invalid input".
 ParsedSearchWords ParseSearchWords(std::u16string_view text, SearchType type,
-                                   const Lexicon& lexicon,
-                                   std::u16string_view windowCaption, MessageSink& sink);
+                                   const Lexicon& lexicon, std::u16string_view windowCaption,
+                                   MessageSink& sink);
 
 }  // namespace quor

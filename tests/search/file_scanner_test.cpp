@@ -56,11 +56,11 @@ TEST(FileScannerTest, PlainBlocksGiveTheSameSearchText) {
       {"Black <b>Cat</b>, 42 lives", true},
       {"if (a && b) { x = 1; }", true},  // every ";" far from an "&"
       {"R&D and more text before any semicolon;", true},
-      {"a & b; c", false},              // a short entity's reach
-      {"x &amp; y", false},             // an entity
-      {"&hellip; then", false},         // a longer entity
-      {"tail &", true},                 // no ";" after it
-      {"caf\xC3\xA9 bar", false},       // a byte above 127
+      {"a & b; c", false},         // a short entity's reach
+      {"x &amp; y", false},        // an entity
+      {"&hellip; then", false},    // a longer entity
+      {"tail &", true},            // no ";" after it
+      {"caf\xC3\xA9 bar", false},  // a byte above 127
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.bytes);

@@ -302,9 +302,9 @@ TEST_F(SearchRunTest, MissingFilesAreSkippedAndAFileNamedWithBlanksIsFound) {
 // A folder with many files to be checked is read at once: what is listed
 // must still be exactly the files that exist as plain files.
 TEST_F(SearchRunTest, FilesOfAFolderReadAtOnceAreListedExactlyWhenTheyExist) {
-  for (const char* name : {"k1.txt", "k2.txt", "k3.txt", "k4.txt", "k5.txt", "f/a.txt", "f/b.txt",
-                           "f/c.txt", "f/d.txt", "f/e.txt", "f/f.txt", "g/x.txt", "g/y.txt",
-                           "g/z.txt", "g/w.txt"}) {
+  for (const char* name :
+       {"k1.txt", "k2.txt", "k3.txt", "k4.txt", "k5.txt", "f/a.txt", "f/b.txt", "f/c.txt",
+        "f/d.txt", "f/e.txt", "f/f.txt", "g/x.txt", "g/y.txt", "g/z.txt", "g/w.txt"}) {
     AddFile(name, "owl");
   }
   Finish();
@@ -319,9 +319,8 @@ TEST_F(SearchRunTest, FilesOfAFolderReadAtOnceAreListedExactlyWhenTheyExist) {
   fs::remove(folder / "f/e.txt");
   fs::create_symlink("nothing", folder / "f/e.txt");  // a link to nothing
   fs::remove_all(folder / "g");
-  const std::set<std::u16string> existing = {u"k1.txt",  u"k3.txt",  u"k4.txt",
-                                             u"k5.txt",  u"f/a.txt", u"f/d.txt",
-                                             u"f/f.txt"};
+  const std::set<std::u16string> existing = {u"k1.txt",  u"k3.txt",  u"k4.txt", u"k5.txt",
+                                             u"f/a.txt", u"f/d.txt", u"f/f.txt"};
   for (const bool sort : {false, true}) {
     SCOPED_TRACE(sort);
     const SearchResult result = Find(u"owl", SearchType::kAnyWord, sort);
