@@ -70,7 +70,9 @@ TEST(FileScannerTest, PlainBlocksGiveTheSameSearchText) {
     MakeBlockTexts(copy, texts);
     BlankTags(bytes);
     ASSERT_EQ(MakePlainSearchBytes(bytes), row.plain);
-    if (row.plain) EXPECT_EQ(std::string(bytes.begin(), bytes.end()), TextToAnsi(texts.search));
+    if (row.plain) {
+      EXPECT_EQ(std::string(bytes.begin(), bytes.end()), TextToAnsi(texts.search));
+    }
   }
 }
 
