@@ -347,15 +347,23 @@ bool Run::CountFiles(int first, int last) {
   for (std::size_t k = from; k < to; ++k) {
     if (score[k] > 0) --score[k];  // the 1 each file started with
   }
+  // A listing in file order shows the first kMaxFoundFiles files whose
+  // phrase is confirmed (each exists, as the listing checks again): the
+  // files after them are not read and score 0.
+  const bool phrase = effectiveType_ == SearchType::kExactPhrase;
+  int confirmed = 0;
   for (int j = first; j <= last; ++j) {
     const auto k = static_cast<std::size_t>(j - 1);
     if (result_.stopped) {
       score[k] = 0;  // not counted before the stop
       continue;
     }
-    if (score[k] > 0 && effectiveType_ == SearchType::kExactPhrase && !ConfirmPhrase(j)) {
+    if (phrase && !request_.sort && confirmed == kMaxFoundFiles) {
       score[k] = 0;
+      continue;
     }
+    if (score[k] > 0 && phrase && !ConfirmPhrase(j)) score[k] = 0;
+    if (score[k] > 0) ++confirmed;
     if (observer_.Yield()) return Abandon();
     if (stop_.StopRequested()) result_.stopped = true;
   }

@@ -84,7 +84,8 @@ struct SearchResult {
   TextList SearchWords;
   std::vector<SearchTerm> SearchTerms;
   // Score of file j (1-based, element 0 unused): the sum of its byte values
-  // of the words, 0 for no match.
+  // of the words, 0 for no match. An unsorted exact-phrase search stops
+  // confirming after the files it lists: the files after them score 0.
   std::vector<std::int32_t> MatchCounts;
   // The listed files (relative paths) in report order, with their scores,
   // titles (or title markers) and descriptions.
