@@ -299,6 +299,24 @@ TEST_F(SearchRunTest, MissingFilesAreSkippedAndAFileNamedWithBlanksIsFound) {
   EXPECT_EQ(Listed(result), " spaced .txt");
 }
 
+// In file order the first 500 files whose phrase is confirmed are listed;
+// the files after them are not read. Sorted, every file is confirmed.
+TEST_F(SearchRunTest, PhraseInFileOrderStopsConfirmingAfterTheListedFiles) {
+  for (int i = 0; i < 503; ++i) {
+    AddFile("p" + std::to_string(1000 + i) + ".txt", i == 1 ? "cat owl" : "owl cat");
+  }
+  Finish();
+  const SearchResult plain = Find(u"owl cat", SearchType::kExactPhrase);
+  ASSERT_EQ(plain.FoundCount, 500);
+  EXPECT_EQ(plain.FoundFiles.front(), u"p1000.txt");
+  EXPECT_EQ(plain.FoundFiles.back(), u"p1500.txt");
+  EXPECT_EQ(plain.MatchCounts[503], 0);  // not read
+  const SearchResult sorted = Find(u"owl cat", SearchType::kExactPhrase, true);
+  EXPECT_EQ(std::count_if(sorted.MatchCounts.begin(), sorted.MatchCounts.end(),
+                          [](std::int32_t score) { return score > 0; }),
+            502);
+}
+
 // A folder with many files to be checked is read at once: what is listed
 // must still be exactly the files that exist as plain files.
 TEST_F(SearchRunTest, FilesOfAFolderReadAtOnceAreListedExactlyWhenTheyExist) {
