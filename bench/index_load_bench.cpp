@@ -133,7 +133,7 @@ void BM_LoadWithCurrentDataFile(benchmark::State& state) {
   if (!Index().Load().ready) state.SkipWithError("the index does not load");
   for (auto _ : state) {
     quor::IndexLoadResult result = Index().Load();
-    benchmark::DoNotOptimize(result.index.Lexicon.data());
+    benchmark::DoNotOptimize(result.index.Lexicon.size());
     state.counters["words"] = result.index.WordCount;
     state.counters["files"] = result.index.FileCount;
   }

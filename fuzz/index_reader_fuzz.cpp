@@ -47,8 +47,12 @@ class QuietObserver final : public quor::IndexLoadObserver {
   }
 };
 
-// Loads bytes as the index file f_index.quor, building its data file.
-void LoadAsIndexFile(std::string_view bytes) {
+// Loads bytes as the index file f_index.quor, building its data file. With
+// stampFirst a data file stamped with the declared expanded length is there
+// first, so the text is read in place up to the end of its lexicon. A load
+// that succeeds is repeated (its data file is current then) and must read
+// the same.
+void LoadAsIndexFile(std::string_view bytes, bool stampFirst) {
   // Never destroyed, so that the clean-up at exit can still name it.
   static const std::filesystem::path* const folder = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "quor-fuzz-XXXXXX").string();
@@ -68,6 +72,16 @@ void LoadAsIndexFile(std::string_view bytes) {
   std::fclose(out);
   std::error_code ec;
   std::filesystem::remove(*folder / "f_data.quor", ec);
+  const unsigned long long declared = ZSTD_getFrameContentSize(bytes.data(), bytes.size());
+  if (stampFirst && declared < (1ULL << 31)) {
+    if (FILE* data = std::fopen((*folder / "f_data.quor").c_str(), "wb")) {
+      const unsigned char stamp[4] = {
+          static_cast<unsigned char>(declared), static_cast<unsigned char>(declared >> 8),
+          static_cast<unsigned char>(declared >> 16), static_cast<unsigned char>(declared >> 24)};
+      std::fwrite(stamp, 1, sizeof stamp, data);
+      std::fclose(data);
+    }
+  }
 
   quor::IndexLoadRequest request;
   request.indexFilePath = quor::Utf8ToText(index.string());
@@ -80,6 +94,18 @@ void LoadAsIndexFile(std::string_view bytes) {
       result.index.FileCount != static_cast<std::int32_t>(result.index.FileList.size())) {
     std::abort();
   }
+  if (!result.ready) return;
+  const quor::IndexLoadResult again = quor::LoadIndex(request, observer, stop);
+  if (!again.ready || again.index.FileList != result.index.FileList ||
+      again.index.WordCount != result.index.WordCount) {
+    std::abort();
+  }
+  for (std::size_t i = 0; i < again.index.Lexicon.size(); ++i) {
+    if (again.index.Lexicon.Word(i) != result.index.Lexicon.Word(i) ||
+        again.index.Lexicon.RowNumber(i) != result.index.Lexicon.RowNumber(i)) {
+      std::abort();
+    }
+  }
 }
 
 }  // namespace
@@ -88,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
   if (data[0] & 0x80) {
-    LoadAsIndexFile(bytes);
+    LoadAsIndexFile(bytes, (data[0] & 0x20) != 0);
     return 0;
   }
   (void)quor::ReadIndexText(bytes);
@@ -100,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ZSTD_compress(frame.data(), frame.size(), bytes.data(), bytes.size(), 1);
     if (ZSTD_isError(length)) std::abort();
     frame.resize(length);
-    LoadAsIndexFile(frame);
+    LoadAsIndexFile(frame, (data[0] & 0x20) != 0);
   }
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/encoding.h"
 #include "extract/html_text.h"
 #include "search/file_scanner.h"
 #include "search/search_words.h"
@@ -49,11 +50,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> block(doc + at, doc + at + n);
     std::vector<std::uint8_t> plain = block;
     quor::BlankTags(plain);
-    if (quor::MakePlainSearchBytes(plain)) {
-      matcher.FeedBytes({reinterpret_cast<const char*>(plain.data()), plain.size()});
-    }
+    const bool isPlain = quor::MakePlainSearchBytes(plain);
+    if (isPlain) matcher.FeedBytes({reinterpret_cast<const char*>(plain.data()), plain.size()});
     quor::MakeBlockTexts(block, texts);
     if (texts.search.size() != texts.display.size()) __builtin_trap();
+    // The plain bytes are the search text, character for character.
+    if (isPlain && std::string(plain.begin(), plain.end()) != quor::TextToAnsi(texts.search)) {
+      __builtin_trap();
+    }
     matcher.Feed(texts.search);
     if (!words.empty()) {
       quor::MatchBlockForReport(texts, 1, words, quor::SearchType::kExactPhrase, collector);

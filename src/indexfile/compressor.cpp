@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#define ZSTD_STATIC_LINKING_ONLY  // ZSTD_d_stableOutBuffer
 #include <zstd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <vector>
@@ -226,52 +228,85 @@ void FileCompressor::EndExpand() {
   expandIn_.Close();
 }
 
-std::int32_t FileCompressor::ExpandMore(std::string& to, bool& done) {
-  done = false;
-  if (!expandIn_.Valid() || !dctx_) return Fail(kCompressNoBuffer, u"No expansion in progress");
+std::int32_t FileCompressor::Step(ZSTD_outBuffer& output, std::size_t feed, bool& done) {
   const auto fail = [&](std::int32_t status, std::u16string description) {
     EndExpand();
     return Fail(status, std::move(description));
   };
+  if (inputPos_ == inputSize_ && !inputEnded_) {
+    const std::int64_t got = ReadSome(expandIn_.Get(), input_.data(), input_.size());
+    if (got < 0) return fail(kCompressReadError, ErrorDescription(errno));
+    inputPos_ = 0;
+    inputSize_ = static_cast<std::size_t>(got);
+    inputEnded_ = got == 0;
+  }
+  if (frameDone_) {
+    if (inputPos_ < inputSize_) {
+      return fail(kCompressCorrupt, u"Unexpected data after the compressed text");
+    }
+    if (!inputEnded_) return kCompressOk;
+    if (produced_ != expected_) {
+      return fail(kCompressBadContentSize, u"The compressed file holds less than it declares");
+    }
+    EndExpand();
+    done = true;
+    return kCompressOk;
+  }
+  const std::size_t before = output.pos;
+  ZSTD_inBuffer input{input_.data(), std::min(inputSize_, inputPos_ + feed), inputPos_};
+  const std::size_t left = ZSTD_decompressStream(dctx_, &output, &input);
+  if (ZSTD_isError(left)) {
+    output.pos = before;
+    return fail(kCompressCorrupt, EngineText(left));
+  }
+  const bool progress = output.pos > before || input.pos > inputPos_;
+  inputPos_ = input.pos;
+  produced_ += output.pos - before;
+  if (produced_ > expected_) {
+    return fail(kCompressBadContentSize, u"The compressed file holds more than it declares");
+  }
+  if (left == 0) frameDone_ = true;
+  if (inputEnded_ && !progress && !frameDone_) {
+    return fail(kCompressTruncated, u"The compressed file ends early");
+  }
+  return kCompressOk;
+}
+
+std::int32_t FileCompressor::ExpandMore(std::string& to, bool& done) {
+  done = false;
+  if (!expandIn_.Valid() || !dctx_) return Fail(kCompressNoBuffer, u"No expansion in progress");
   const std::size_t start = to.size();
   const std::size_t room = ZSTD_DStreamOutSize();
+  to.resize(start + room);
+  ZSTD_outBuffer output{to.data() + start, room, 0};
   for (;;) {
-    if (inputPos_ == inputSize_ && !inputEnded_) {
-      const std::int64_t got = ReadSome(expandIn_.Get(), input_.data(), input_.size());
-      if (got < 0) return fail(kCompressReadError, ErrorDescription(errno));
-      inputPos_ = 0;
-      inputSize_ = static_cast<std::size_t>(got);
-      inputEnded_ = got == 0;
+    const std::int32_t status = Step(output, input_.size(), done);
+    if (status < 0 || done || output.pos > 0) {
+      to.resize(start + output.pos);
+      return status;
     }
-    if (frameDone_) {
-      if (inputPos_ < inputSize_) {
-        return fail(kCompressCorrupt, u"Unexpected data after the compressed text");
-      }
-      if (!inputEnded_) continue;
-      if (produced_ != expected_) {
-        return fail(kCompressBadContentSize, u"The compressed file holds less than it declares");
-      }
-      EndExpand();
-      done = true;
-      return kCompressOk;
-    }
-    to.resize(start + room);
-    ZSTD_inBuffer input{input_.data(), inputSize_, inputPos_};
-    ZSTD_outBuffer output{to.data() + start, room, 0};
-    const std::size_t left = ZSTD_decompressStream(dctx_, &output, &input);
-    to.resize(start + (ZSTD_isError(left) ? 0 : output.pos));
-    if (ZSTD_isError(left)) return fail(kCompressCorrupt, EngineText(left));
-    const bool progress = output.pos > 0 || input.pos > inputPos_;
-    inputPos_ = input.pos;
-    produced_ += output.pos;
-    if (produced_ > expected_) {
-      return fail(kCompressBadContentSize, u"The compressed file holds more than it declares");
-    }
-    if (left == 0) frameDone_ = true;
-    if (output.pos > 0) return kCompressOk;
-    if (inputEnded_ && !progress && !frameDone_) {
-      return fail(kCompressTruncated, u"The compressed file ends early");
-    }
+  }
+}
+
+std::int32_t FileCompressor::ExpandInto(std::span<char> buffer, std::size_t atLeast, bool& done) {
+  done = false;
+  if (!expandIn_.Valid() || !dctx_) return Fail(kCompressNoBuffer, u"No expansion in progress");
+  if (buffer.size() <= expected_) {
+    EndExpand();
+    return Fail(kCompressNoBuffer, u"The expansion buffer is too small");
+  }
+  // The expansion writes straight into the buffer, with no window of its
+  // own to fill and copy from. Without that setting it still works, through
+  // the window.
+  if (produced_ == 0) (void)ZSTD_DCtx_setParameter(dctx_, ZSTD_d_stableOutBuffer, 1);
+  ZSTD_outBuffer output{buffer.data(), buffer.size(), static_cast<std::size_t>(produced_)};
+  const std::uint64_t target = produced_ + atLeast;
+  // Input is handed on in small pieces, so that a call ends soon after
+  // atLeast bytes.
+  constexpr std::size_t kFeed = 16 * 1024;
+  for (;;) {
+    const std::int32_t status = Step(output, kFeed, done);
+    if (status < 0 || done || produced_ >= target) return status;
   }
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,7 @@
 
 struct ZSTD_CCtx_s;
 struct ZSTD_DCtx_s;
+struct ZSTD_outBuffer_s;
 
 namespace quor {
 
@@ -73,6 +75,15 @@ class FileCompressor {
   // its checksum and size confirmed. kCompressOk or a negative status, which
   // ends the expansion.
   [[nodiscard]] std::int32_t ExpandMore(std::string& to, bool& done);
+  // The other way to take the expansion: straight into one buffer of at
+  // least DeclaredSize() + 1 bytes, which the caller passes unchanged to
+  // every call and leaves untouched until the expansion ends (the expansion
+  // refers back to what it wrote). Each call expands at least atLeast more
+  // bytes to buffer[Expanded()...] unless the frame ends first; done and the
+  // status are as for ExpandMore. A caller takes one way for an expansion.
+  [[nodiscard]] std::int32_t ExpandInto(std::span<char> buffer, std::size_t atLeast, bool& done);
+  // The bytes expanded so far.
+  std::uint64_t Expanded() const { return produced_; }
   void EndExpand();
 
   void FreeCompressionBuffer();
@@ -82,6 +93,10 @@ class FileCompressor {
 
  private:
   std::int32_t Fail(std::int32_t status, std::u16string description);
+  // One step of an expansion into output: reads more input when it has run
+  // out (at most feed bytes of it are handed on), confirms the end of the
+  // frame, or expands. done is set at the confirmed end.
+  std::int32_t Step(ZSTD_outBuffer_s& output, std::size_t feed, bool& done);
 
   ZSTD_CCtx_s* cctx_ = nullptr;
   ZSTD_DCtx_s* dctx_ = nullptr;

@@ -46,8 +46,17 @@ RecordFieldReader::RecordFieldReader(std::string_view text) : text_(text), done_
 
 RecordFieldReader::RecordFieldReader(Source source) : source_(std::move(source)) {}
 
+RecordFieldReader::RecordFieldReader(GrowingText text) : growing_(std::move(text)) {}
+
 bool RecordFieldReader::More() {
   if (done_) return false;
+  if (growing_.grow) {
+    bool done = false;
+    const std::int32_t status = growing_.grow(text_, done);
+    if (status < 0) sourceStatus_ = status;
+    done_ = done || status < 0;
+    return true;
+  }
   // Drop what has been read, so the buffer holds little more than a field.
   if (pos_ > 0 && pos_ >= buffer_.size() / 2) {
     buffer_.erase(0, pos_);
@@ -87,6 +96,20 @@ RecordFieldReader::Result RecordFieldReader::Next(std::string_view& field) {
 }
 
 RecordFieldReader::Result RecordFieldReader::NextNumber(std::int64_t& number, bool& isNumber) {
+  // Nearly every number field is a few digits and a comma: read at once, to
+  // the same result as the general rules.
+  const std::size_t size = text_.size();
+  std::size_t p = pos_;
+  std::int64_t value = 0;
+  for (; p < size && p - pos_ < 18 && text_[p] >= '0' && text_[p] <= '9'; ++p) {
+    value = value * 10 + (text_[p] - '0');
+  }
+  if (p > pos_ && p < size && text_[p] == ',' && (p + 1 < size || sourceStatus_ == 0)) {
+    number = value;
+    isNumber = true;
+    pos_ = p + 1;
+    return Result::kField;
+  }
   std::string_view field;
   const Result result = Next(field);
   if (result == Result::kField) isNumber = ParseInteger(field, number);
@@ -94,6 +117,7 @@ RecordFieldReader::Result RecordFieldReader::NextNumber(std::int64_t& number, bo
 }
 
 std::int32_t RecordFieldReader::Drain() {
+  while (growing_.grow && !done_) More();
   while (!done_) {
     consumed_ += static_cast<std::int64_t>(buffer_.size());
     buffer_.clear();

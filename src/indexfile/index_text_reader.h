@@ -46,6 +46,15 @@ class RecordFieldReader {
   // Reads what source gives.
   explicit RecordFieldReader(Source source);
 
+  // A text that grows in place (an expansion into one buffer): grow makes
+  // text a longer view of the same bytes, or leaves it as it is and returns
+  // a negative status (a failed expansion, which ends the text); it sets
+  // done at the end of the text. The bytes are read where they are.
+  struct GrowingText {
+    std::function<std::int32_t(std::string_view& text, bool& done)> grow;
+  };
+  explicit RecordFieldReader(GrowingText text);
+
   // The next field, unquoted (UTF-8, a view valid until the next call).
   [[nodiscard]] Result Next(std::string_view& field);
   // The next field as a decimal integer (optional sign, digits): kField with
@@ -63,6 +72,7 @@ class RecordFieldReader {
   bool More();
 
   Source source_;
+  GrowingText growing_;
   std::string buffer_;
   std::string_view text_;  // buffer_, or the whole text
   std::size_t pos_ = 0;

@@ -72,8 +72,40 @@ void MatchPhraseInBlock(const BlockTexts& block, std::int64_t blockStart, const 
   }
 }
 
-// Marks a byte the one-pass search text cannot take.
-constexpr char16_t kNotPlain = 0xFFFF;
+// The length of the longest entity the entity steps decode ("&" to ";").
+std::size_t LongestEntity() {
+  const std::u16string_view table = EntityTable();
+  std::size_t longest = 0;
+  for (std::size_t a = table.find(u'&'); a != std::u16string_view::npos;
+       a = table.find(u'&', a + 1)) {
+    const std::size_t semicolon = table.find(u';', a + 1);
+    if (semicolon == std::u16string_view::npos) break;
+    longest = std::max(longest, semicolon - a + 1);
+  }
+  return longest;
+}
+
+// True when no "&" of bytes can be changed by the entity steps: the next ";"
+// after each lies farther than the longest entity (and so farther than a
+// short entity) or there is none. DecodeEntities and BlankShortEntities then
+// leave the text as it is.
+bool AmpersandsAreInert(const std::uint8_t* bytes, std::size_t n) {
+  static const std::size_t longest = std::max<std::size_t>(LongestEntity(), 6);
+  const auto* start = reinterpret_cast<const char*>(bytes);
+  const char* end = start + n;
+  const char* semicolon = nullptr;
+  for (const char* at = static_cast<const char*>(std::memchr(start, '&', n)); at != nullptr;
+       at = static_cast<const char*>(
+           std::memchr(at + 1, '&', static_cast<std::size_t>(end - at - 1)))) {
+    if (semicolon == nullptr || semicolon <= at) {
+      semicolon = static_cast<const char*>(
+          std::memchr(at + 1, ';', static_cast<std::size_t>(end - at - 1)));
+      if (semicolon == nullptr) return true;
+    }
+    if (static_cast<std::size_t>(semicolon - at) + 1 <= longest) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -95,25 +127,28 @@ void MakeTextsFromBlanked(std::span<const std::uint8_t> bytes, BlockTexts& texts
 }
 
 bool MakePlainSearchBytes(std::span<std::uint8_t> blanked) {
-  // Without bytes above 127, zero bytes and "&" the repairs and the entity
-  // steps change nothing: the search text is the blanked bytes mapped. The
-  // blocks are checked and mapped 16 bytes at a time where the processor
-  // allows it.
+  // Without bytes above 127 and zero bytes the repairs change nothing, and
+  // neither do the entity steps when no "&" starts an entity: the search
+  // text is then the blanked bytes mapped. The blocks are checked and mapped
+  // 16 bytes at a time where the processor allows it.
   std::uint8_t* bytes = blanked.data();
   const std::size_t n = blanked.size();
   std::size_t i = 0;
+  int ampersands = 0;
 #if defined(__SSE2__)
   const __m128i amp = _mm_set1_epi8('&');
   const __m128i zero = _mm_setzero_si128();
   for (; i + 16 <= n; i += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-    const __m128i odd = _mm_or_si128(_mm_cmpeq_epi8(v, amp), _mm_cmpeq_epi8(v, zero));
-    if (_mm_movemask_epi8(_mm_or_si128(v, odd)) != 0) return false;
+    if (_mm_movemask_epi8(_mm_or_si128(v, _mm_cmpeq_epi8(v, zero))) != 0) return false;
+    ampersands |= _mm_movemask_epi8(_mm_cmpeq_epi8(v, amp));
   }
 #endif
   for (std::size_t k = i; k < n; ++k) {
-    if (bytes[k] >= 0x80 || bytes[k] == '&' || bytes[k] == 0) return false;
+    if (bytes[k] >= 0x80 || bytes[k] == 0) return false;
+    ampersands |= bytes[k] == '&';
   }
+  if (ampersands != 0 && !AmpersandsAreInert(bytes, n)) return false;
   i = 0;
 #if defined(__SSE2__)
   // Every byte is below 128 now, so signed comparisons order them.

@@ -48,8 +48,9 @@ void MakeTextsFromBlanked(std::span<const std::uint8_t> bytes, BlockTexts& texts
 
 // The search text of a blanked block written over its bytes, as the
 // Windows-1252 bytes of its characters, when the block holds no byte above
-// 127, no zero byte and no "&" (the steps between then change nothing).
-// False, with the bytes untouched, for any other block.
+// 127, no zero byte and no "&" that an entity step could change (the steps
+// between then change nothing). False, with the bytes untouched, for any
+// other block.
 bool MakePlainSearchBytes(std::span<std::uint8_t> blanked);
 
 // The first occurrence of word in a search text at or after from that is a

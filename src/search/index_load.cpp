@@ -1,7 +1,10 @@
 #include "search/index_load.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
+#include <optional>
+#include <span>
 
 #include "common/encoding.h"
 #include "common/files.h"
@@ -30,11 +33,11 @@ class LoadedIndexSink final : public IndexTextSink {
   void LexiconHeader(std::int32_t wordCount, std::string_view title) override {
     index_.WordCount = wordCount;
     index_.IndexTitle = Utf8ToText(title);
-    index_.Lexicon.reserve(static_cast<std::size_t>(std::min(wordCount, kMaxLexiconReserve)));
+    index_.Lexicon.Reserve(static_cast<std::size_t>(std::min(wordCount, kMaxLexiconReserve)));
     if (observer_) observer_->ShowIndexTitle(index_.IndexTitle);
   }
   void LexiconEntry(std::int32_t rowNumber, std::string_view word) override {
-    index_.Lexicon.push_back({index_.Texts.InternUtf8(word), rowNumber});
+    index_.Lexicon.Add(word, rowNumber);
   }
 
  private:
@@ -83,7 +86,7 @@ std::u16string ReadFileList(RecordFieldReader& reader, LoadedIndex& index) {
 
 std::u16string ReadLexicon(RecordFieldReader& reader, LoadedIndex& index,
                            IndexLoadObserver& observer) {
-  index.Lexicon.clear();
+  index.Lexicon.ClearWords();
   LoadedIndexSink sink(index, &observer);
   std::int32_t wordsRead = 0;
   std::u16string error = ReadLexiconRecords(reader, sink, wordsRead);
@@ -165,8 +168,30 @@ IndexLoadResult LoadIndex(const IndexLoadRequest& request, IndexLoadObserver& ob
     return result;
   }
 
-  RecordFieldReader reader(
-      [&compressor](std::string& to, bool& done) { return compressor.ExpandMore(to, done); });
+  // With a current data file the text is expanded into one buffer and read
+  // where it lies; the lexicon keeps the buffer and views its words there.
+  // The buffer's pages are taken only as far as the expansion gets. A
+  // buffer that cannot be had leaves the piecewise expansion.
+  const std::size_t textSize = static_cast<std::size_t>(expandedLength) + 1;
+  char* text = stampMatches ? static_cast<char*>(std::malloc(textSize)) : nullptr;
+  std::optional<RecordFieldReader> reading;
+  if (text) {
+    index.Lexicon.AdoptText(text, textSize);
+    const std::span<char> buffer(text, textSize);
+    reading.emplace(
+        RecordFieldReader::GrowingText{[&compressor, buffer](std::string_view& view, bool& done) {
+          constexpr std::size_t kPiece = 128 * 1024;
+          const std::int32_t status = compressor.ExpandInto(buffer, kPiece, done);
+          if (status == kCompressOk) {
+            view = {buffer.data(), static_cast<std::size_t>(compressor.Expanded())};
+          }
+          return status;
+        }});
+  } else {
+    reading.emplace(
+        [&compressor](std::string& to, bool& done) { return compressor.ExpandMore(to, done); });
+  }
+  RecordFieldReader& reader = *reading;
   std::u16string error = ReadIndexFile(reader, index, expandedLength, request.freeSpace, observer,
                                        stop, result.stopped);
   // A text that the reader found damaged may be a damaged expansion: that

@@ -39,13 +39,58 @@ class TextStore {
   std::size_t capacity_ = 0;  // units of the last block
 };
 
-// One word of the search side's lexicon.
-struct LexiconEntry {
-  std::u16string_view Word;    // case-folded, as the index build cut it
-  std::int32_t RowNumber = 0;  // 1-based row of the word in the count rows and the data file
+// The search side's lexicon: the words (case-folded, as the index build cut
+// them, UTF-8 as the index stores them) in the order of the index, each with
+// its 1-based row in the count rows and the data file. A word that lies in
+// the text the lexicon has adopted is viewed where it lies; any other word
+// is copied in.
+class Lexicon {
+ public:
+  Lexicon() = default;
+  Lexicon(Lexicon&&) = default;
+  Lexicon& operator=(Lexicon&&) = default;
+
+  std::size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  // Word i (a view valid for the life of the lexicon, moves included).
+  std::string_view Word(std::size_t i) const {
+    const Entry& e = entries_[i];
+    return {(e.copied ? copies_.data() : text_.get()) + e.offset, e.size};
+  }
+  std::int32_t RowNumber(std::size_t i) const { return entries_[i].row; }
+  // The first position whose word is not below word in byte order (size()
+  // when there is none). For words of characters below U+D800, as search
+  // words are, byte order is the order of their UTF-16 code units, the
+  // order in which the index stores its words.
+  std::size_t LowerBound(std::string_view word) const;
+
+  // Takes text of size bytes (allocated with malloc) for words to be viewed
+  // in; words already added stay valid.
+  void AdoptText(char* text, std::size_t size);
+  void Reserve(std::size_t words) { entries_.reserve(words); }
+  // Adds word with its row as the last entry.
+  void Add(std::string_view word, std::int32_t row);
+  // Removes the words; an adopted text stays.
+  void ClearWords();
+
+ private:
+  struct Entry {
+    std::uint32_t offset = 0;
+    std::uint32_t size : 31 = 0;
+    std::uint32_t copied : 1 = 0;  // offset is into copies_, else into text_
+    std::int32_t row = 0;
+  };
+  struct FreeText {
+    void operator()(char* text) const;
+  };
+
+  std::vector<Entry> entries_;
+  std::unique_ptr<char, FreeText> text_;
+  std::size_t textSize_ = 0;
+  std::string copies_;
 };
 
-// A loaded index. Move-only: FileList and Lexicon view texts in its own store.
+// A loaded index. Move-only: FileList views texts in its own store.
 struct LoadedIndex {
   LoadedIndex() = default;
   LoadedIndex(LoadedIndex&&) = default;
@@ -63,12 +108,12 @@ struct LoadedIndex {
   std::vector<std::u16string_view> FileList;
   std::int32_t FileCount = 0;  // FileList.size(), at most 32767
 
-  // In ascending order of Word by plain character code, as the index stores
-  // it (the loader does not sort, so a damaged index may break the order; a
-  // binary search then misses words but stays inside the array). RowNumber
-  // is 1..WordCount in an index the writer made; ReadDataRow refuses a row
-  // outside the data file.
-  std::vector<LexiconEntry> Lexicon;
+  // In ascending order of the words by plain character code, as the index
+  // stores them (the loader does not sort, so a damaged index may break the
+  // order; a binary search then misses words but stays inside the lexicon).
+  // Row numbers are 1..WordCount in an index the writer made; ReadDataRow
+  // refuses a row outside the data file.
+  quor::Lexicon Lexicon;
   std::int32_t WordCount = 0;  // Lexicon.size(): the words actually read
 
   TextStore Texts;  // what FileList and Lexicon view

@@ -1,10 +1,14 @@
 #include "search/search_run.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <map>
+#include <span>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -90,28 +94,123 @@ void AddRow(RowRule rule, const std::uint8_t* value, std::int32_t* score, std::s
   for (; k < to; ++k) score[k] = AddValue(rule, score[k], value[k]);
 }
 
-// Which indexed files exist under the top folder. The folder is opened once
-// and each file looked up from there, so a long top folder is not walked
-// again for every file.
+// A folder whose files the search asks about at least this often is read
+// once instead of looking each file up: the look-ups are system calls, a
+// listing takes a few for the whole folder.
+constexpr int kListFolderFrom = 4;
+
+// Which indexed files exist under the top folder (FileExists of top folder +
+// file-list entry). Files are looked up from the top folder held open, so a
+// long top folder is not walked again for every file; a folder with several
+// files to be asked about (those with a score, the file list keeps a
+// folder's files together) is read once, and its plain files are known
+// without a look-up each.
 class TopFolderFiles {
  public:
-  explicit TopFolderFiles(std::u16string_view topFolder)
+  TopFolderFiles(std::u16string_view topFolder, const LoadedIndex& index,
+                 const std::vector<std::int32_t>& scores)
       : topFolder_(topFolder),
-        folder_(::open(TextToUtf8(topFolder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
+        index_(index),
+        scores_(scores),
+        top_(::open(TextToUtf8(topFolder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
 
-  // FileExists(top folder + relativePath).
-  bool Exists(std::u16string_view relativePath) const {
-    if (!folder_.Valid() || relativePath.empty() || relativePath[0] == kPathSeparator) {
-      return FileExists(FullPath(topFolder_, relativePath));
+  // True when file j (1-based) exists as a plain file (symbolic links
+  // followed), as FileExists tells.
+  bool Exists(int j) {
+    const std::u16string_view relative = index_.FileList[static_cast<std::size_t>(j - 1)];
+    if (!top_.Valid() || relative.empty() || relative[0] == kPathSeparator) {
+      return FileExists(FullPath(topFolder_, relative));
     }
-    struct stat info {};
-    return ::fstatat(folder_.Get(), TextToUtf8(relativePath).c_str(), &info, 0) == 0 &&
-           S_ISREG(info.st_mode);
+    const std::size_t slash = relative.rfind(kPathSeparator);
+    const std::u16string_view part =
+        slash == std::u16string_view::npos ? std::u16string_view() : relative.substr(0, slash);
+    auto it = folders_.find(part);
+    if (it == folders_.end())
+      it = folders_.emplace(std::u16string(part), ReadFolder(j, part)).first;
+    const Folder& folder = it->second;
+    if (!folder.listed) return LookUp(relative);
+    const std::string name = TextToUtf8(relative.substr(slash + 1));
+    if (std::binary_search(folder.plain.begin(), folder.plain.end(), name)) return true;
+    if (std::binary_search(folder.unsure.begin(), folder.unsure.end(), name)) {
+      return LookUp(relative);
+    }
+    return false;
+  }
+
+  // From now on only files marked here are expected to be asked about (a
+  // sorted listing asks about the best-ranked files only), not every file
+  // with a score.
+  void ExpectOnly(std::span<const int> files) {
+    expected_.assign(index_.FileList.size() + 1, 0);
+    for (const int j : files) expected_[static_cast<std::size_t>(j)] = 1;
   }
 
  private:
+  struct Folder {
+    bool listed = false;              // read: the names below are its entries
+    std::vector<std::string> plain;   // plain files, sorted
+    std::vector<std::string> unsure;  // links and entries of unknown type, sorted
+  };
+
+  bool LookUp(std::u16string_view relative) const {
+    struct stat info {};
+    return ::fstatat(top_.Get(), TextToUtf8(relative).c_str(), &info, 0) == 0 &&
+           S_ISREG(info.st_mode);
+  }
+
+  static std::u16string_view FolderPart(std::u16string_view relative) {
+    const std::size_t slash = relative.rfind(kPathSeparator);
+    return slash == std::u16string_view::npos ? std::u16string_view() : relative.substr(0, slash);
+  }
+
+  // The folder of file j, read when enough of the files from j on lie in it
+  // and have a score; otherwise its files are looked up one by one.
+  Folder ReadFolder(int j, std::u16string_view part) const {
+    Folder folder;
+    int asked = 0;
+    for (auto k = static_cast<std::size_t>(j - 1);
+         k < index_.FileList.size() && asked < kListFolderFrom &&
+         FolderPart(index_.FileList[k]) == part;
+         ++k) {
+      const bool expected =
+          expected_.empty() ? k + 1 < scores_.size() && scores_[k + 1] != 0 : expected_[k + 1] != 0;
+      if (expected) ++asked;
+    }
+    if (asked < kListFolderFrom) return folder;
+    const std::string path = part.empty() ? std::string(".") : TextToUtf8(part);
+    const int fd = ::openat(top_.Get(), path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return folder;
+    // Its files can be looked up only with search permission on the folder,
+    // which a look-up of "." in it needs as well.
+    struct stat info {};
+    DIR* dir = ::fstatat(fd, ".", &info, 0) == 0 ? ::fdopendir(fd) : nullptr;
+    if (dir == nullptr) {
+      ::close(fd);
+      return folder;
+    }
+    errno = 0;
+    while (const struct dirent* entry = ::readdir(dir)) {
+      if (entry->d_type == DT_REG) {
+        folder.plain.emplace_back(entry->d_name);
+      } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+        folder.unsure.emplace_back(entry->d_name);
+      }
+    }
+    const bool complete = errno == 0;
+    ::closedir(dir);
+    if (!complete) return {};
+    std::sort(folder.plain.begin(), folder.plain.end());
+    std::sort(folder.unsure.begin(), folder.unsure.end());
+    folder.listed = true;
+    return folder;
+  }
+
   std::u16string_view topFolder_;
-  OwnedFd folder_;
+  const LoadedIndex& index_;
+  const std::vector<std::int32_t>& scores_;  // the scores, element 0 unused
+  std::vector<std::uint8_t> expected_;       // empty, or 1 for file j expected to be asked about
+  OwnedFd top_;
+  std::map<std::u16string, Folder, std::less<>> folders_;
 };
 
 // A run in progress: the request, where it reports, and the result it fills.
@@ -120,7 +219,7 @@ class Run {
   Run(const SearchRequest& request, SearchObserver& observer, StopToken& stop, SearchResult& result)
       : request_(request),
         index_(*request.index),
-        files_(request.topFolder),
+        files_(request.topFolder, *request.index, result.MatchCounts),
         observer_(observer),
         stop_(stop),
         result_(result) {}
@@ -248,15 +347,23 @@ bool Run::CountFiles(int first, int last) {
   for (std::size_t k = from; k < to; ++k) {
     if (score[k] > 0) --score[k];  // the 1 each file started with
   }
+  // A listing in file order shows the first kMaxFoundFiles files whose
+  // phrase is confirmed (each exists, as the listing checks again): the
+  // files after them are not read and score 0.
+  const bool phrase = effectiveType_ == SearchType::kExactPhrase;
+  int confirmed = 0;
   for (int j = first; j <= last; ++j) {
     const auto k = static_cast<std::size_t>(j - 1);
     if (result_.stopped) {
       score[k] = 0;  // not counted before the stop
       continue;
     }
-    if (score[k] > 0 && effectiveType_ == SearchType::kExactPhrase && !ConfirmPhrase(j)) {
+    if (phrase && !request_.sort && confirmed == kMaxFoundFiles) {
       score[k] = 0;
+      continue;
     }
+    if (score[k] > 0 && phrase && !ConfirmPhrase(j)) score[k] = 0;
+    if (score[k] > 0) ++confirmed;
     if (observer_.Yield()) return Abandon();
     if (stop_.StopRequested()) result_.stopped = true;
   }
@@ -264,9 +371,9 @@ bool Run::CountFiles(int first, int last) {
 }
 
 bool Run::ConfirmPhrase(int j) {
-  const std::u16string_view relative = index_.FileList[static_cast<std::size_t>(j - 1)];
-  if (!files_.Exists(relative)) return false;
-  const std::u16string path = FullPath(request_.topFolder, relative);
+  if (!files_.Exists(j)) return false;
+  const std::u16string path =
+      FullPath(request_.topFolder, index_.FileList[static_cast<std::size_t>(j - 1)]);
   Show(u"Now searching file #" + GroupDigits(j) + u" for exact phrase.");
   ScanRequest scan;
   scan.words = &result_.SearchWords;
@@ -305,11 +412,13 @@ void Run::ListFiles(int first, int last) {
   std::nth_element(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(sorted),
                    ranked.end(), better);
   std::sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(sorted), better);
+  files_.ExpectOnly({ranked.data(), sorted});
   for (std::size_t i = 0; i < ranked.size(); ++i) {
     if (result_.FoundCount == kMaxFoundFiles) break;
     if (i == sorted) {
       std::sort(ranked.begin() + static_cast<std::ptrdiff_t>(sorted), ranked.end(), better);
       sorted = ranked.size();
+      files_.ExpectOnly(ranked);
     }
     const int j = ranked[i];
     if (!ListFile(j, scores[static_cast<std::size_t>(j)])) continue;
@@ -330,7 +439,7 @@ bool Run::GoOnListing(std::u16string_view terminated) {
 // Lists file j when it exists; false when it does not.
 bool Run::ListFile(int j, std::int32_t score) {
   const std::u16string_view relative = index_.FileList[static_cast<std::size_t>(j - 1)];
-  if (!files_.Exists(relative)) return false;
+  if (!files_.Exists(j)) return false;
   const std::u16string path = FullPath(request_.topFolder, relative);
   result_.FoundFiles.emplace_back(relative);
   result_.FoundScores.push_back(score);
@@ -422,12 +531,11 @@ bool CheckTopFolder(const LoadedIndex& index, std::u16string_view topFolder) {
   return false;
 }
 
-std::int32_t LookUpWord(const std::vector<LexiconEntry>& lexicon, std::u16string_view word) {
-  auto it =
-      std::lower_bound(lexicon.begin(), lexicon.end(), word,
-                       [](const LexiconEntry& e, std::u16string_view w) { return e.Word < w; });
-  if (it == lexicon.end() || it->Word != word) return -1;
-  return it->RowNumber;
+std::int32_t LookUpWord(const Lexicon& lexicon, std::u16string_view word) {
+  const std::string utf8 = TextToUtf8(word);
+  const std::size_t at = lexicon.LowerBound(utf8);
+  if (at == lexicon.size() || lexicon.Word(at) != utf8) return -1;
+  return lexicon.RowNumber(at);
 }
 
 int FindIndexedFile(const LoadedIndex& index, std::u16string_view topFolder,

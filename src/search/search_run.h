@@ -84,7 +84,8 @@ struct SearchResult {
   TextList SearchWords;
   std::vector<SearchTerm> SearchTerms;
   // Score of file j (1-based, element 0 unused): the sum of its byte values
-  // of the words, 0 for no match.
+  // of the words, 0 for no match. An unsorted exact-phrase search stops
+  // confirming after the files it lists: the files after them score 0.
   std::vector<std::int32_t> MatchCounts;
   // The listed files (relative paths) in report order, with their scores,
   // titles (or title markers) and descriptions.
@@ -115,7 +116,7 @@ SearchResult RunSearch(const SearchRequest& request, TextList searchWords, Searc
 bool CheckTopFolder(const LoadedIndex& index, std::u16string_view topFolder);
 
 // The row number of word in the lexicon (binary search, exact), or -1.
-std::int32_t LookUpWord(const std::vector<LexiconEntry>& lexicon, std::u16string_view word);
+std::int32_t LookUpWord(const Lexicon& lexicon, std::u16string_view word);
 
 // The 1-based file-list position of the file at fullPath (its text after the
 // first topFolder.size() characters, compared exactly), or -1.

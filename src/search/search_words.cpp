@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "common/encoding.h"
+
 namespace quor {
 namespace {
 
@@ -10,10 +12,6 @@ constexpr std::u16string_view kInvalidInput = u"Invalid input";
 
 bool IsWordCharacter(char16_t ch, bool withDigits) {
   return IsSearchLetter(ch) || (withDigits && IsSearchDigit(ch));
-}
-
-bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
-  return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
 }
 
 }  // namespace
@@ -83,24 +81,23 @@ bool AsteriskPlacementHolds(std::u16string_view text) {
   return true;
 }
 
-void ExpandStems(TextList& words, const std::vector<LexiconEntry>& lexicon) {
+void ExpandStems(TextList& words, const Lexicon& lexicon) {
   const std::size_t before = words.size();
   for (std::size_t i = 0; i < before; ++i) {
     if (words[i].empty() || words[i].back() != u'*') continue;
-    const std::u16string stem = words[i].substr(0, words[i].size() - 1);
+    const std::string stem =
+        TextToUtf8(std::u16string_view(words[i]).substr(0, words[i].size() - 1));
     // The words that begin with the stem lie together in the sorted lexicon,
     // from the first word not below the stem on.
-    auto it = std::lower_bound(
-        lexicon.begin(), lexicon.end(), stem,
-        [](const LexiconEntry& entry, std::u16string_view s) { return entry.Word < s; });
     words[i].clear();
     bool first = true;
-    for (; it != lexicon.end() && StartsWith(it->Word, stem); ++it) {
+    for (std::size_t at = lexicon.LowerBound(stem);
+         at < lexicon.size() && lexicon.Word(at).starts_with(stem); ++at) {
       if (first) {
-        words[i] = std::u16string(it->Word);
+        words[i] = Utf8ToText(lexicon.Word(at));
         first = false;
       } else {
-        words.emplace_back(it->Word);
+        words.push_back(Utf8ToText(lexicon.Word(at)));
       }
     }
   }
@@ -129,8 +126,8 @@ bool CheckSearchWordCharacters(std::u16string_view text, std::u16string_view not
 }
 
 ParsedSearchWords ParseSearchWords(std::u16string_view text, SearchType type,
-                                   const std::vector<LexiconEntry>& lexicon,
-                                   std::u16string_view windowCaption, MessageSink& sink) {
+                                   const Lexicon& lexicon, std::u16string_view windowCaption,
+                                   MessageSink& sink) {
   ParsedSearchWords parsed;
   const std::u16string caption(windowCaption);
   const bool hasStem = text.find(u'*') != std::u16string_view::npos;

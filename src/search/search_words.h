@@ -49,8 +49,8 @@ bool AsteriskPlacementHolds(std::u16string_view text);
 // rest of it (exact comparison, so "ab*" also gives "ab"): the first in the
 // word's place, the others appended at the end in lexicon order. A stem
 // nothing begins with becomes an empty word. lexicon must be in ascending
-// order of Word by code unit, as a loaded index keeps it.
-void ExpandStems(TextList& words, const std::vector<LexiconEntry>& lexicon);
+// order of its words by code unit, as a loaded index keeps it.
+void ExpandStems(TextList& words, const Lexicon& lexicon);
 
 // Blanks every word equal to an earlier one (the first stays), comparing
 // folded texts when ignoreCase.
@@ -85,7 +85,7 @@ struct ParsedSearchWords {
 // its stems. Refusals are shown through sink; those about asterisks carry
 // windowCaption as title, the others "Invalid input".
 ParsedSearchWords ParseSearchWords(std::u16string_view text, SearchType type,
-                                   const std::vector<LexiconEntry>& lexicon,
-                                   std::u16string_view windowCaption, MessageSink& sink);
+                                   const Lexicon& lexicon, std::u16string_view windowCaption,
+                                   MessageSink& sink);
 
 }  // namespace quor

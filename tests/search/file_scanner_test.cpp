@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/encoding.h"
+#include "extract/html_text.h"
 #include "search/recording_sink.h"
 #include "support/temp_folder.h"
 
@@ -41,6 +42,37 @@ TEST(FileScannerTest, BlockTextsBlankMarkupAndKeepLettersAndDigits) {
     MakeBlockTexts(bytes, texts);
     EXPECT_EQ(texts.display, row.display);
     EXPECT_EQ(texts.search, row.search);
+  }
+}
+
+// A block of plain bytes goes straight to its search text, also with an
+// "&" that no entity step can change; one that a step could change, or a
+// byte above 127, takes the full steps. Either way the text is the same.
+TEST(FileScannerTest, PlainBlocksGiveTheSameSearchText) {
+  struct Row {
+    std::string bytes;
+    bool plain;
+  } rows[] = {
+      {"Black <b>Cat</b>, 42 lives", true},
+      {"if (a && b) { x = 1; }", true},  // every ";" far from an "&"
+      {"R&D and more text before any semicolon;", true},
+      {"a & b; c", false},         // a short entity's reach
+      {"x &amp; y", false},        // an entity
+      {"&hellip; then", false},    // a longer entity
+      {"tail &", true},            // no ";" after it
+      {"caf\xC3\xA9 bar", false},  // a byte above 127
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.bytes);
+    std::vector<std::uint8_t> bytes(row.bytes.begin(), row.bytes.end());
+    std::vector<std::uint8_t> copy = bytes;
+    BlockTexts texts;
+    MakeBlockTexts(copy, texts);
+    BlankTags(bytes);
+    ASSERT_EQ(MakePlainSearchBytes(bytes), row.plain);
+    if (row.plain) {
+      EXPECT_EQ(std::string(bytes.begin(), bytes.end()), TextToAnsi(texts.search));
+    }
   }
 }
 

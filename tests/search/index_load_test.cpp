@@ -134,10 +134,10 @@ TEST_F(IndexLoadTest, FirstLoadBuildsTheDataFileAndTheNextOnlyReadsItsStamp) {
   EXPECT_EQ(index.FileList[0], u"a.txt");
   EXPECT_EQ(index.FileList[1], kSecondFile);  // blanks kept
   ASSERT_EQ(index.WordCount, 3);
-  EXPECT_EQ(index.Lexicon[0].Word, u"and");
-  EXPECT_EQ(index.Lexicon[0].RowNumber, 2);
-  EXPECT_EQ(index.Lexicon[2].Word, u"dogs");
-  EXPECT_EQ(index.Lexicon[2].RowNumber, 3);
+  EXPECT_EQ(index.Lexicon.Word(0), "and");
+  EXPECT_EQ(index.Lexicon.RowNumber(0), 2);
+  EXPECT_EQ(index.Lexicon.Word(2), "dogs");
+  EXPECT_EQ(index.Lexicon.RowNumber(2), 3);
   EXPECT_EQ(folder_.Read("proj_data.quor"), kExampleData + Stamp(text.size()));
   EXPECT_EQ(askedFolder_, Utf8ToText(folder_.Path().string()));
 
@@ -146,7 +146,7 @@ TEST_F(IndexLoadTest, FirstLoadBuildsTheDataFileAndTheNextOnlyReadsItsStamp) {
   result = Load();
   ASSERT_TRUE(result.ready);
   EXPECT_TRUE(observer_.results.empty());  // nothing rebuilt
-  EXPECT_EQ(result.index.Lexicon[1].Word, u"cats");
+  EXPECT_EQ(result.index.Lexicon.Word(1), "cats");
   struct stat after {};
   ASSERT_EQ(::stat(TextToUtf8(DataPath()).c_str(), &after), 0);
   EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);

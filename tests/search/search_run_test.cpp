@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "common/encoding.h"
 #include "search/recording_sink.h"
@@ -69,11 +71,7 @@ class SearchRunTest : public ::testing::Test {
     index.DataFilePath = Utf8ToText((tmp.Path() / "proj_data.quor").string());
     for (const std::u16string& p : paths) index.FileList.push_back(p);
     index.FileCount = static_cast<std::int32_t>(fileCount);
-    for (std::size_t r = 0; r < order.size(); ++r) {
-      index.Lexicon.push_back({order[r], static_cast<std::int32_t>(r + 1)});
-    }
-    std::sort(index.Lexicon.begin(), index.Lexicon.end(),
-              [](const LexiconEntry& a, const LexiconEntry& b) { return a.Word < b.Word; });
+    index.Lexicon = test::MakeLexicon({order.begin(), order.end()});
     index.WordCount = static_cast<std::int32_t>(index.Lexicon.size());
   }
 
@@ -299,6 +297,54 @@ TEST_F(SearchRunTest, MissingFilesAreSkippedAndAFileNamedWithBlanksIsFound) {
   std::filesystem::remove(tmp.Path() / "Top Folder" / "gone.txt");
   const SearchResult result = Find(u"owl", SearchType::kAnyWord);
   EXPECT_EQ(Listed(result), " spaced .txt");
+}
+
+// In file order the first 500 files whose phrase is confirmed are listed;
+// the files after them are not read. Sorted, every file is confirmed.
+TEST_F(SearchRunTest, PhraseInFileOrderStopsConfirmingAfterTheListedFiles) {
+  for (int i = 0; i < 503; ++i) {
+    AddFile("p" + std::to_string(1000 + i) + ".txt", i == 1 ? "cat owl" : "owl cat");
+  }
+  Finish();
+  const SearchResult plain = Find(u"owl cat", SearchType::kExactPhrase);
+  ASSERT_EQ(plain.FoundCount, 500);
+  EXPECT_EQ(plain.FoundFiles.front(), u"p1000.txt");
+  EXPECT_EQ(plain.FoundFiles.back(), u"p1500.txt");
+  EXPECT_EQ(plain.MatchCounts[503], 0);  // not read
+  const SearchResult sorted = Find(u"owl cat", SearchType::kExactPhrase, true);
+  EXPECT_EQ(std::count_if(sorted.MatchCounts.begin(), sorted.MatchCounts.end(),
+                          [](std::int32_t score) { return score > 0; }),
+            502);
+}
+
+// A folder with many files to be checked is read at once: what is listed
+// must still be exactly the files that exist as plain files.
+TEST_F(SearchRunTest, FilesOfAFolderReadAtOnceAreListedExactlyWhenTheyExist) {
+  for (const char* name :
+       {"k1.txt", "k2.txt", "k3.txt", "k4.txt", "k5.txt", "f/a.txt", "f/b.txt", "f/c.txt",
+        "f/d.txt", "f/e.txt", "f/f.txt", "g/x.txt", "g/y.txt", "g/z.txt", "g/w.txt"}) {
+    AddFile(name, "owl");
+  }
+  Finish();
+  namespace fs = std::filesystem;
+  const fs::path folder = tmp.Path() / "Top Folder";
+  fs::remove(folder / "k2.txt");
+  fs::remove(folder / "f/b.txt");
+  fs::remove(folder / "f/c.txt");
+  fs::create_directory(folder / "f/c.txt");  // a folder now
+  fs::remove(folder / "f/d.txt");
+  fs::create_symlink("a.txt", folder / "f/d.txt");  // a link to a file
+  fs::remove(folder / "f/e.txt");
+  fs::create_symlink("nothing", folder / "f/e.txt");  // a link to nothing
+  fs::remove_all(folder / "g");
+  const std::set<std::u16string> existing = {u"k1.txt",  u"k3.txt",  u"k4.txt", u"k5.txt",
+                                             u"f/a.txt", u"f/d.txt", u"f/f.txt"};
+  for (const bool sort : {false, true}) {
+    SCOPED_TRACE(sort);
+    const SearchResult result = Find(u"owl", SearchType::kAnyWord, sort);
+    EXPECT_EQ(std::set<std::u16string>(result.FoundFiles.begin(), result.FoundFiles.end()),
+              existing);
+  }
 }
 
 }  // namespace

@@ -15,14 +15,6 @@ std::string Joined(const TextList& words) {
   return TextToUtf8(all);
 }
 
-// Words that outlive the lexicon that views them.
-std::vector<LexiconEntry> Lexicon(std::initializer_list<const char16_t*> words) {
-  std::vector<LexiconEntry> lexicon;
-  std::int32_t row = 1;
-  for (const char16_t* w : words) lexicon.push_back({w, row++});
-  return lexicon;
-}
-
 TEST(SearchWordsTest, QuoteUmlauts) {
   EXPECT_EQ(ConvertQuoteUmlauts(u"na\"ive Mo\"we U\"ber x\"y \""),
             u"n\u00E4ive M\u00F6we \u00DCber x\"y \"");
@@ -95,8 +87,8 @@ TEST(SearchWordsTest, AsteriskRule) {
 }
 
 TEST(SearchWordsTest, StemsExpandInPlaceThenAppendInLexiconOrder) {
-  const std::vector<LexiconEntry> lexicon =
-      Lexicon({u"ab", u"abc", u"abd", u"report", u"reported", u"reports", u"zoo"});
+  const Lexicon lexicon =
+      test::MakeLexicon({u"ab", u"abc", u"abd", u"report", u"reported", u"reports", u"zoo"});
   TextList words = {u"x", u"report*", u"ab*", u"qq*"};
   ExpandStems(words, lexicon);
   EXPECT_EQ(Joined(words), "x|report|ab||reported|reports|abc|abd");
@@ -108,11 +100,9 @@ TEST(SearchWordsTest, ParseOutcomesAndMessages) {
   TextList many;
   for (int i = 0; i < 21; ++i)
     many.push_back(u"dev" + std::u16string(1, static_cast<char16_t>(u'a' + i)));
-  std::vector<LexiconEntry> lexicon = Lexicon({u"cat", u"dog"});
-  for (const std::u16string& w : many)
-    lexicon.push_back({w, static_cast<std::int32_t>(lexicon.size() + 1)});
-  std::sort(lexicon.begin(), lexicon.end(),
-            [](const auto& a, const auto& b) { return a.Word < b.Word; });
+  std::vector<std::u16string> words = {u"cat", u"dog"};
+  words.insert(words.end(), many.begin(), many.end());
+  const Lexicon lexicon = test::MakeLexicon(words);
   const std::u16string stemTooShort =
       u"The stem 'a*' is too short.\r\nA stem must have at least two letters.";
   const std::u16string stemsOnlyAny =
