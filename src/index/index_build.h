@@ -22,6 +22,7 @@
 #include "common/messages.h"
 #include "common/strings.h"
 #include "extract/common_words.h"
+#include "index/file_word_pool.h"
 #include "index/index_run_output.h"
 #include "index/lexicon.h"
 #include "index/word_scanner.h"
@@ -84,12 +85,21 @@ struct IndexBuildRequest {
   std::int32_t maxFilesToIndex = kMaxFilesToIndex;
   // Asked before the data file is written; may be empty (no check).
   FreeSpaceQuery freeSpace;
+  // Threads that read files and cut them into words: 1 reads every file on
+  // the calling thread; 0 takes QUOR_INDEX_THREADS from the environment, or
+  // else one per core. The files written are the same whatever the number.
+  std::int32_t threads = 0;
 };
+
+// The reading threads a build of request threads uses (see
+// IndexBuildRequest::threads), at least 1.
+std::int32_t IndexBuildThreads(std::int32_t threads);
 
 // Where a build reports. Messages and questions (a DOCX document's questions
 // are answered here) go through MessageSink with their texts, titles and
 // icons; the rest is progress, in the order the build passes its stages.
-// Every method but MessageBox has a harmless default.
+// Every method but MessageBox has a harmless default. Every method is called
+// on the thread that runs the build, whatever its reading threads.
 class IndexBuildObserver : public MessageSink {
  public:
   // Called after every file and every line: the place for pending events.
@@ -98,7 +108,8 @@ class IndexBuildObserver : public MessageSink {
   virtual void Poll() {}
   // The walk passed over a file or folder (see WalkObserver::PassedOver).
   virtual void PassedOver(const PassedOverEntry& /*entry*/) {}
-  // A walk (counting or indexing pass) begins and ends.
+  // A pass over the selection (the counting pass's walk, the indexing pass
+  // over its list) begins and ends.
   virtual void WalkStarted() {}
   virtual void WalkEnded() {}
   // Counting pass: the count reached 50, 60, 70 ...
@@ -195,8 +206,20 @@ class IndexBuilder {
   bool Ended() const { return stopped_ || stop_->StopRequested(); }
   [[nodiscard]] bool CountingPass(IndexBuildResult& result);
   void IndexingPass();
+  // The files of the counting pass's list, in its order.
+  std::vector<FileWordJob> ListedFiles() const;
+  // Reads one file on this thread (false ends the pass).
   bool IndexFile(const std::u16string& fullPath, int typeCode);
+  // Takes file index of the pool's list, cut by a worker (false ends the
+  // pass).
+  bool TakeCutFile(FileWordPool& pool, std::size_t index, const std::u16string& fullPath);
+  // Gives the next file its number and list place and reports it; false
+  // when the list cannot be written.
+  bool StartFile(const std::u16string& fullPath);
   void ProcessFile(const std::u16string& fullPath, int typeCode);
+  // Turns the counts of the current file into postings (false ends the
+  // pass).
+  bool EndFile();
   void WriteIndex();
   void Finish(IndexBuildResult& result);
   // Refuses (critical box, stops) a data file the output folder has no room

@@ -393,10 +393,14 @@ void WordScanner::OfferWord(std::u16string_view word) {
   AddNewWord(word, common);
 }
 
-void WordScanner::AddNewWord(std::u16string_view word, int commonIndex) {
+void WordScanner::AddCountedWord(std::u16string_view word, int commonIndex, int times) {
+  AddNewWord(word, commonIndex, times);
+}
+
+void WordScanner::AddNewWord(std::u16string_view word, int commonIndex, int times) {
   int step = 1;
   try {
-    lexicon_.AddWord(word, commonIndex, step);
+    lexicon_.AddWord(word, commonIndex, step, times);
   } catch (const std::exception& e) {
     errorText_ = DescribeFailure(e) + u" in module AWTL (" + ToText(step) + u").";
     stopRequested_ = true;
