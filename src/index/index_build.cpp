@@ -135,6 +135,7 @@ std::u16string CompressionTargetPath(std::u16string_view indexFilePath) {
 IndexBuilder::IndexBuilder() = default;
 
 IndexBuilder::~IndexBuilder() {
+  if (dataWriter_.joinable()) dataWriter_.join();
   if (dataFd_ >= 0) ::close(dataFd_);
 }
 
@@ -393,14 +394,26 @@ void IndexBuilder::WriteIndex() {
     if (!indexText_.Flush()) WriteFailed(indexText_.Error());
     observer_->WritingEnded();
   }
-  // The matrix, row by row from the postings.
+  // The matrix, row by row from the postings. With threads to spare it is
+  // written while the count rows are written and compressed: both only read
+  // the lexicon from here on.
   if (!Ended() && dataFd_ >= 0 && HasRoomForDataFile()) {
-    const std::u16string error = WriteDataMatrix(dataFd_, Lexicon, RowLength);
-    if (!error.empty()) WriteFailed(error);
+    if (IndexBuildThreads(request_->threads) > 1) {
+      dataWriter_ =
+          std::jthread([this] { dataWriteError_ = WriteDataMatrix(dataFd_, Lexicon, RowLength); });
+    } else {
+      dataWriteError_ = WriteDataMatrix(dataFd_, Lexicon, RowLength);
+    }
   }
+  observer_->Poll();
+}
+
+void IndexBuilder::EndDataFile() {
+  if (dataWriter_.joinable()) dataWriter_.join();
+  if (!dataWriteError_.empty()) WriteFailed(dataWriteError_);
+  dataWriteError_.clear();
   if (dataFd_ >= 0 && ::close(dataFd_) != 0 && !Ended()) WriteFailed(ErrorDescription(errno));
   dataFd_ = -1;
-  observer_->Poll();
 }
 
 void IndexBuilder::Finish(IndexBuildResult& result) {
@@ -424,6 +437,7 @@ void IndexBuilder::Finish(IndexBuildResult& result) {
   }
 
   if (!Ended()) Complete(result);
+  EndDataFile();
   if (result.indexCreated) {
     result.indexFileSize = FileLength(indexFilePath_).value_or(0);
     result.dataFileSize = FileLength(dataFilePath_).value_or(0);
@@ -453,6 +467,9 @@ bool IndexBuilder::HasRoomForDataFile() {
 
 void IndexBuilder::Complete(IndexBuildResult& result) {
   const std::int64_t textLength = indexText_.Length();
+  // A data file that could not be written ends the run before compression.
+  EndDataFile();
+  if (Ended()) return;
   std::u16string reason;
   if (compressFile(indexTempPath_, compressionTempPath_, reason) < 0) {
     // The system's reason (a full disk) goes with the result.

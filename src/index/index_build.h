@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "common/messages.h"
@@ -222,6 +223,9 @@ class IndexBuilder {
   bool EndFile();
   void WriteIndex();
   void Finish(IndexBuildResult& result);
+  // Waits for the data file's matrix, reports a failure to write it and
+  // closes the file.
+  void EndDataFile();
   // Refuses (critical box, stops) a data file the output folder has no room
   // for.
   [[nodiscard]] bool HasRoomForDataFile();
@@ -248,6 +252,9 @@ class IndexBuilder {
   IndexTextFile indexText_;
   std::vector<PassedOverEntry> passedOver_;
   int dataFd_ = -1;
+  // Writes the data file's matrix beside the count rows and compression.
+  std::jthread dataWriter_;
+  std::u16string dataWriteError_;
 };
 
 }  // namespace quor
