@@ -243,6 +243,8 @@ void IndexBuilder::IndexingPass() {
   // The counting pass's list serves the pass: a second walk would find the
   // same files in the same order and classify them again.
   const std::vector<FileWordJob> jobs = ListedFiles();
+  // Marks the pass for those who watch the walk's state.
+  walk.IndexingPass = true;
   observer_->WalkStarted();
   const std::int32_t threads = IndexBuildThreads(request_->threads);
   std::optional<FileWordPool> pool;
@@ -258,6 +260,7 @@ void IndexBuilder::IndexingPass() {
   }
   pool.reset();
   observer_->WalkEnded();
+  walk.IndexingPass = false;
   if (stop_->StopRequested()) stopped_ = true;
 }
 
@@ -339,6 +342,10 @@ bool IndexBuilder::TakeCutFile(FileWordPool& pool, std::size_t index,
   if (Lexicon.WordCount() > wordsBefore + kWordsBetweenRefreshes) {
     observer_->WordsSoFar(CurrentFileNumber, Lexicon.WordCount());
   }
+  // As after the lines of a file read here: a Stop meant for this file
+  // still ends the run before its postings.
+  observer_->Poll();
+  if (Ended()) return false;
   return EndFile();
 }
 
