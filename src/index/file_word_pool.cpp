@@ -47,7 +47,9 @@ void Cut(const FileWordJob& job, FileCutter& cutter, const std::atomic<bool>& ca
     out.outcome = FileReadOutcome::kStopped;
     return;
   }
-  if (cutter.lexicon.WordCount() > kMaxWorkerWords) cutter.scanner.InitWordExtraction();
+  out.lexiconCleared = cutter.lexicon.WordCount() > kMaxWorkerWords;
+  if (out.lexiconCleared) cutter.scanner.InitWordExtraction();
+  const std::int32_t knownRows = cutter.lexicon.WordCount();
   cutter.scanner.ClearStopRequest();
   RecordingObserver recorder(out.messages);
   FileReadHooks hooks;
@@ -64,10 +66,13 @@ void Cut(const FileWordJob& job, FileCutter& cutter, const std::atomic<bool>& ca
   out.words.reserve(lexicon.FileRows().size());
   for (const std::int32_t row : lexicon.FileRows()) {
     const IndexLexicon::Entry& entry = lexicon.Row(row);
-    out.words.push_back(CutFile::Word{static_cast<std::uint32_t>(out.chars.size()),
-                                      static_cast<std::uint32_t>(entry.word.size()),
-                                      entry.commonIndex, entry.countInFile});
-    out.chars += entry.word;
+    CutFile::Word word{row, static_cast<std::uint32_t>(out.chars.size()), 0, entry.commonIndex,
+                       entry.countInFile};
+    if (row > knownRows) {
+      word.length = static_cast<std::uint32_t>(entry.word.size());
+      out.chars += entry.word;
+    }
+    out.words.push_back(word);
   }
 }
 
@@ -87,7 +92,7 @@ FileWordPool::FileWordPool(const std::vector<FileWordJob>& jobs, const CommonWor
   const std::int32_t count = std::max<std::int32_t>(threads, 1);
   workers_.reserve(static_cast<std::size_t>(count));
   for (std::int32_t i = 0; i < count; ++i) {
-    workers_.emplace_back([this](std::stop_token stop) { Work(stop); });
+    workers_.emplace_back([this, i](std::stop_token stop) { Work(stop, i); });
   }
 }
 
@@ -124,7 +129,7 @@ void FileWordPool::Release(std::size_t index) {
   workReady_.notify_all();
 }
 
-void FileWordPool::Work(std::stop_token stop) {
+void FileWordPool::Work(std::stop_token stop, std::int32_t worker) {
   FileCutter cutter(commonWords_);
   cutter.scanner.SetEventPoll([this] { return cancelled_.load(std::memory_order_relaxed); });
   CutFile file;
@@ -143,6 +148,7 @@ void FileWordPool::Work(std::stop_token stop) {
       index = next_++;
     }
     Cut(jobs_[index], cutter, cancelled_, file);
+    file.worker = worker;
     {
       const std::lock_guard lock(mutex_);
       Slot& slot = slots_[index % ahead_];

@@ -33,14 +33,21 @@ struct FileWordJob {
   bool forWorkers = true;
 };
 
-// The words of one file as a worker cut them.
+// The words of one file as a worker cut them. Each word has its row in the
+// worker's own lexicon; only a word new to that lexicon comes with its text,
+// so the taking thread can map the worker's rows to its own once per word.
 struct CutFile {
   struct Word {
-    std::uint32_t offset = 0;  // in chars
+    std::int32_t workerRow = 0;  // 1-based row in the worker's lexicon
+    std::uint32_t offset = 0;    // in chars; length 0 for a word the worker met before
     std::uint32_t length = 0;
     int commonIndex = 0;
     int count = 0;  // 1..255
   };
+  // The worker that cut the file, 0-based, and whether it emptied its
+  // lexicon before (its earlier rows then mean nothing any more).
+  std::int32_t worker = 0;
+  bool lexiconCleared = false;
   FileReadOutcome outcome = FileReadOutcome::kRead;
   // The text was opened (the build adds textSize to its total).
   bool opened = false;
@@ -87,7 +94,7 @@ class FileWordPool {
     bool ready = false;
     CutFile file;
   };
-  void Work(std::stop_token stop);
+  void Work(std::stop_token stop, std::int32_t worker);
 
   const std::vector<FileWordJob>& jobs_;
   const CommonWords commonWords_;

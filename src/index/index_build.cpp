@@ -248,6 +248,7 @@ void IndexBuilder::IndexingPass() {
   observer_->WalkStarted();
   const std::int32_t threads = IndexBuildThreads(request_->threads);
   std::optional<FileWordPool> pool;
+  workerRows_.assign(static_cast<std::size_t>(threads), {});
   if (threads > 1) pool.emplace(jobs, commonWords_, threads, kFilesAheadPerThread * threads);
   for (std::size_t i = 0; i < jobs.size(); ++i) {
     observer_->Poll();
@@ -259,6 +260,7 @@ void IndexBuilder::IndexingPass() {
     if (!goOn || Ended()) break;
   }
   pool.reset();
+  workerRows_.clear();
   observer_->WalkEnded();
   walk.IndexingPass = false;
   if (stop_->StopRequested()) stopped_ = true;
@@ -331,13 +333,27 @@ bool IndexBuilder::TakeCutFile(FileWordPool& pool, std::size_t index,
     return false;
   }
   scanner_->BeginFile(static_cast<std::uint32_t>(CurrentFileNumber));
+  // The worker's rows known from its earlier files are counted without a
+  // search; its new words are added and their rows remembered.
+  std::vector<std::int32_t>& rows = workerRows_[static_cast<std::size_t>(cut->worker)];
+  if (cut->lexiconCleared) rows.clear();
   for (const CutFile::Word& word : cut->words) {
-    scanner_->AddCountedWord(cut->WordText(word), word.commonIndex, word.count);
+    const auto at = static_cast<std::size_t>(word.workerRow);
+    if (word.length == 0 && at < rows.size() && rows[at] != 0) {
+      Lexicon.CountRow(rows[at], word.count);
+      continue;
+    }
+    // A word without its text is always one the worker sent before, in a
+    // file merged earlier: its row is known.
+    const std::int32_t row =
+        scanner_->AddCountedWord(cut->WordText(word), word.commonIndex, word.count);
     if (scanner_->StopRequested()) {
       observer_->MsgBox(scanner_->ErrorText(), MsgButtons::Ok, MsgIcon::Exclamation, u"Error");
       stopped_ = true;
       return false;
     }
+    if (rows.size() <= at) rows.resize(at + 1, 0);
+    rows[at] = row;
   }
   if (Lexicon.WordCount() > wordsBefore + kWordsBetweenRefreshes) {
     observer_->WordsSoFar(CurrentFileNumber, Lexicon.WordCount());

@@ -252,6 +252,9 @@ class IndexBuilder {
   IndexTextFile indexText_;
   std::vector<PassedOverEntry> passedOver_;
   int dataFd_ = -1;
+  // Per reading thread: the lexicon's row of each row of the thread's own
+  // lexicon (0 where not yet known).
+  std::vector<std::vector<std::int32_t>> workerRows_;
   // Writes the data file's matrix beside the count rows and compression.
   std::jthread dataWriter_;
   std::u16string dataWriteError_;
