@@ -2,6 +2,10 @@
 // with the per-file work, the lexicon and count rows, the data file,
 // compression in place and the length stamp.
 //
+// The indexing pass takes the counting pass's list; worker threads read and
+// cut the text files ahead of it (index/file_word_pool.h), and their words
+// are merged in list order, so the files are those one thread writes.
+//
 // The build knows no window. It takes a request, reports progress, messages
 // and questions to an IndexBuildObserver, polls one StopToken, and returns an
 // IndexBuildResult. The index text is written as the pass goes; the data
