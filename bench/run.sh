@@ -2,8 +2,10 @@
 # The benchmarks: `make bench` runs this with the folder of the built
 # programs.
 #  1. `quor index` on a real documentation tree (bench/make-doc-corpus.sh):
-#     wall time, peak memory, MB/s of input, the data file's size, then a
-#     consistency check of the index it wrote (bench/check-index.py).
+#     wall time, peak memory, MB/s of input, the data file's size; then 10
+#     consecutive runs (median and spread of wall, user, system, peak memory),
+#     `cat` of the same files, the byte-for-byte comparison with one reading
+#     thread, and a consistency check of the index (bench/check-index.py).
 #  2. `quor index` on synthetic corpora of 1,000 and 32,000 small files: the
 #     time per file must not grow with the number of files.
 #  3. The Google Benchmark programs built beside quor (*_bench).
@@ -81,10 +83,55 @@ print(f"true {base:.2f} ms, quor inspect {cli:.2f} ms (target: under 5 ms)")
 PY
 fi
 
+# repeat_runs NAME CORPUS: 10 consecutive `quor index` runs; the median and
+# spread of wall, user and system time and peak memory, the time of `cat`-ing
+# the same files, and the same index written with one reading thread
+# compared byte for byte.
+repeat_runs() {
+  local name="$1" corpus="$2" out="$work/out-$1" runs=10
+  local log="$work/$name.runs"
+  : >"$log"
+  for ((i = 0; i < runs; i++)); do
+    rm -rf "$out"
+    mkdir -p "$out"
+    "$timer" -f "%e %U %S %M" -a -o "$log" "$quor" index --project "$name" --title "Benchmark $name" \
+      --top "$corpus" --output "$out" --all-subfolders --min-size 0 --yes >/dev/null 2>&1
+  done
+  awk '{ w[NR] = $1; u[NR] = $2; s[NR] = $3; m[NR] = $4 / 1024 }
+    function med(a, n,   i, j, t, b) { for (i = 1; i <= n; i++) b[i] = a[i]
+      for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (b[j] < b[i]) { t = b[i]; b[i] = b[j]; b[j] = t }
+      return n % 2 ? b[(n + 1) / 2] : (b[n / 2] + b[n / 2 + 1]) / 2 }
+    function lo(a, n,   i, r) { r = a[1]; for (i = 2; i <= n; i++) if (a[i] < r) r = a[i]; return r }
+    function hi(a, n,   i, r) { r = a[1]; for (i = 2; i <= n; i++) if (a[i] > r) r = a[i]; return r }
+    END { n = NR; printf "%d runs: wall median %.2f s (%.2f-%.2f, max %.2fx median); user median %.2f s; sys median %.2f s; user+sys median %.2f s; peak median %.1f MB (max %.1f)\n",
+      n, med(w, n), lo(w, n), hi(w, n), hi(w, n) / med(w, n), med(u, n), med(s, n), med(u, n) + med(s, n), med(m, n), hi(m, n) }' "$log"
+  local start end
+  start=$(date +%s%N)
+  find "$corpus" -type f -print0 | xargs -0 cat >/dev/null
+  end=$(date +%s%N)
+  awk -v ns="$((end - start))" 'BEGIN { printf "cat of the same files: %.2f s\n", ns / 1e9 }'
+  local single="$work/out-$name-1"
+  rm -rf "$single"
+  mkdir -p "$single"
+  QUOR_INDEX_THREADS=1 "$timer" -f "one reading thread: %e s wall, %U s user, %S s sys" "$quor" index \
+    --project "$name" --title "Benchmark $name" --top "$corpus" --output "$single" \
+    --all-subfolders --min-size 0 --yes >/dev/null 2>"$work/$name.single"
+  tail -1 "$work/$name.single"
+  if cmp -s "$out/${name}_index.quor" "$single/${name}_index.quor" &&
+    cmp -s "$out/${name}_data.quor" "$single/${name}_data.quor"; then
+    echo "index and data file: byte-identical to one reading thread"
+  else
+    echo "index and data file: DIFFER from one reading thread" >&2
+    checked=failed
+  fi
+  rm -rf "$single"
+}
+
 echo "== Documentation corpus"
 corpus=$("$here/make-doc-corpus.sh" "$work/doc-corpus")
-echo "corpus: $corpus ($(cat "$corpus.source"))"
+echo "corpus: $corpus ($(cat "$corpus.source")); load: $(cut -d' ' -f1-3 /proc/loadavg)"
 index_run docs "$corpus"
+repeat_runs docs "$corpus"
 if command -v python3 >/dev/null; then
   "$quor" expand "$work/out-docs/docs_index.quor" "$work/out-docs/docs_index.txt"
   python3 "$here/check-index.py" "$work/out-docs/docs_index.txt" \
@@ -144,6 +191,7 @@ for count in 1000 32000; do
   corpus=$("$here/make-synthetic-corpus.sh" "$count" "$work/synthetic-$count")
   index_run "synth$count" "$corpus"
 done
+repeat_runs synth32000 "$corpus"
 
 shopt -s nullglob
 benches=("$bindir"/*_bench)
@@ -151,7 +199,13 @@ if [ ${#benches[@]} -gt 0 ]; then
   echo "== Micro-benchmarks"
   for b in "${benches[@]}"; do
     # search_bench ran above on the documentation index.
-    [ "$(basename "$b")" = search_bench ] || "$b" --benchmark_min_time=0.2
+    [ "$(basename "$b")" = search_bench ] && continue
+    # The stages of the build (what dominates), one and all reading threads.
+    if [ "$(basename "$b")" = index_build_bench ]; then
+      QUOR_BENCH_TOP="$work/doc-corpus" "$b"
+      continue
+    fi
+    "$b" --benchmark_min_time=0.2
   done
 fi
 if [ "$checked" != passed ]; then

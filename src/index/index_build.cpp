@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "common/files.h"
 #include "common/paths.h"
 #include "common/strings.h"
+#include "extract/classify.h"
 #include "extract/document_text.h"
 #include "extract/program_texts.h"
 #include "index/file_words.h"
@@ -31,6 +33,12 @@ constexpr std::u16string_view kIndexTextErrorTitle = u"Error writing index file"
 constexpr char16_t kTemporarySuffix[] = u".tmp-";
 // The words display is refreshed after this many new words.
 constexpr std::int32_t kWordsBetweenRefreshes = 90;
+// How far the reading threads may go beyond the file being merged, per
+// thread: enough to even out files of different sizes.
+constexpr std::int32_t kFilesAheadPerThread = 8;
+// While a reading thread is still at a file, the observer is polled this
+// often.
+constexpr std::chrono::milliseconds kWaitBetweenPolls{20};
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -38,8 +46,7 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 
 }  // namespace
 
-// The walk's reports go on to the build's observer; the files of the
-// indexing pass come back to the build.
+// The counting walk's reports go on to the build's observer.
 class IndexBuilder::WalkForwarder : public WalkObserver {
  public:
   explicit WalkForwarder(IndexBuilder& build) : build_(build), observer_(*build.observer_) {}
@@ -57,9 +64,6 @@ class IndexBuilder::WalkForwarder : public WalkObserver {
   void CountingProgress(std::int32_t count) override { observer_.CountingProgress(count); }
   void Totals(std::int32_t count, double totalFileSize) override {
     observer_.Totals(count, totalFileSize);
-  }
-  bool IndexFile(const std::u16string& fullPath, int typeCode) override {
-    return build_.IndexFile(fullPath, typeCode);
   }
 
  private:
@@ -79,6 +83,15 @@ std::int32_t CompressWithFileCompressor(const std::u16string& source, const std:
   error = compressor.LastError();
   compressor.FreeCompressionBuffer();
   return status;
+}
+
+std::int32_t IndexBuildThreads(std::int32_t threads) {
+  if (threads > 0) return threads;
+  if (const char* value = std::getenv("QUOR_INDEX_THREADS"); value != nullptr) {
+    const long parsed = std::strtol(value, nullptr, 10);
+    if (parsed > 0 && parsed <= 256) return static_cast<std::int32_t>(parsed);
+  }
+  return WorkerThreadCount(0);
 }
 
 std::u16string TemporaryOutputPath(std::u16string_view finalPath, long processId) {
@@ -124,6 +137,7 @@ std::u16string CompressionTargetPath(std::u16string_view indexFilePath) {
 IndexBuilder::IndexBuilder() = default;
 
 IndexBuilder::~IndexBuilder() {
+  if (dataWriter_.joinable()) dataWriter_.join();
   if (dataFd_ >= 0) ::close(dataFd_);
 }
 
@@ -228,15 +242,56 @@ void IndexBuilder::IndexingPass() {
     return Ended();
   });
   CurrentFileNumber = 0;
+  // The counting pass's list serves the pass: a second walk would find the
+  // same files in the same order and classify them again.
+  const std::vector<FileWordJob> jobs = ListedFiles();
+  // Marks the pass for those who watch the walk's state.
   walk.IndexingPass = true;
-  WalkForwarder forwarder(*this);
-  if (walk.WalkTopFolder(forwarder, *stop_) != WalkOutcome::kCompleted) stopped_ = true;
+  observer_->WalkStarted();
+  const std::int32_t threads = IndexBuildThreads(request_->threads);
+  std::optional<FileWordPool> pool;
+  workerRows_.assign(static_cast<std::size_t>(threads), {});
+  if (threads > 1) pool.emplace(jobs, commonWords_, threads, kFilesAheadPerThread * threads);
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    observer_->Poll();
+    if (Ended()) break;
+    const FileWordJob& job = jobs[i];
+    const bool goOn = pool && job.forWorkers ? TakeCutFile(*pool, i, job.fullPath)
+                                             : IndexFile(job.fullPath, job.typeCode);
+    if (pool) pool->Release(i);
+    if (!goOn || Ended()) break;
+  }
+  pool.reset();
+  workerRows_.clear();
+  observer_->WalkEnded();
   walk.IndexingPass = false;
+  if (stop_->StopRequested()) stopped_ = true;
+}
+
+std::vector<FileWordJob> IndexBuilder::ListedFiles() const {
+  std::vector<FileWordJob> jobs;
+  const auto last = std::min<std::size_t>(
+      walk.IndexFileList.size() - 1, static_cast<std::size_t>(std::max(walk.IndexFileCount, 0)));
+  jobs.reserve(last);
+  for (std::size_t i = 1; i <= last; ++i) {
+    // Each entry is the type digit followed by the full path.
+    const std::u16string& entry = walk.IndexFileList[i];
+    if (entry.size() < 2) continue;
+    FileWordJob job{entry.substr(1), entry[0] - u'0'};
+    // A DOCX document's conversion asks questions: it is read here.
+    job.forWorkers = !IsDocxFile(job.fullPath);
+    jobs.push_back(std::move(job));
+  }
+  return jobs;
 }
 
 bool IndexBuilder::IndexFile(const std::u16string& fullPath, int typeCode) {
   ProcessFile(fullPath, typeCode);
   if (Ended()) return false;
+  return EndFile();
+}
+
+bool IndexBuilder::EndFile() {
   if (Lexicon.MaxCountInFile() > 0) {
     // The file's byte values become postings of its words.
     const std::u16string error = scanner_->EndFile();
@@ -248,15 +303,72 @@ bool IndexBuilder::IndexFile(const std::u16string& fullPath, int typeCode) {
   return true;
 }
 
-void IndexBuilder::ProcessFile(const std::u16string& fullPath, int typeCode) {
+bool IndexBuilder::StartFile(const std::u16string& fullPath) {
   ++CurrentFileNumber;
   // The file takes its place in the list whatever happens to it afterwards.
   indexText_.Records().WriteStringRecord(request_->rules.RelativePath(fullPath));
   if (!indexText_.Flush()) {
     WriteFailed(indexText_.Error() + std::u16string(kCrLf) + indexFilePath_, kIndexTextErrorTitle);
-    return;
+    return false;
   }
   observer_->FileStarted(fullPath, CurrentFileNumber, RowLength, Lexicon.WordCount());
+  return true;
+}
+
+bool IndexBuilder::TakeCutFile(FileWordPool& pool, std::size_t index,
+                               const std::u16string& fullPath) {
+  if (!StartFile(fullPath)) return false;
+  const std::int32_t wordsBefore = Lexicon.WordCount();
+  CutFile* cut = nullptr;
+  // The window stays live while a long file is read.
+  while ((cut = pool.Wait(index, kWaitBetweenPolls)) == nullptr) {
+    observer_->Poll();
+    if (Ended()) return false;
+  }
+  if (cut->opened) {
+    TotalTextSize += static_cast<double>(cut->textSize);
+    observer_->TextSizeChanged(TotalTextSize);
+  }
+  for (const MessageBoxRequest& message : cut->messages) observer_->MessageBox(message);
+  if (cut->outcome == FileReadOutcome::kStopped || cut->outcome == FileReadOutcome::kFailed) {
+    stopped_ = true;
+    return false;
+  }
+  scanner_->BeginFile(static_cast<std::uint32_t>(CurrentFileNumber));
+  // The worker's rows known from its earlier files are counted without a
+  // search; its new words are added and their rows remembered.
+  std::vector<std::int32_t>& rows = workerRows_[static_cast<std::size_t>(cut->worker)];
+  if (cut->lexiconCleared) rows.clear();
+  for (const CutFile::Word& word : cut->words) {
+    const auto at = static_cast<std::size_t>(word.workerRow);
+    if (word.length == 0 && at < rows.size() && rows[at] != 0) {
+      Lexicon.CountRow(rows[at], word.count);
+      continue;
+    }
+    // A word without its text is always one the worker sent before, in a
+    // file merged earlier: its row is known.
+    const std::int32_t row =
+        scanner_->AddCountedWord(cut->WordText(word), word.commonIndex, word.count);
+    if (scanner_->StopRequested()) {
+      observer_->MsgBox(scanner_->ErrorText(), MsgButtons::Ok, MsgIcon::Exclamation, u"Error");
+      stopped_ = true;
+      return false;
+    }
+    if (rows.size() <= at) rows.resize(at + 1, 0);
+    rows[at] = row;
+  }
+  if (Lexicon.WordCount() > wordsBefore + kWordsBetweenRefreshes) {
+    observer_->WordsSoFar(CurrentFileNumber, Lexicon.WordCount());
+  }
+  // As after the lines of a file read here: a Stop meant for this file
+  // still ends the run before its postings.
+  observer_->Poll();
+  if (Ended()) return false;
+  return EndFile();
+}
+
+void IndexBuilder::ProcessFile(const std::u16string& fullPath, int typeCode) {
+  if (!StartFile(fullPath)) return;
 
   std::int32_t wordsShown = Lexicon.WordCount();
   FileReadHooks hooks;
@@ -307,14 +419,26 @@ void IndexBuilder::WriteIndex() {
     if (!indexText_.Flush()) WriteFailed(indexText_.Error(), kIndexTextErrorTitle);
     observer_->WritingEnded();
   }
-  // The matrix, row by row from the postings.
+  // The matrix, row by row from the postings. With threads to spare it is
+  // written while the count rows are written and compressed: both only read
+  // the lexicon from here on.
   if (!Ended() && dataFd_ >= 0 && HasRoomForDataFile()) {
-    const std::u16string error = WriteDataMatrix(dataFd_, Lexicon, RowLength);
-    if (!error.empty()) WriteFailed(error);
+    if (IndexBuildThreads(request_->threads) > 1) {
+      dataWriter_ =
+          std::jthread([this] { dataWriteError_ = WriteDataMatrix(dataFd_, Lexicon, RowLength); });
+    } else {
+      dataWriteError_ = WriteDataMatrix(dataFd_, Lexicon, RowLength);
+    }
   }
+  observer_->Poll();
+}
+
+void IndexBuilder::EndDataFile() {
+  if (dataWriter_.joinable()) dataWriter_.join();
+  if (!dataWriteError_.empty()) WriteFailed(dataWriteError_);
+  dataWriteError_.clear();
   if (dataFd_ >= 0 && ::close(dataFd_) != 0 && !Ended()) WriteFailed(ErrorDescription(errno));
   dataFd_ = -1;
-  observer_->Poll();
 }
 
 void IndexBuilder::Finish(IndexBuildResult& result) {
@@ -338,6 +462,7 @@ void IndexBuilder::Finish(IndexBuildResult& result) {
   }
 
   if (!Ended()) Complete(result);
+  EndDataFile();
   if (result.indexCreated) {
     result.indexFileSize = FileLength(indexFilePath_).value_or(0);
     result.dataFileSize = FileLength(dataFilePath_).value_or(0);
@@ -367,6 +492,9 @@ bool IndexBuilder::HasRoomForDataFile() {
 
 void IndexBuilder::Complete(IndexBuildResult& result) {
   const std::int64_t textLength = indexText_.Length();
+  // A data file that could not be written ends the run before compression.
+  EndDataFile();
+  if (Ended()) return;
   std::u16string reason;
   if (compressFile(indexTempPath_, compressionTempPath_, reason) < 0) {
     // The system's reason (a full disk) goes with the result.

@@ -2,6 +2,10 @@
 // with the per-file work, the lexicon and count rows, the data file,
 // compression in place and the length stamp.
 //
+// The indexing pass takes the counting pass's list; worker threads read and
+// cut the text files ahead of it (index/file_word_pool.h), and their words
+// are merged in list order, so the files are those one thread writes.
+//
 // The build knows no window. It takes a request, reports progress, messages
 // and questions to an IndexBuildObserver, polls one StopToken, and returns an
 // IndexBuildResult. The index text is written as the pass goes; the data
@@ -17,11 +21,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "common/messages.h"
 #include "common/strings.h"
 #include "extract/common_words.h"
+#include "index/file_word_pool.h"
 #include "index/index_run_output.h"
 #include "index/lexicon.h"
 #include "index/word_scanner.h"
@@ -84,12 +90,21 @@ struct IndexBuildRequest {
   std::int32_t maxFilesToIndex = kMaxFilesToIndex;
   // Asked before the data file is written; may be empty (no check).
   FreeSpaceQuery freeSpace;
+  // Threads that read files and cut them into words: 1 reads every file on
+  // the calling thread; 0 takes QUOR_INDEX_THREADS from the environment, or
+  // else one per core. The files written are the same whatever the number.
+  std::int32_t threads = 0;
 };
+
+// The reading threads a build of request threads uses (see
+// IndexBuildRequest::threads), at least 1.
+std::int32_t IndexBuildThreads(std::int32_t threads);
 
 // Where a build reports. Messages and questions (a DOCX document's questions
 // are answered here) go through MessageSink with their texts, titles and
 // icons; the rest is progress, in the order the build passes its stages.
-// Every method but MessageBox has a harmless default.
+// Every method but MessageBox has a harmless default. Every method is called
+// on the thread that runs the build, whatever its reading threads.
 class IndexBuildObserver : public MessageSink {
  public:
   // Called after every file and every line: the place for pending events.
@@ -98,7 +113,8 @@ class IndexBuildObserver : public MessageSink {
   virtual void Poll() {}
   // The walk passed over a file or folder (see WalkObserver::PassedOver).
   virtual void PassedOver(const PassedOverEntry& /*entry*/) {}
-  // A walk (counting or indexing pass) begins and ends.
+  // A pass over the selection (the counting pass's walk, the indexing pass
+  // over its list) begins and ends.
   virtual void WalkStarted() {}
   virtual void WalkEnded() {}
   // Counting pass: the count reached 50, 60, 70 ...
@@ -195,10 +211,25 @@ class IndexBuilder {
   bool Ended() const { return stopped_ || stop_->StopRequested(); }
   [[nodiscard]] bool CountingPass(IndexBuildResult& result);
   void IndexingPass();
+  // The files of the counting pass's list, in its order.
+  std::vector<FileWordJob> ListedFiles() const;
+  // Reads one file on this thread (false ends the pass).
   bool IndexFile(const std::u16string& fullPath, int typeCode);
+  // Takes file index of the pool's list, cut by a worker (false ends the
+  // pass).
+  bool TakeCutFile(FileWordPool& pool, std::size_t index, const std::u16string& fullPath);
+  // Gives the next file its number and list place and reports it; false
+  // when the list cannot be written.
+  bool StartFile(const std::u16string& fullPath);
   void ProcessFile(const std::u16string& fullPath, int typeCode);
+  // Turns the counts of the current file into postings (false ends the
+  // pass).
+  bool EndFile();
   void WriteIndex();
   void Finish(IndexBuildResult& result);
+  // Waits for the data file's matrix, reports a failure to write it and
+  // closes the file.
+  void EndDataFile();
   // Refuses (critical box, stops) a data file the output folder has no room
   // for.
   [[nodiscard]] bool HasRoomForDataFile();
@@ -226,6 +257,12 @@ class IndexBuilder {
   IndexTextFile indexText_;
   std::vector<PassedOverEntry> passedOver_;
   int dataFd_ = -1;
+  // Per reading thread: the lexicon's row of each row of the thread's own
+  // lexicon (0 where not yet known).
+  std::vector<std::vector<std::int32_t>> workerRows_;
+  // Writes the data file's matrix beside the count rows and compression.
+  std::jthread dataWriter_;
+  std::u16string dataWriteError_;
 };
 
 }  // namespace quor

@@ -144,14 +144,15 @@ std::int32_t IndexLexicon::Find(std::u16string_view word) const {
   }
 }
 
-std::int32_t IndexLexicon::AddWord(std::u16string_view word, int commonIndex, int& step) {
+std::int32_t IndexLexicon::AddWord(std::u16string_view word, int commonIndex, int& step,
+                                   int times) {
   step = 1;
   const std::uint64_t hash = Hash(word);
   std::size_t slot = Probe(word, hash);
   if (slots_[slot].row != 0) {
     step = 2;
     const auto row = static_cast<std::int32_t>(slots_[slot].row);
-    CountRow(row);
+    CountRow(row, times);
     return row;
   }
 
@@ -177,7 +178,7 @@ std::int32_t IndexLexicon::AddWord(std::u16string_view word, int commonIndex, in
   entries_.push_back(std::move(entry));
   slots_[slot] = Slot{static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(hash >> 32)};
   sortedValid_ = false;
-  CountRow(row);
+  CountRow(row, times);
   step = 7;
   return row;
 }

@@ -9,6 +9,7 @@
 // produced on demand by SortedRows().
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -68,12 +69,20 @@ class IndexLexicon {
   // and std::overflow_error when no row number is left; `step` then tells
   // which step of the addition failed (1 search, 3 growth, 4 row counter,
   // 5 insertion).
-  std::int32_t AddWord(std::u16string_view word, int commonIndex, int& step);
+  // times (1..255) counts that many occurrences at once, as when the words
+  // of a file cut elsewhere are merged.
+  std::int32_t AddWord(std::u16string_view word, int commonIndex, int& step, int times = 1);
   // The same for a word already found at row (skips the search).
   void CountRow(std::int32_t row) {
     Entry& e = Row(row);
     if (e.countInFile == 0) touched_.push_back(row);
     if (e.countInFile < 255) ++e.countInFile;
+    if (e.countInFile > maxCountInFile_) maxCountInFile_ = e.countInFile;
+  }
+  void CountRow(std::int32_t row, int times) {
+    Entry& e = Row(row);
+    if (e.countInFile == 0) touched_.push_back(row);
+    e.countInFile = static_cast<std::uint8_t>(std::min(255, e.countInFile + times));
     if (e.countInFile > maxCountInFile_) maxCountInFile_ = e.countInFile;
   }
 
@@ -92,6 +101,10 @@ class IndexLexicon {
   // The words of the current file (or of the file just ended, until the next
   // BeginFile) in lexicon order, with their counts and byte values.
   std::vector<FileWord> CurrentFileWords() const;
+
+  // The rows counted in the current file, in the order of their first
+  // occurrence in it.
+  std::span<const std::int32_t> FileRows() const { return touched_; }
 
   // The postings of row, in increasing file order.
   std::span<const Posting> Postings(std::int32_t row) const { return Row(row).postings; }

@@ -393,14 +393,19 @@ void WordScanner::OfferWord(std::u16string_view word) {
   AddNewWord(word, common);
 }
 
-void WordScanner::AddNewWord(std::u16string_view word, int commonIndex) {
+std::int32_t WordScanner::AddCountedWord(std::u16string_view word, int commonIndex, int times) {
+  return AddNewWord(word, commonIndex, times);
+}
+
+std::int32_t WordScanner::AddNewWord(std::u16string_view word, int commonIndex, int times) {
   int step = 1;
   try {
-    lexicon_.AddWord(word, commonIndex, step);
+    return lexicon_.AddWord(word, commonIndex, step, times);
   } catch (const std::exception& e) {
     errorText_ = DescribeFailure(e) + u" in module AWTL (" + ToText(step) + u").";
     stopRequested_ = true;
   }
+  return 0;
 }
 
 void WordScanner::Scan(unsigned features) {

@@ -98,6 +98,12 @@ class WordScanner {
   // scanner does for every word it cuts.
   void OfferWord(std::u16string_view word);
 
+  // Counts a word that has already passed the scanner's rules (cut for the
+  // current file elsewhere) times times; a failure is handled as when the
+  // scanner adds a word (ErrorText, StopRequested). Returns the word's row,
+  // 0 after a failure.
+  std::int32_t AddCountedWord(std::u16string_view word, int commonIndex, int times);
+
   // True when word is a common word already met in the current file; the
   // first occurrence sets the word's flag and gives false.
   bool IsCommonWordRepeat(std::u16string_view word);
@@ -127,7 +133,7 @@ class WordScanner {
   // features: what the line holds (see the .cpp); steps for what it does
   // not hold are skipped.
   void Scan(unsigned features);
-  void AddNewWord(std::u16string_view word, int commonIndex);
+  std::int32_t AddNewWord(std::u16string_view word, int commonIndex, int times = 1);
   bool Poll();
 
   IndexLexicon& lexicon_;

@@ -37,11 +37,11 @@ struct RecordingObserver : IndexBuildObserver {
   std::vector<std::string> events;
   std::vector<MessageBoxRequest> messages;
   StopToken* stop = nullptr;
-  std::string stopAt;  // the event that requests the stop
+  std::string stopAt;  // the event (or the start of it) that requests the stop
   std::function<void()> onWritingEnded;
 
   void Note(std::string event) {
-    if (stop && event == stopAt) stop->RequestStop();
+    if (stop && !stopAt.empty() && event.starts_with(stopAt)) stop->RequestStop();
     events.push_back(std::move(event));
   }
   MsgResult MessageBox(const MessageBoxRequest& request) override {
@@ -91,6 +91,8 @@ class IndexBuildTest : public ::testing::Test {
     request.tempFolder = U(tmp.Path());
     request.maxFilesToIndex = limit;
     request.freeSpace = freeSpace;
+    request.commonWords = commonWords;
+    request.threads = threads;
     observer.stop = &stop;
     return builder.Run(request, observer, stop);
   }
@@ -104,6 +106,8 @@ class IndexBuildTest : public ::testing::Test {
   TextList included{u"sub"};
   std::int32_t limit = kMaxFilesToIndex;
   FreeSpaceQuery freeSpace;
+  CommonWords commonWords;
+  std::int32_t threads = 0;
   StopToken stop;
   RecordingObserver observer;
   IndexBuilder builder;
@@ -316,6 +320,77 @@ TEST_F(IndexBuildTest, NonAsciiPathsAndTitleGoThroughTheWholeCycle) {
   EXPECT_NE(text.find(",\"" + TextToUtf8(title) + "\"\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find(",\"caf\xc3\xa9\"\r\n"), std::string::npos) << text;
   EXPECT_EQ(result.wordCount, 3);
+}
+
+// A corpus of many files of skewed words, common words, markup, entities,
+// words counted past 255 and empty files, in nested folders.
+void WriteMixedCorpus(test::TempFolder& tmp, int files) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 8) & 0xFFFF; };
+  const char* const common[] = {"the", "and", "of", "to"};
+  for (int f = 0; f < files; ++f) {
+    std::string text;
+    const int words = f % 17 == 0 ? 0 : static_cast<int>(next() % 400) + (f % 23 == 0 ? 3000 : 1);
+    for (int w = 0; w < words; ++w) {
+      const unsigned pick = next();
+      if (pick % 11 == 0) {
+        text += common[pick % 4];
+      } else if (pick % 29 == 0) {
+        text += "<a href=\"x y\">caf&eacute;</a>";
+      } else {
+        // Skewed: low numbers far more often than high ones.
+        text += "w" + std::to_string((pick % 97) * (next() % 97) % 2000);
+      }
+      text += w % 13 == 12 ? "\r\n" : " ";
+    }
+    if (f % 31 == 0) text += std::string(300, ' ') + "zzz zzz";
+    const std::string folder = f % 3 == 0 ? "top/" : f % 3 == 1 ? "top/sub/" : "top/sub/deep/";
+    tmp.Write(folder + "f" + std::to_string(f) + (f % 5 == 0 ? ".htm" : ".txt"), text);
+  }
+}
+
+TEST_F(IndexBuildTest, ReadingThreadsWriteTheFilesOneThreadWrites) {
+  struct Row {
+    const char* name;
+    int files;
+  } rows[] = {{"two files", 0}, {"one file", 1}, {"many files", 300}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove_all(Top());
+    if (row.files == 0) {
+      WriteTwoFiles();
+    } else {
+      WriteMixedCorpus(tmp, row.files);
+    }
+    included = {u"sub"};
+    commonWords.LoadFromText(u"and\r\nof\r\nthe\r\nto\r\n");
+    std::vector<std::string> index;
+    std::vector<std::string> data;
+    for (const std::int32_t count : {1, 2, 5}) {
+      threads = count;
+      fs::remove_all(Out());
+      fs::create_directories(Out());
+      const IndexBuildResult result = Build();
+      ASSERT_TRUE(result.indexCreated) << count << " threads";
+      index.push_back(tmp.Read("out/proj_index.quor"));
+      data.push_back(tmp.Read("out/proj_data.quor"));
+    }
+    EXPECT_EQ(index[0], index[1]);
+    EXPECT_EQ(index[0], index[2]);
+    EXPECT_EQ(data[0], data[1]);
+    EXPECT_EQ(data[0], data[2]);
+  }
+}
+
+TEST_F(IndexBuildTest, StopWhileWorkersReadEndsAsStopped) {
+  WriteMixedCorpus(tmp, 200);
+  threads = 2;
+  observer.stopAt = "file 40/";
+  const IndexBuildResult result = Build();
+  EXPECT_EQ(result.resultText, u"Data extraction stopped.");
+  // No file after the one the Stop came in.
+  EXPECT_TRUE(observer.events.back().starts_with("file 40/")) << observer.events.back();
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 }  // namespace
