@@ -14,9 +14,9 @@
 #include "common/encoding.h"
 #include "common/records.h"
 #include "extract/common_words.h"
-#include "indexfile/index_format.h"
 #include "index/lexicon.h"
 #include "index/word_scanner.h"
+#include "indexfile/index_format.h"
 
 namespace quor {
 namespace {

@@ -12,9 +12,9 @@
 #include "common/records.h"
 #include "extract/common_words.h"
 #include "extract/text_normalize.h"
-#include "indexfile/index_format.h"
 #include "index/lexicon.h"
 #include "index/word_scanner.h"
+#include "indexfile/index_format.h"
 
 namespace {
 
