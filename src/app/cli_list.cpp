@@ -40,7 +40,6 @@ int RunList(const CliSyntax& syntax, const CliArgs& args, CliStreams& io) {
   CliWalkObserver<WalkObserver> observer(messages, interrupt, io.err);
   const auto start = std::chrono::steady_clock::now();
   walk.ListOnly = true;
-  walk.ResetLongestName();
   const WalkOutcome outcome = walk.WalkTopFolder(observer, stop);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

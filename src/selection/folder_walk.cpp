@@ -14,25 +14,52 @@ std::u16string ListingCaption(std::int32_t count, double totalFileSize) {
   return caption;
 }
 
-std::u16string ListingClosingText(const FolderWalk& walk) {
-  const auto shown = std::min<std::int64_t>(
+namespace {
+
+// Characters as the user sees them: a surrogate pair counts once.
+std::int64_t CharacterCount(std::u16string_view text) {
+  std::int64_t count = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool pairStart = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+                           text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    if (pairStart) ++i;
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+std::u16string ListingClosingText(const FolderWalk& walk, bool withLongestPath) {
+  const auto last = std::min<std::int64_t>(
       walk.IndexFileCount, static_cast<std::int64_t>(walk.IndexFileList.size()) - 1);
+  std::u16string longest;
+  std::int64_t longestLength = 0;
+  for (std::int64_t i = 1; withLongestPath && i <= last; ++i) {
+    // A listed entry is the relative path and its size in brackets.
+    const std::u16string& entry = walk.IndexFileList[static_cast<std::size_t>(i)];
+    const std::u16string_view path =
+        std::u16string_view(entry).substr(0, std::min(entry.rfind(u" ("), entry.size()));
+    if (const std::int64_t length = CharacterCount(path); length > longestLength) {
+      longestLength = length;
+      longest = path;
+    }
+  }
   // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict on
   // "literal" + std::u16string&&.
   std::u16string text = u"That's all ";
-  text += ToText(std::max<std::int64_t>(shown, 0));
+  text += ToText(std::max<std::int64_t>(last, 0));
   text += u" of them.  ";
-  if (walk.LongestNameLength > 0) {
-    text += u"Length of longest filepath is ";
-    text += ToText(walk.LongestNameLength);
-    if (walk.LongestNameLength < 200) {
-      text += u".";
-    } else {
-      text += u":";
-      text += kCrLf;
-      text += walk.LongestName;
-    }
+  if (longestLength == 0) return text;
+  text += u"Length of longest filepath is ";
+  text += ToText(longestLength);
+  if (longestLength < 200) {
+    text += u".";
+    return text;
   }
+  text += u":";
+  text += kCrLf;
+  text += longest;
   return text;
 }
 
@@ -199,11 +226,6 @@ bool FolderWalk::VisitFile(const std::u16string& folderPath, const ListedFile& f
       PassOver(fullPath, PassOverReason::kNameNotStorable);
     }
     return true;
-  }
-  const auto nameLength = static_cast<std::int32_t>(file.name.size());
-  if (nameLength > LongestNameLength) {
-    LongestNameLength = nameLength;
-    LongestName = file.name;
   }
   if (IndexingPass) {
     const auto found = listed_.find(fullPath);

@@ -1,6 +1,6 @@
 // The folder walk that collects the files to index. One walk object holds the
 // state of the Index Module's file list between runs (IndexFileList,
-// IndexFileCount, totals, the longest name) and runs in three modes:
+// IndexFileCount, totals) and runs in three modes:
 //  - counting pass: every accepted file is entered in IndexFileList as its
 //    type digit followed by its full path;
 //  - list-only: accepted files are entered as "relative path (size)" and
@@ -105,9 +105,6 @@ class FolderWalk {
   TextList IndexFileList{std::u16string()};
   std::int32_t IndexFileCount = 0;
   double TotalFileSize = 0;
-  // Length of the longest file name met (name only); -1 before a listing.
-  std::int32_t LongestNameLength = -1;
-  std::u16string LongestName;
   // Type code of the file last classified or handed to the indexing pass.
   int CurrentTypeCode = 0;
   // What the last walk passed over, in walk order.
@@ -124,11 +121,6 @@ class FolderWalk {
   // Classifies the file; true when its type code is 1 or more.
   bool IsIndexableFile(const std::u16string& fullPath, std::u16string& error);
 
-  // Resets the list-only extras before a listing.
-  void ResetLongestName() {
-    LongestNameLength = -1;
-    LongestName.clear();
-  }
   // Empties IndexFileList.
   void ClearFileList();
 
@@ -152,8 +144,10 @@ class FolderWalk {
 };
 
 // The closing line of a listing: "That's all 3 of them.  Length of longest
-// filepath is 12." (the longest name itself follows from 200 characters on).
-std::u16string ListingClosingText(const FolderWalk& walk);
+// filepath is 12.", the length in characters of the longest relative path
+// listed (the path itself follows from 200 characters on). Without
+// withLongestPath the line ends after the count.
+std::u16string ListingClosingText(const FolderWalk& walk, bool withLongestPath = true);
 
 // The notice of what a walk passed over: per reason, "N files or folders
 // were passed over because their names cannot be stored in the index:" (or

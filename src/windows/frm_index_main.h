@@ -159,11 +159,6 @@ class frmIndexMain : public ui::Form {
   void BuildIndex();
   // Enables or disables every text box, check box, combo box and button.
   void SetControlsEnabled(bool enabled);
-  // The closing line of a listing: "That's all 3 of them.  Length of longest
-  // filepath is 12.", the length being that of the longest relative path
-  // listed, in characters (from 200 on the path itself follows on the next
-  // line). Without withLongestPath only the count.
-  std::u16string ListingClosingText(bool withLongestPath) const;
   // The message of a run that found no file (program texts 90 to 93).
   void ShowNoFilesMessage(const std::u16string& title);
   // What choosing a folder in the browser does (the command line uses them

@@ -223,47 +223,6 @@ void frmIndexMain::cmdExtractData_Click() {
 
 // ---- "List files" ----
 
-namespace {
-
-// Characters as the user sees them: a surrogate pair counts once.
-std::int64_t CharacterCount(std::u16string_view text) {
-  std::int64_t count = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool pairStart = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
-                           text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-    if (pairStart) ++i;
-    ++count;
-  }
-  return count;
-}
-
-}  // namespace
-
-std::u16string frmIndexMain::ListingClosingText(bool withLongestPath) const {
-  const auto last = std::min<std::int64_t>(
-      walk.IndexFileCount, static_cast<std::int64_t>(walk.IndexFileList.size()) - 1);
-  std::u16string longest;
-  std::int64_t longestLength = 0;
-  for (std::int64_t i = 1; withLongestPath && i <= last; ++i) {
-    // A listed entry is the relative path and its size in brackets.
-    const std::u16string& entry = walk.IndexFileList[static_cast<std::size_t>(i)];
-    const std::u16string_view path =
-        std::u16string_view(entry).substr(0, std::min(entry.rfind(u" ("), entry.size()));
-    if (const std::int64_t length = CharacterCount(path); length > longestLength) {
-      longestLength = length;
-      longest = path;
-    }
-  }
-  std::u16string text = u"That's all ";
-  text += ToText(std::max<std::int64_t>(last, 0));
-  text += u" of them.  ";
-  if (longestLength == 0) return text;
-  text += u"Length of longest filepath is ";
-  text += ToText(longestLength);
-  if (longestLength < 200) return text + u".";
-  return text + u":" + std::u16string(kCrLf) + longest;
-}
-
 void frmIndexMain::cmdListFiles_Click(int index) {
   const std::u16string buttonCaption = cmdListFiles[index].caption;
   if (index == 1 && walk.IndexFileCount == 1 && walk.IndexFileList.size() > 1) {
@@ -328,7 +287,8 @@ void frmIndexMain::cmdListFiles_Click(int index) {
     if (last > 1) SortStrings(walk.IndexFileList, 1, last, true);
     display.Clear();
     display.cmdCopyToClipboard.caption = u"Pause";
-    display.DisplayArray(walk.IndexFileList, 1, last, ListingClosingText(index == 0), false);
+    display.DisplayArray(walk.IndexFileList, 1, last, quor::ListingClosingText(walk, index == 0),
+                         false);
   }
   // A list-only walk that counted files captioned the window with its totals.
   if (display.caption != buttonCaption) {

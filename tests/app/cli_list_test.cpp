@@ -51,7 +51,7 @@ TEST_F(ListCommandTest, PrintsTheAcceptedFilesSortedThenTheClosingText) {
             "b.txt (500 bytes)\n"
             "docs/c.txt (2.00 Kb)\n"
             "\n"
-            "That's all 3 of them.  Length of longest filepath is 9.\n"
+            "That's all 3 of them.  Length of longest filepath is 10.\n"
             "To be indexed: 3 files, total size 2.88 Kb\n");
   EXPECT_NE(err.find("Listed 3 files in "), std::string::npos);
 

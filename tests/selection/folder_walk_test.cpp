@@ -100,7 +100,6 @@ class FolderWalkTest : public ::testing::Test {
   WalkOutcome List() {
     walk.ListOnly = true;
     walk.IndexingPass = false;
-    walk.ResetLongestName();
     return walk.WalkTopFolder(host, stop);
   }
   WalkOutcome Count() {
@@ -169,9 +168,6 @@ TEST_F(FolderWalkTest, RejectsByExtensionFragmentContentAndSize) {
   walk.rules.MaxFileSizeKb = 1;
   List();
   EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"least.txt", u"most.txt"}));
-  // The longest name counts every file met, accepted or not.
-  EXPECT_EQ(walk.LongestName, u"picture.png");
-  EXPECT_EQ(walk.LongestNameLength, 11);
 }
 
 TEST_F(FolderWalkTest, TopFolderFilesExcludedLeavesIncludedSubfolders) {

@@ -232,7 +232,6 @@ TEST_F(ListFilesTest, IndexedFilesAreListedSorted) {
 
   f.walk.IndexFileList = {u"", u"b.txt", u"A.txt", u"docs/c.txt"};
   f.walk.IndexFileCount = 3;
-  f.walk.LongestNameLength = 5;
   f.cmdListFiles[1].Click();
   EXPECT_EQ(Display().caption, u"List files which were indexed");
   EXPECT_EQ(Shown(), u"A.txt\r\nb.txt\r\ndocs/c.txt\r\n\r\nThat's all 3 of them.  \r\n");
