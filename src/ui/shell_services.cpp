@@ -60,14 +60,6 @@ std::u16string ManualAddress(const Platform& platform, const std::u16string& fil
   return Utf8ToText(FileUrl(ManualPath(platform, fileName)));
 }
 
-std::u16string MakeAppDataPath(const Platform& platform, const std::u16string& fileName,
-                               const std::u16string& folderName) {
-  const std::u16string base = platform.AppDataFolder();
-  return EnsureTrailingBackslash(
-             ProgramDataFolder(base.empty() ? platform.TempFolder() : base, folderName)) +
-         fileName;
-}
-
 void EnableFormControls(Form& form, ControlGroups groups, bool enabled) {
   for (Control* control : form.Controls()) {
     bool chosen = false;

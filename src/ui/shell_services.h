@@ -28,12 +28,6 @@ std::u16string ManualPath(const Platform& platform, const std::u16string& fileNa
 // opening file PATH." and returns false.
 bool OpenDocument(Platform& platform, const std::u16string& path);
 
-// The application-data folder, folderName and fileName joined with the path
-// separator; folderName is created when missing. Without an application-data
-// folder the temporary folder takes its place.
-std::u16string MakeAppDataPath(const Platform& platform, const std::u16string& fileName,
-                               const std::u16string& folderName);
-
 // Which controls EnableFormControls touches.
 struct ControlGroups {
   bool buttons = false;

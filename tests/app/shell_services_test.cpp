@@ -77,18 +77,6 @@ TEST(OpenDocument, FailureNamesTheFileAndReturnsFalse) {
   EXPECT_TRUE(OpenDocument(platform, u"/docs/report.htm"));
 }
 
-TEST(MakeAppDataPath, JoinsAndCreatesTheFolderInTheDataOrElseTheTemporaryFolder) {
-  for (const bool withData : {true, false}) {
-    SCOPED_TRACE(withData);
-    TempFolder folder;
-    ScriptedPlatform platform(folder.Text());
-    if (!withData) platform.appDataFolder.clear();
-    const std::u16string base = withData ? platform.appDataFolder : platform.tempFolder;
-    EXPECT_EQ(MakeAppDataPath(platform, u"quor.htm", u"QUOR"), base + u"/QUOR/quor.htm");
-    EXPECT_TRUE(std::filesystem::is_directory(TextToUtf8(base + u"/QUOR")));
-  }
-}
-
 class GroupsForm : public Form {
  public:
   explicit GroupsForm(Platform& platform) : Form(platform, "frmGroups") {}
