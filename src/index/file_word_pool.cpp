@@ -78,11 +78,6 @@ void Cut(const FileWordJob& job, FileCutter& cutter, const std::atomic<bool>& ca
 
 }  // namespace
 
-std::int32_t WorkerThreadCount(std::int32_t threads) {
-  if (threads > 0) return threads;
-  return static_cast<std::int32_t>(std::max(1u, std::thread::hardware_concurrency()));
-}
-
 FileWordPool::FileWordPool(const std::vector<FileWordJob>& jobs, const CommonWords& commonWords,
                            std::int32_t threads, std::size_t ahead)
     : jobs_(jobs),

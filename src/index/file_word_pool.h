@@ -63,10 +63,6 @@ struct CutFile {
   }
 };
 
-// The number of worker threads for a request of threads: threads itself
-// when above 0, otherwise the number of cores (at least 1).
-std::int32_t WorkerThreadCount(std::int32_t threads);
-
 class FileWordPool {
  public:
   // Starts threads workers over jobs, reading at most ahead files beyond the

@@ -91,7 +91,7 @@ std::int32_t IndexBuildThreads(std::int32_t threads) {
     const long parsed = std::strtol(value, nullptr, 10);
     if (parsed > 0 && parsed <= 256) return static_cast<std::int32_t>(parsed);
   }
-  return WorkerThreadCount(0);
+  return static_cast<std::int32_t>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
 std::u16string TemporaryOutputPath(std::u16string_view finalPath, long processId) {
