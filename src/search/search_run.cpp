@@ -121,15 +121,13 @@ class TopFolderFiles {
     if (!top_.Valid() || relative.empty() || relative[0] == kPathSeparator) {
       return FileExists(FullPath(topFolder_, relative));
     }
-    const std::size_t slash = relative.rfind(kPathSeparator);
-    const std::u16string_view part =
-        slash == std::u16string_view::npos ? std::u16string_view() : relative.substr(0, slash);
+    const std::u16string_view part = FolderPart(relative);
     auto it = folders_.find(part);
     if (it == folders_.end())
       it = folders_.emplace(std::u16string(part), ReadFolder(j, part)).first;
     const Folder& folder = it->second;
     if (!folder.listed) return LookUp(relative);
-    const std::string name = TextToUtf8(relative.substr(slash + 1));
+    const std::string name = TextToUtf8(relative.substr(part.empty() ? 0 : part.size() + 1));
     if (std::binary_search(folder.plain.begin(), folder.plain.end(), name)) return true;
     if (std::binary_search(folder.unsure.begin(), folder.unsure.end(), name)) {
       return LookUp(relative);
