@@ -510,7 +510,14 @@ void IndexBuilder::Complete(IndexBuildResult& result) {
   // A Stop during the compression still counts.
   if (Ended()) return;
   // The data file first: a search that meets it beside the previous index
-  // finds its stamp stale and rebuilds it from that index.
+  // finds its stamp stale and rebuilds it from that index. The previous data
+  // file is removed before the new one takes its name: renaming over it
+  // makes ext4 write the whole new file out before the rename returns
+  // (seconds for hundreds of megabytes), and the data file is only ever
+  // derived from its index, which a missing one is rebuilt from.
+  if (::unlink(TextToUtf8(dataFilePath_).c_str()) != 0 && errno != ENOENT) {
+    return WriteFailed(ErrorDescription(errno) + std::u16string(kCrLf) + dataFilePath_);
+  }
   for (const auto& [from, to] :
        {std::pair{&dataTempPath_, &dataFilePath_}, std::pair{&indexTempPath_, &indexFilePath_}}) {
     std::error_code ec;

@@ -18,9 +18,6 @@ namespace quor {
 
 namespace {
 
-constexpr std::size_t kBlock = 4096;
-constexpr std::size_t kWindow = 1024 * kBlock;
-
 bool AllZero(const std::uint8_t* from, std::size_t size) {
   // Eight bytes at a time: this runs over every byte of the matrix.
   std::size_t i = 0;
@@ -111,63 +108,87 @@ std::u16string AppendLengthStamp(std::u16string_view path, std::int64_t textLeng
 }
 
 DataMatrixWriter::DataMatrixWriter(int fd, std::int32_t rowLength)
-    : fd_(fd), rowLength_(static_cast<std::size_t>(std::max<std::int32_t>(rowLength, 0))) {}
+    : fd_(fd), rowLength_(static_cast<std::size_t>(std::max<std::int32_t>(rowLength, 0))) {
+  // Room for a row that starts just before the end of the first kWindow
+  // bytes, rounded up to whole blocks.
+  const std::size_t size = kWindow + (rowLength_ + kBlock - 1) / kBlock * kBlock;
+  window_.assign(size, 0);
+  marked_.assign(size / kBlock, 0);
+}
 
 std::u16string DataMatrixWriter::AppendRow(std::span<const std::uint8_t> row) {
-  if (!error_.empty()) return error_;
-  if (rowLength_ == 0) return {};
-  if (window_.empty()) window_.assign(kWindow, 0);
   const std::size_t size = std::min(row.size(), rowLength_);
   std::size_t done = 0;
-  while (done < rowLength_) {
-    const std::size_t part = std::min(rowLength_ - done, kWindow - filled_);
-    // Past a short row's end the window already holds zeros.
-    if (done < size) {
-      std::memcpy(window_.data() + filled_, row.data() + done, std::min(part, size - done));
+  while (done < size) {
+    // One block of the window at a time: copied, then marked unless all zero.
+    const std::size_t at = rowAt_ + done;
+    const std::size_t part = std::min(size - done, kBlock - at % kBlock);
+    if (!AllZero(row.data() + done, part)) {
+      std::memcpy(window_.data() + at, row.data() + done, part);
+      marked_[at / kBlock] = 1;
     }
-    filled_ += part;
     done += part;
-    if (filled_ == kWindow) {
-      if (std::u16string error = Flush(); !error.empty()) return error;
-    }
+  }
+  return EndRow();
+}
+
+std::u16string DataMatrixWriter::EndRow() {
+  if (!error_.empty()) return error_;
+  rowAt_ += rowLength_;
+  while (rowAt_ >= kWindow) {
+    if (std::u16string error = Advance(); !error.empty()) return error;
   }
   return {};
 }
 
-std::u16string DataMatrixWriter::Flush() {
-  // The window starts at a multiple of its size, so its blocks are the
-  // file's blocks. Consecutive blocks with values go out in one write;
-  // afterwards only those are cleared again.
-  std::size_t block = 0;
-  while (block * kBlock < filled_) {
-    const std::size_t from = block * kBlock;
-    const std::size_t to = std::min(filled_, from + kBlock);
-    if (AllZero(window_.data() + from, to - from)) {
+std::u16string DataMatrixWriter::WriteMarked(std::size_t size) {
+  // base_ is a multiple of kWindow, so the window's blocks are the file's
+  // blocks. Consecutive marked blocks go out in one write and are then
+  // cleared; the others hold only zeros.
+  const std::size_t blocks = (size + kBlock - 1) / kBlock;
+  for (std::size_t block = 0; block < blocks;) {
+    if (!marked_[block]) {
       ++block;
       continue;
     }
-    std::size_t end = to;
-    while (end < filled_ && !AllZero(window_.data() + end, std::min(filled_, end + kBlock) - end)) {
-      end = std::min(filled_, end + kBlock);
-    }
-    if (const int error = WriteAllAt(fd_, window_.data() + from, end - from, written_ + from);
+    std::size_t end = block;
+    while (end < blocks && marked_[end]) marked_[end++] = 0;
+    const std::size_t from = block * kBlock;
+    const std::size_t to = std::min(size, end * kBlock);
+    if (const int error = WriteAllAt(fd_, window_.data() + from, to - from,
+                                     base_ + static_cast<std::int64_t>(from));
         error != 0) {
       error_ = ErrorDescription(error);
       return error_;
     }
-    std::fill(window_.begin() + static_cast<std::ptrdiff_t>(from),
-              window_.begin() + static_cast<std::ptrdiff_t>(end), std::uint8_t{0});
-    block = (end + kBlock - 1) / kBlock;
+    std::memset(window_.data() + from, 0, end * kBlock - from);
+    block = end;
   }
-  written_ += static_cast<std::int64_t>(filled_);
-  filled_ = 0;
+  return {};
+}
+
+std::u16string DataMatrixWriter::Advance() {
+  if (std::u16string error = WriteMarked(kWindow); !error.empty()) return error;
+  // The blocks past kWindow belong to the row that crossed it: they move to
+  // the front, whose blocks are all clear now.
+  const std::size_t first = kWindow / kBlock;
+  for (std::size_t block = first; block < marked_.size(); ++block) {
+    if (!marked_[block]) continue;
+    std::uint8_t* from = window_.data() + block * kBlock;
+    std::memcpy(window_.data() + (block - first) * kBlock, from, kBlock);
+    std::memset(from, 0, kBlock);
+    marked_[block - first] = 1;
+    marked_[block] = 0;
+  }
+  base_ += static_cast<std::int64_t>(kWindow);
+  rowAt_ -= kWindow;
   return {};
 }
 
 std::u16string DataMatrixWriter::Finish() {
   if (!error_.empty()) return error_;
-  if (std::u16string error = Flush(); !error.empty()) return error;
-  if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) error_ = ErrorDescription(errno);
+  if (std::u16string error = WriteMarked(rowAt_); !error.empty()) return error;
+  if (::ftruncate(fd_, static_cast<off_t>(Length())) != 0) error_ = ErrorDescription(errno);
   return error_;
 }
 

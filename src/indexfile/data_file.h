@@ -45,29 +45,52 @@ struct LengthStampInfo {
 // description of the failure (also when textLength does not fit 32 bits).
 [[nodiscard]] std::u16string AppendLengthStamp(std::u16string_view path, std::int64_t textLength);
 
-// Writes a data file's matrix from the start of fd, row after row, each row
-// in turn: the rows are gathered in windows of 4 MiB, and 4 KiB blocks that
-// hold only zeros are not written, so they stay holes (the file reads the
-// same). Finish sets the file's length to rowCount * rowLength exactly.
+// Writes a data file's matrix from the start of fd, row after row: the rows
+// are gathered in windows of 4 MiB, and 4 KiB blocks that hold only zeros are
+// not written, so they stay holes (the file reads the same). A row's values
+// are either set one by one (Set, then EndRow) or given whole (AppendRow).
+// Finish sets the file's length to rowCount * rowLength exactly.
 class DataMatrixWriter {
  public:
   DataMatrixWriter(int fd, std::int32_t rowLength);
-  // Appends the next row (rowLength bytes). Returns "" or the system's
-  // description of a write failure; after a failure nothing more is written.
+  // Sets the value at column (0-based) of the current row; columns outside
+  // the row are ignored. Every value of a row starts as 0.
+  void Set(std::uint32_t column, std::uint8_t value) {
+    if (value == 0 || column >= rowLength_) return;
+    const std::size_t at = rowAt_ + column;
+    window_[at] = value;
+    marked_[at / kBlock] = 1;
+  }
+  // Ends the current row. Returns "" or the system's description of a write
+  // failure; after a failure nothing more is written.
+  [[nodiscard]] std::u16string EndRow();
+  // Appends a whole row (values past row's end are 0): Set for each value,
+  // then EndRow.
   [[nodiscard]] std::u16string AppendRow(std::span<const std::uint8_t> row);
   // Writes what is gathered and sets the length. Returns "" or the
   // description of the failure.
   [[nodiscard]] std::u16string Finish();
-  std::int64_t Length() const { return written_ + static_cast<std::int64_t>(filled_); }
+  std::int64_t Length() const { return base_ + static_cast<std::int64_t>(rowAt_); }
 
  private:
-  [[nodiscard]] std::u16string Flush();
+  static constexpr std::size_t kBlock = 4096;
+  static constexpr std::size_t kWindow = 1024 * kBlock;
+
+  // Writes the marked blocks of window_[0, size) and clears them.
+  [[nodiscard]] std::u16string WriteMarked(std::size_t size);
+  // Writes the first kWindow bytes and moves the rest of the window to its
+  // front.
+  [[nodiscard]] std::u16string Advance();
 
   int fd_;
   std::size_t rowLength_;
+  // Bytes [base_, base_ + window_.size()) of the file; the current row
+  // starts at window_[rowAt_], and rowAt_ < kWindow while a row is open, so
+  // the row always fits.
   std::vector<std::uint8_t> window_;
-  std::size_t filled_ = 0;
-  std::int64_t written_ = 0;  // file offset of window_[0]
+  std::vector<std::uint8_t> marked_;  // per block: holds a value other than 0
+  std::size_t rowAt_ = 0;
+  std::int64_t base_ = 0;
   std::u16string error_;
 };
 

@@ -79,18 +79,13 @@ void WriteCountRows(RecordWriter& out, LexiconRows lexicon, std::int32_t fileCou
 }
 
 std::u16string WriteDataMatrix(int fd, LexiconRows lexicon, std::int32_t rowLength) {
-  const auto length = static_cast<std::uint32_t>(std::max<std::int32_t>(rowLength, 0));
   DataMatrixWriter writer(fd, rowLength);
-  std::vector<std::uint8_t> row(length, 0);
   for (std::int32_t r = 1; r <= lexicon.WordCount(); ++r) {
-    const std::span<const Posting> postings = lexicon.Postings(r);
-    for (const Posting& p : postings) {
-      if (p.File() >= 1 && p.File() <= length) row[p.File() - 1] = p.Value();
+    for (const Posting& p : lexicon.Postings(r)) {
+      // File numbers are 1-based; 0 falls outside the row like one too high.
+      writer.Set(p.File() - 1, p.Value());
     }
-    if (std::u16string error = writer.AppendRow(row); !error.empty()) return error;
-    for (const Posting& p : postings) {
-      if (p.File() >= 1 && p.File() <= length) row[p.File() - 1] = 0;
-    }
+    if (std::u16string error = writer.EndRow(); !error.empty()) return error;
   }
   return writer.Finish();
 }
