@@ -189,6 +189,7 @@ bool IndexBuilder::CountingPass(IndexBuildResult& result) {
   walk.MaxFilesToIndex = request_->maxFilesToIndex;
   walk.ListOnly = false;
   walk.IndexingPass = false;
+  walk.classifyThreads = IndexBuildThreads(request_->threads);
   TotalTextSize = 0;
   CurrentFileNumber = 0;
   RowLength = 0;

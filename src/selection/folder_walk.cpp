@@ -1,6 +1,8 @@
 #include "selection/folder_walk.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "common/files.h"
 #include "common/paths.h"
@@ -15,6 +17,10 @@ std::u16string ListingCaption(std::int32_t count, double totalFileSize) {
 }
 
 namespace {
+
+// Files of a folder classified at once ahead of their visit: enough to keep
+// the threads busy, few enough that Stop is answered at once.
+constexpr std::size_t kClassifyBatch = 64;
 
 // Characters as the user sees them: a surrogate pair counts once.
 std::int64_t CharacterCount(std::u16string_view text) {
@@ -196,9 +202,20 @@ void FolderWalk::WalkFolderImpl(std::u16string folderPath) {
   }
   const bool skipFiles = rules.excludeTopFolderFiles && folderPath == rules.topFolder;
   if (!skipFiles) {
-    for (const ListedFile& file : listing.files) {
-      if (!VisitFile(folderPath, file)) return;
-      if (Ended()) return;
+    // The counting pass reads the head of every candidate; with threads to
+    // spare, a batch of a folder's files is classified at once, and each
+    // file is still counted (and reported) in its turn.
+    const bool ahead = !IndexingPass && classifyThreads > 1;
+    std::vector<Classified> classified(ahead ? listing.files.size() : 0);
+    for (std::size_t i = 0; i < listing.files.size(); ++i) {
+      if (ahead && i % kClassifyBatch == 0) {
+        ClassifyAhead(folderPath, listing.files, i,
+                      std::min(listing.files.size(), i + kClassifyBatch), classified);
+      }
+      classifiedAhead_ = ahead ? &classified[i] : nullptr;
+      const bool goOn = VisitFile(folderPath, listing.files[i]);
+      classifiedAhead_ = nullptr;
+      if (!goOn || Ended()) return;
     }
   }
   if (Ended()) return;
@@ -214,6 +231,35 @@ void FolderWalk::WalkFolderImpl(std::u16string folderPath) {
     WalkFolderImpl(subPath);
     if (Ended()) return;
   }
+}
+
+bool FolderWalk::IsClassifiedOnVisit(const std::u16string& fullPath, const ListedFile& file) const {
+  return file.validUtf8 && IsValidFileName(file.name) && !rules.IsExcludedFile(fullPath) &&
+         !rules.ContainsExcludedFragment(fullPath);
+}
+
+void FolderWalk::ClassifyAhead(const std::u16string& folderPath,
+                               const std::vector<ListedFile>& files, std::size_t from,
+                               std::size_t to, std::vector<Classified>& ahead) const {
+  std::vector<std::size_t> todo;
+  for (std::size_t i = from; i < to; ++i) {
+    if (IsClassifiedOnVisit(folderPath + files[i].name, files[i])) todo.push_back(i);
+  }
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t k; (k = next.fetch_add(1)) < todo.size();) {
+      Classified& c = ahead[todo[k]];
+      c.typeCode = classify(folderPath + files[todo[k]].name, c.error);
+      c.done = true;
+    }
+  };
+  // A few files are not worth a thread.
+  const std::size_t helpers =
+      std::min(static_cast<std::size_t>(classifyThreads - 1), todo.size() / 4);
+  std::vector<std::jthread> threads;
+  threads.reserve(helpers);
+  for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work);
+  work();
 }
 
 bool FolderWalk::VisitFile(const std::u16string& folderPath, const ListedFile& file) {
@@ -283,7 +329,12 @@ bool FolderWalk::IsAcceptedFile(const std::u16string& fullPath, std::int64_t siz
 }
 
 bool FolderWalk::IsIndexableFile(const std::u16string& fullPath, std::u16string& error) {
-  CurrentTypeCode = classify(fullPath, error);
+  if (classifiedAhead_ && classifiedAhead_->done) {
+    CurrentTypeCode = classifiedAhead_->typeCode;
+    error = classifiedAhead_->error;
+  } else {
+    CurrentTypeCode = classify(fullPath, error);
+  }
   return error.empty() && CurrentTypeCode >= 1;
 }
 

@@ -98,6 +98,10 @@ class FolderWalk {
   std::int32_t MaxFilesToIndex = kMaxFilesToIndex;
   // Replaceable for tests; ClassifyForIndexing by default.
   FileClassifier classify;
+  // Threads that classify a folder's files ahead of the counting pass (and
+  // the listing), in batches. More than 1 needs a classify that may run on
+  // several threads at once, as ClassifyForIndexing may.
+  std::int32_t classifyThreads = 1;
 
   // ---- state ----
   // 1-based: entry 0 stays empty, entries 1..IndexFileCount hold the list
@@ -134,10 +138,25 @@ class FolderWalk {
   bool VisitFile(const std::u16string& folderPath, const ListedFile& file);
   bool CountFile(const std::u16string& fullPath, std::int64_t size);
   void PassOver(std::u16string path, PassOverReason reason, std::u16string description = {});
+  // A file's classification made ahead of its visit.
+  struct Classified {
+    bool done = false;
+    int typeCode = 0;
+    std::u16string error;
+  };
+  // Classifies, on classifyThreads threads, the files from..to of a folder's
+  // listing that CountFile will classify.
+  void ClassifyAhead(const std::u16string& folderPath, const std::vector<ListedFile>& files,
+                     std::size_t from, std::size_t to, std::vector<Classified>& ahead) const;
+  // Whether VisitFile would classify the file: its name can be stored and
+  // the selection does not leave it out by name.
+  bool IsClassifiedOnVisit(const std::u16string& fullPath, const ListedFile& file) const;
 
   // Set for the duration of WalkTopFolder.
   WalkObserver* observer_ = nullptr;
   const StopToken* stop_ = nullptr;
+  // The classification made ahead for the file being visited, if any.
+  const Classified* classifiedAhead_ = nullptr;
   WalkOutcome outcome_ = WalkOutcome::kCompleted;
   // Indexing pass: position of each listed full path in IndexFileList.
   std::unordered_map<std::u16string, std::int32_t> listed_;

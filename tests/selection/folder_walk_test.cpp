@@ -340,6 +340,45 @@ TEST_F(FolderWalkTest, FileThatCannotBeClassifiedIsPassedOver) {
             u"Passed over (Permission denied): " + Full("a.txt"));
 }
 
+TEST_F(FolderWalkTest, ClassifyingAheadOnThreadsCountsAsOneThreadDoes) {
+  // More files than one batch, of several types, one that cannot be read,
+  // one excluded by name, and a stop partway through.
+  for (int n = 0; n < 150; ++n) {
+    if (n % 7 == 0) {
+      tmp.Write("top/" + NumberedName(n), std::string(200, '\x01'));
+    } else {
+      Write(NumberedName(n), n % 5 == 0 ? 10 : 100);
+    }
+  }
+  walk.rules.ExcludedFiles = {Full(NumberedName(3))};
+  walk.classify = [this](const std::u16string& path, std::u16string& error) {
+    if (path == Full(NumberedName(99))) {
+      error = u"Permission denied";
+      return 0;
+    }
+    return ClassifyForIndexing(path, error);
+  };
+  for (const int stopAt : {0, 80}) {
+    SCOPED_TRACE(stopAt);
+    std::vector<std::vector<std::u16string>> lists;
+    std::vector<std::vector<std::u16string>> passed;
+    for (const int threads : {1, 3}) {
+      walk.classifyThreads = threads;
+      host = RecordingHost();
+      stop.Reset();
+      host.stop = &stop;
+      host.stopAtPoll = stopAt;
+      Count();
+      lists.push_back(walk.IndexFileList);
+      passed.emplace_back();
+      for (const auto& entry : host.passedOver) passed.back().push_back(PassedOverLine(entry));
+    }
+    EXPECT_EQ(lists[0], lists[1]);
+    EXPECT_EQ(passed[0], passed[1]);
+    EXPECT_EQ(passed[0].size(), stopAt == 0 ? 1u : 0u);
+  }
+}
+
 TEST_F(FolderWalkTest, UnreadableSubfolderIsPassedOverForAnOrdinaryUser) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
   Write("a.txt");
