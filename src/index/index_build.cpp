@@ -412,18 +412,14 @@ void IndexBuilder::WriteFailed(const std::u16string& description, std::u16string
 }
 
 void IndexBuilder::WriteIndex() {
-  if (!Ended()) {
-    observer_->IndexingDone(CurrentFileNumber, RowLength, Lexicon.WordCount());
-    indexText_.Records().WriteStringRecord(kEndOfFileList);
-    observer_->WritingStarted(Lexicon.WordCount());
-    WriteLexicon(indexText_.Records(), Lexicon, request_->title);
-    if (!indexText_.Flush()) WriteFailed(indexText_.Error(), kIndexTextErrorTitle);
-    observer_->WritingEnded();
-  }
+  if (Ended()) return observer_->Poll();
+  observer_->IndexingDone(CurrentFileNumber, RowLength, Lexicon.WordCount());
+  indexText_.Records().WriteStringRecord(kEndOfFileList);
+  observer_->WritingStarted(Lexicon.WordCount());
   // The matrix, row by row from the postings. With threads to spare it is
-  // written while the count rows are written and compressed: both only read
-  // the lexicon from here on.
-  if (!Ended() && dataFd_ >= 0 && HasRoomForDataFile()) {
+  // written while the lexicon and the count rows are written and
+  // compressed: from here on all of them only read the lexicon's rows.
+  if (dataFd_ >= 0 && HasRoomForDataFile()) {
     if (IndexBuildThreads(request_->threads) > 1) {
       dataWriter_ =
           std::jthread([this] { dataWriteError_ = WriteDataMatrix(dataFd_, Lexicon, RowLength); });
@@ -431,6 +427,11 @@ void IndexBuilder::WriteIndex() {
       dataWriteError_ = WriteDataMatrix(dataFd_, Lexicon, RowLength);
     }
   }
+  if (!Ended()) {
+    WriteLexicon(indexText_.Records(), Lexicon, request_->title);
+    if (!indexText_.Flush()) WriteFailed(indexText_.Error(), kIndexTextErrorTitle);
+  }
+  observer_->WritingEnded();
   observer_->Poll();
 }
 
