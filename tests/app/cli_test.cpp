@@ -26,11 +26,16 @@ CommandTable TableWithEcho(std::vector<std::string>* seen) {
   return table;
 }
 
-TEST(CommandLine, NoArgumentsOpenTheLauncher) {
+TEST(CommandLine, NoArgumentsOpenTheLauncherAndAKnownWindowIsPictured) {
   Captured io;
-  const CliDecision decision = Decide({}, CommandTable(), {"frmMain"}, io.Streams());
-  EXPECT_EQ(decision.action, CliDecision::Action::Launcher);
-  EXPECT_TRUE(io.out.str().empty());
+  EXPECT_EQ(Decide({}, CommandTable(), {"frmMain"}, io.Streams()).action,
+            CliDecision::Action::Launcher);
+  const CliDecision decision = Decide({"--screenshot", "frmMain", "out.png"}, CommandTable(),
+                                      ScreenshotWindowNames(), io.Streams());
+  EXPECT_EQ(decision.action, CliDecision::Action::Screenshot);
+  EXPECT_EQ(decision.window, "frmMain");
+  EXPECT_EQ(decision.outputFile, "out.png");
+  EXPECT_EQ(io.out.str() + io.err.str(), "");
 }
 
 TEST(CommandLine, HelpListsRegisteredCommandsAndScreenshotWindows) {
@@ -83,15 +88,6 @@ TEST(CommandLine, BadUsageGoesToStderrWithStatusTwo) {
     EXPECT_NE(io.err.str().find(row.errorPart), std::string::npos) << io.err.str();
     EXPECT_TRUE(io.out.str().empty());
   }
-}
-
-TEST(CommandLine, ScreenshotOfKnownWindowAsksForThePicture) {
-  Captured io;
-  const CliDecision decision = Decide({"--screenshot", "frmMain", "out.png"}, CommandTable(),
-                                      ScreenshotWindowNames(), io.Streams());
-  EXPECT_EQ(decision.action, CliDecision::Action::Screenshot);
-  EXPECT_EQ(decision.window, "frmMain");
-  EXPECT_EQ(decision.outputFile, "out.png");
 }
 
 TEST(CommandLine, EveryBuiltInCommandDescribesItselfWithHelp) {
