@@ -104,14 +104,5 @@ TEST(CommandLine, EveryBuiltInCommandDescribesItselfWithHelp) {
   }
 }
 
-TEST(CommandLine, AddingACommandTwiceReplacesIt) {
-  CommandTable table;
-  table.Add({"list", "", "first", nullptr});
-  table.Add({"list", "", "second", nullptr});
-  ASSERT_EQ(table.Commands().size(), 1u);
-  EXPECT_EQ(table.Find("list")->summary, "second");
-  EXPECT_EQ(table.Find("index"), nullptr);
-}
-
 }  // namespace
 }  // namespace quor::app
