@@ -5,7 +5,6 @@
 #include <signal.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -51,15 +50,6 @@ fs::path CompressedIndex(const TempFolder& folder, const std::string& text,
   return packed;
 }
 
-std::vector<std::string> FolderEntries(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(ExpandCommand, GivesBackTheExactIndexText) {
   TempFolder folder;
   const std::string text = SampleIndexText();
@@ -81,13 +71,12 @@ TEST(ExpandCommand, DashWritesTheIndexTextToTheOutputAndLeavesNoFile) {
   // A TMPDIR that names no folder gives way to the system's.
   for (const fs::path& tmpDir : {scratch.Path(), scratch.Path() / "gone"}) {
     SCOPED_TRACE(tmpDir.string());
-    setenv("TMPDIR", tmpDir.c_str(), 1);
+    const test::ScopedEnv env("TMPDIR", tmpDir);
     const Outcome outcome = Expand({packed.string(), "-"});
-    unsetenv("TMPDIR");
     EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
     EXPECT_EQ(outcome.out, text);
-    EXPECT_TRUE(FolderEntries(scratch.Path()).empty());
-    EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"proj_index.quor"}));
+    EXPECT_TRUE(test::SortedNames(scratch.Path()).empty());
+    EXPECT_EQ(test::SortedNames(folder.Path()), (std::vector<std::string>{"proj_index.quor"}));
   }
 }
 
@@ -98,7 +87,7 @@ TEST(ExpandCommand, CtrlCWhileAReaderKeepsTheTextWaitingExitsWith130AndLeavesNoF
   while (text.size() < (std::size_t{4} << 20)) text += text;
   const fs::path packed = CompressedIndex(folder, text);
   TempFolder scratch;
-  setenv("TMPDIR", scratch.Path().c_str(), 1);
+  const test::ScopedEnv env("TMPDIR", scratch.Path());
   // The reader takes nothing until its pipe is full, as a pager would.
   const auto pipeFull = [](const test::RunningChild& child) {
     const int capacity = ::fcntl(child.outFd, F_GETPIPE_SZ);
@@ -106,13 +95,12 @@ TEST(ExpandCommand, CtrlCWhileAReaderKeepsTheTextWaitingExitsWith130AndLeavesNoF
   };
   const test::SignalledRun run =
       test::RunQuorAndSignal({"expand", packed.string(), "-"}, pipeFull, SIGINT);
-  unsetenv("TMPDIR");
   ASSERT_TRUE(run.signalled);
   EXPECT_EQ(run.status, kExitInterrupted) << run.err;
   EXPECT_NE(run.err.find("Interrupted: stopping ..."), std::string::npos) << run.err;
   EXPECT_LT(run.out.size(), text.size());
   EXPECT_EQ(text.compare(0, run.out.size(), run.out), 0) << "the output is the text's start";
-  EXPECT_TRUE(FolderEntries(scratch.Path()).empty());
+  EXPECT_TRUE(test::SortedNames(scratch.Path()).empty());
 }
 
 TEST(ExpandCommand, ReplacesAnExistingOutputFileKeepingItsPermissions) {
@@ -127,7 +115,7 @@ TEST(ExpandCommand, ReplacesAnExistingOutputFileKeepingItsPermissions) {
   struct stat st {};
   ASSERT_EQ(::stat(out.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
-  EXPECT_EQ(FolderEntries(folder.Path()),
+  EXPECT_EQ(test::SortedNames(folder.Path()),
             (std::vector<std::string>{"index.txt", "proj_index.quor"}));
 }
 
@@ -162,14 +150,14 @@ TEST(ExpandCommand, DamagedOrForeignInputFailsAndLeavesNoOutput) {
     EXPECT_EQ(fresh.status, kExitFailed);
     EXPECT_NE(fresh.err.find(row.errorPart), std::string::npos) << fresh.err;
     EXPECT_NE(fresh.err.find(packed.string()), std::string::npos) << fresh.err;
-    EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"proj_index.quor"}));
+    EXPECT_EQ(test::SortedNames(folder.Path()), (std::vector<std::string>{"proj_index.quor"}));
 
     // An output file that was there before stays as it was.
     folder.Write("index.txt", "kept");
     const Outcome existing = Expand({packed.string(), (folder.Path() / "index.txt").string()});
     EXPECT_EQ(existing.status, kExitFailed);
     EXPECT_EQ(folder.Read("index.txt"), "kept");
-    EXPECT_EQ(FolderEntries(folder.Path()),
+    EXPECT_EQ(test::SortedNames(folder.Path()),
               (std::vector<std::string>{"index.txt", "proj_index.quor"}));
     EXPECT_EQ(folder.Read("proj_index.quor"), damaged);
   }
@@ -181,7 +169,7 @@ TEST(ExpandCommand, MissingInputOrUnwritableOutputFailsWithAMessage) {
   const Outcome gone = Expand({missing, (folder.Path() / "out.txt").string()});
   EXPECT_EQ(gone.status, kExitFailed);
   EXPECT_NE(gone.err.find("cannot read " + missing), std::string::npos) << gone.err;
-  EXPECT_TRUE(FolderEntries(folder.Path()).empty());
+  EXPECT_TRUE(test::SortedNames(folder.Path()).empty());
 
   const fs::path packed = CompressedIndex(folder, "\"T\",0\r\n");
   const std::string intoMissingFolder = (folder.Path() / "no" / "out.txt").string();

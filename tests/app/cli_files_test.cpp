@@ -2,7 +2,6 @@
 #include "app/cli_files.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "app/cli_index.h"
 #include "support/cli_runner.h"
@@ -13,9 +12,6 @@ namespace {
 
 class FilesCommandTest : public ::testing::Test {
  protected:
-  FilesCommandTest() { setenv("XDG_DATA_HOME", (tmp.Path() / "data").c_str(), 1); }
-  ~FilesCommandTest() override { unsetenv("XDG_DATA_HOME"); }
-
   std::string Index() const { return (tmp.Path() / "out" / "p_index.quor").string(); }
   void BuildIndex() {
     for (const char* file : {"top/b.txt", "top/A.txt", "top/sub/c.txt"}) {
@@ -30,6 +26,7 @@ class FilesCommandTest : public ::testing::Test {
   }
 
   test::TempFolder tmp;
+  test::ScopedEnv dataHome{"XDG_DATA_HOME", tmp.Path() / "data"};
 };
 
 constexpr const char* kNote =

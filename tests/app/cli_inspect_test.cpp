@@ -1,15 +1,13 @@
 #include "app/cli_inspect.h"
 
 #include <gtest/gtest.h>
-#include <zip.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "support/cli_runner.h"
+#include "support/docx_file.h"
 #include "support/temp_folder.h"
 
 namespace quor::app {
@@ -22,58 +20,6 @@ using Outcome = test::CliOutcome;
 
 Outcome Inspect(const std::vector<std::string>& args) {
   return test::RunCliCommand(InspectCommand(), args);
-}
-
-// Points the system temporary folder (where DOCX conversions make their
-// folders) at a test folder for the life of the guard.
-class TempDirGuard {
- public:
-  explicit TempDirGuard(const fs::path& folder) {
-    if (const char* old = std::getenv("TMPDIR")) old_ = old;
-    ::setenv("TMPDIR", folder.c_str(), 1);
-  }
-  ~TempDirGuard() {
-    if (old_) {
-      ::setenv("TMPDIR", old_->c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
-  }
-  TempDirGuard(const TempDirGuard&) = delete;
-  TempDirGuard& operator=(const TempDirGuard&) = delete;
-
- private:
-  std::optional<std::string> old_;
-};
-
-std::string Utf16Le(std::u16string_view text) {
-  std::string bytes;
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes;
-}
-
-void WriteZip(const fs::path& path,
-              const std::vector<std::pair<std::string, std::string>>& members) {
-  int error = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-  ASSERT_NE(archive, nullptr);
-  for (const auto& [name, bytes] : members) {
-    zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
-    ASSERT_NE(source, nullptr);
-    ASSERT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE), 0);
-  }
-  ASSERT_EQ(zip_close(archive), 0);
-}
-
-std::vector<std::string> FolderEntries(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  return names;
 }
 
 TEST(InspectCommand, ReadsFilesAsTheIndexingPassDoes) {
@@ -97,7 +43,7 @@ TEST(InspectCommand, ReadsFilesAsTheIndexingPassDoes) {
        "type: 1\nutf8: yes\nwords: 2\nbr\xC3\xBBl\xC3\xA9"
        "e 1 128\ncr\xC3\xA8me 2 255\n"},
       {"UTF-16 with byte-order mark: transcoded, so accents come out whole", "u16.txt",
-       "\xFF\xFE" + Utf16Le(u"D\u00e9j\u00e0 vu, d\u00e9j\u00e0\r\nvu again\r\n"),
+       "\xFF\xFE" + test::Utf16Le(u"D\u00e9j\u00e0 vu, d\u00e9j\u00e0\r\nvu again\r\n"),
        "type: 7\nutf8: no\nwords: 3\nagain 1 128\nd\xC3\xA9j\xC3\xA0 2 255\nvu 2 255\n"},
       {"LF-only lines: the attachment marker on its own line ends the text", "mail.txt",
        "alpha beta\nContent-Transfer-Encoding: base64\nQUJDREVGR0g=\n",
@@ -127,7 +73,7 @@ const char kDocumentXml[] =
 TEST(InspectCommand, DocxTextIsReadThroughItsConversionAndLeavesNoTemporaryFolder) {
   struct Row {
     const char* name;
-    std::vector<std::pair<std::string, std::string>> members;
+    std::vector<test::ZipMember> members;
     bool tmpDirExists;
     const char* out;
     const char* errPart;  // empty: no message
@@ -156,9 +102,9 @@ TEST(InspectCommand, DocxTextIsReadThroughItsConversionAndLeavesNoTemporaryFolde
     SCOPED_TRACE(row.name);
     TempFolder folder;
     TempFolder temp;
-    TempDirGuard guard(row.tmpDirExists ? temp.Path() : temp.Path() / "gone");
+    test::ScopedEnv tmpDir("TMPDIR", row.tmpDirExists ? temp.Path() : temp.Path() / "gone");
     const fs::path file = folder.Path() / "Letter.docx";
-    WriteZip(file, row.members);
+    ASSERT_TRUE(test::WriteZipFile(file, row.members));
     const Outcome outcome = Inspect({file.string()});
     EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
     EXPECT_EQ(outcome.out, row.out);
@@ -167,25 +113,18 @@ TEST(InspectCommand, DocxTextIsReadThroughItsConversionAndLeavesNoTemporaryFolde
     } else {
       EXPECT_NE(outcome.err.find(row.errPart), std::string::npos) << outcome.err;
     }
-    EXPECT_TRUE(FolderEntries(temp.Path()).empty());
+    EXPECT_TRUE(test::SortedNames(temp.Path()).empty());
   }
 }
 
 TEST(InspectCommand, DocxQuestionsAreAnsweredByTheYesOption) {
   TempFolder folder;
   TempFolder temp;
-  TempDirGuard guard(temp.Path());
+  test::ScopedEnv tmpDir("TMPDIR", temp.Path());
   const fs::path file = folder.Path() / "damaged.docx";
-  {
-    const std::string xml = "<w:document><w:p><w:r><w:t>alpha beta</w:t></w:r></w:p></w:document>";
-    int error = 0;
-    zip_t* archive = zip_open(file.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    ASSERT_NE(archive, nullptr);
-    zip_source_t* source = zip_source_buffer(archive, xml.data(), xml.size(), 0);
-    ASSERT_EQ(zip_file_add(archive, "word/document.xml", source, ZIP_FL_OVERWRITE), 0);
-    zip_set_file_compression(archive, 0, ZIP_CM_STORE, 0);
-    ASSERT_EQ(zip_close(archive), 0);
-  }
+  ASSERT_TRUE(test::WriteZipFile(
+      file, {{"word/document.xml",
+              "<w:document><w:p><w:r><w:t>alpha beta</w:t></w:r></w:p></w:document>", false}}));
   // A flipped byte in the stored member's text: its checksum no longer fits.
   std::string bytes = folder.Read("damaged.docx");
   const std::size_t at = bytes.find("beta");
@@ -215,7 +154,7 @@ TEST(InspectCommand, DocxQuestionsAreAnsweredByTheYesOption) {
     EXPECT_EQ(outcome.out, row.out);
     EXPECT_EQ(outcome.err, "Invalid checksum found when processing\n" + file.string() +
                                "\n\nDo you wish to scan this file anyway?\n" + row.answer);
-    EXPECT_TRUE(FolderEntries(temp.Path()).empty());
+    EXPECT_TRUE(test::SortedNames(temp.Path()).empty());
   }
 }
 

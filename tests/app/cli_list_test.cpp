@@ -1,7 +1,6 @@
 #include "app/cli_list.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "common/encoding.h"
 #include "common/files.h"
@@ -14,12 +13,6 @@ namespace {
 
 class ListCommandTest : public ::testing::Test {
  protected:
-  ListCommandTest() {
-    // The window's data folder goes to the test's own folder.
-    setenv("XDG_DATA_HOME", (tmp.Path() / "data").c_str(), 1);
-  }
-  ~ListCommandTest() override { unsetenv("XDG_DATA_HOME"); }
-
   int Run(std::vector<std::string> args) {
     const test::CliOutcome outcome = test::RunCliCommand(ListCommand(), args);
     out = outcome.out;
@@ -35,7 +28,8 @@ class ListCommandTest : public ::testing::Test {
   }
 
   test::TempFolder tmp;
-  std::string out;  // of the last Run
+  test::ScopedEnv dataHome{"XDG_DATA_HOME", tmp.Path() / "data"};  // the window's data folder
+  std::string out;                                                 // of the last Run
   std::string err;
 };
 

@@ -45,13 +45,9 @@ class SearchCommandTest : public ::testing::Test {
     tree->Write("top/utf8.txt",
                 "Caf\xC3\xA9 cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
                 "e and a black cat\r\n");
-    const std::u16string wide = u"Gr\u00FC\u00DFe aus M\u00FCnchen, the lazy fox sleeps";
-    std::string utf16 = "\xFF\xFE";
-    for (char16_t ch : wide) {
-      utf16 += static_cast<char>(ch & 0xFF);
-      utf16 += static_cast<char>(ch >> 8);
-    }
-    tree->Write("top/utf16.txt", utf16);
+    tree->Write(
+        "top/utf16.txt",
+        "\xFF\xFE" + test::Utf16Le(u"Gr\u00FC\u00DFe aus M\u00FCnchen, the lazy fox sleeps"));
     tree->Write("top/long.txt", LongText());
     tree->Write("top/plain.txt", "nothing about animals here\nonly plain words\n");
     tree->Write("top/sub/notes.txt", "black cat\nnotes in a subfolder\n");
@@ -89,13 +85,9 @@ TEST_F(SearchCommandTest, PathsOnlyForEveryType) {
       {{"--type", "any", "cat"},
        "cats.htm\ndogs.html\nutf8.txt\nsub/notes.txt\n",
        "Number of files found with matches:4\n"},
-      {{"--type", "all", "black", "cat"},
-       "cats.htm\ndogs.html\nutf8.txt\nsub/notes.txt\n",
-       nullptr},
       {{"--type", "phrase", "black", "cat"},
        "cats.htm\ndogs.html\nutf8.txt\nsub/notes.txt\n",
        nullptr},
-      {{"--type", "any", "brown"}, "dogs.html\nletter.docx\nlong.txt\n", nullptr},
       {{"--type", "all", "lazy", "fox"}, "letter.docx\nutf16.txt\n", nullptr},
       {{"--type", "phrase", "lazy", "fox"}, "utf16.txt\n", nullptr},
       {{"--type", "phrase", "the", "lazy", "dog"}, "letter.docx\n", nullptr},
@@ -115,7 +107,6 @@ TEST_F(SearchCommandTest, PathsOnlyForEveryType) {
        nullptr},
       {{"--file", "sub/notes.txt", "black", "cat"}, "sub/notes.txt\n", "Found\n"},
       {{"--file", Top() + "/plain.txt", "--type", "any", "cat"}, "", "Not found\n"},
-      {{"--type", "any", "unicorn"}, "", "Number of files found with matches:0\n"},
   };
   for (const Row& row : rows) {
     std::string trace;
@@ -159,17 +150,9 @@ TEST_F(SearchCommandTest, RefusalsAndIndexProblemsExitOneWithTheirMessage) {
        "",
        ""},
       {{}, "Invalid input: No words given.\n", "", ""},
-      {{"--type", "any", "a*"},
-       "Invalid input: The stem 'a*' is too short.\nA stem must have at least two letters.\n",
-       "",
-       ""},
       {{"cat*"},
        "Search Module: Stems in search words are permitted only in 'Any word' searches.\n"
        "The search type will now be changed to this type.\n",
-       "",
-       ""},
-      {{"--type", "any", "c*t"},
-       "Search Module: An asterisk can occur only at the end of a search word.\n",
        "",
        ""},
       {{"--file", "nope.txt", "cat"}, "This file is not in the index.\n", "", ""},

@@ -70,15 +70,6 @@ std::vector<std::string> ReadBlocks(DocumentText& text) {
   return blocks;
 }
 
-std::string Utf16Le(std::u16string_view text) {
-  std::string bytes;
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes;
-}
-
 std::string Pattern(std::size_t length) {
   std::string bytes(length, '\0');
   // Zero bytes included: blocks hand out bytes as they are.
@@ -109,7 +100,8 @@ TEST(DocumentText, BlocksAreConsecutive4096ByteRunsOfTheDocumentBytes) {
       {"one byte over a block", Pattern(kBlock + 1), 1, Pattern(kBlock + 1)},
       {"blocks across read chunks", Pattern(3 * kChunk + 5), 2, Pattern(3 * kChunk + 5)},
       {"UTF-8 mark skipped", "\xEF\xBB\xBF" + Pattern(kBlock), 1, Pattern(kBlock)},
-      {"type 7: UTF-16 transcoded, mark skipped", "\xFF\xFE" + Utf16Le(accents), 7, accentsUtf8},
+      {"type 7: UTF-16 transcoded, mark skipped", "\xFF\xFE" + test::Utf16Le(accents), 7,
+       accentsUtf8},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

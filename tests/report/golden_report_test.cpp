@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "common/encoding.h"
@@ -19,13 +18,10 @@
 #include "report/search_scanner.h"
 #include "report/text_report.h"
 #include "search/search_run.h"
+#include "support/goldens.h"
 
 namespace quor {
 namespace {
-
-std::filesystem::path TestData() {
-  return (std::filesystem::path(QUOR_DATA_DIR) / ".." / "tests" / "data").lexically_normal();
-}
 
 class NoMessages : public MessageSink {
  public:
@@ -42,24 +38,16 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
   }
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 // Compares with the golden file, or rewrites it when asked to.
 void ExpectGolden(std::string actual, const std::u16string& topFolder, const char* name) {
   const std::string top = TextToUtf8(topFolder);
   ReplaceAll(actual, FileUrl(topFolder), "file://@TOP@/");
   ReplaceAll(actual, top, "@TOP@/");
-  const std::filesystem::path golden = TestData() / name;
   if (std::getenv("QUOR_UPDATE_GOLDENS")) {
-    std::ofstream(golden, std::ios::binary) << actual;
+    std::ofstream(std::string(QUOR_TEST_DATA_DIR) + "/" + name, std::ios::binary) << actual;
     return;
   }
-  EXPECT_EQ(actual, ReadFile(golden)) << "golden " << golden;
+  EXPECT_EQ(actual, test::Golden(name)) << "golden " << name;
 }
 
 // A found file as the results list holds it.
@@ -71,7 +59,7 @@ ReportFile Found(const std::u16string& topFolder, std::u16string relativePath) {
 class GoldenReport : public testing::Test {
  protected:
   GoldenReport() {
-    top = FromFsPath(TestData() / "report_tree") + u"/";
+    top = FromFsPath(std::filesystem::path(QUOR_TEST_DATA_DIR) / "report_tree") + u"/";
     request.windowCaption = u"QUOR -- Search Module -- Tea notes";
     request.topFolder = top;
     request.indexFileCount = 5;

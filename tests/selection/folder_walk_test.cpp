@@ -144,11 +144,30 @@ TEST_F(FolderWalkTest, ListsFilesSortedByCodeThenIncludedSubfolders) {
   EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(FolderWalkTest, NoSubfolderIsWalkedWhenNoneIsIncluded) {
+TEST_F(FolderWalkTest, OnlyIncludedSubfoldersAndTheTopFolderFilesUnlessExcludedAreWalked) {
   Write("a.txt");
   Write("docs/b.txt");
-  List();
-  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"a.txt"}));
+  Write("docs/old/c.txt");
+  struct Row {
+    const char* name;
+    std::vector<std::u16string> included;
+    bool excludeTopFiles;
+    std::vector<std::u16string> listed;
+  };
+  const Row rows[] = {
+      {"none included", {}, false, {u"a.txt"}},
+      {"top folder files excluded", {u"docs"}, true, {u"docs/b.txt"}},
+      {"top folder files excluded, none included", {}, true, {}},
+      {"a deeper entry alone is not reached without its parent", {u"docs/old"}, true, {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    host = RecordingHost();
+    walk.rules.IncludedSubfolders = row.included;
+    walk.rules.excludeTopFolderFiles = row.excludeTopFiles;
+    List();
+    EXPECT_EQ(Listed(), row.listed);
+  }
 }
 
 TEST_F(FolderWalkTest, RejectsByExtensionFragmentContentAndSize) {
@@ -168,27 +187,6 @@ TEST_F(FolderWalkTest, RejectsByExtensionFragmentContentAndSize) {
   walk.rules.MaxFileSizeKb = 1;
   List();
   EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"least.txt", u"most.txt"}));
-}
-
-TEST_F(FolderWalkTest, TopFolderFilesExcludedLeavesIncludedSubfolders) {
-  Write("a.txt");
-  Write("docs/b.txt");
-  walk.rules.excludeTopFolderFiles = true;
-  walk.rules.IncludedSubfolders = {u"docs"};
-  List();
-  EXPECT_EQ(Listed(), (std::vector<std::u16string>{u"docs/b.txt"}));
-
-  host = RecordingHost();
-  walk.rules.IncludedSubfolders.clear();
-  List();
-  EXPECT_TRUE(host.entries.empty());
-}
-
-TEST_F(FolderWalkTest, DeeperEntryAloneIsNotReachedWithoutItsParent) {
-  Write("docs/old/a.txt");
-  walk.rules.IncludedSubfolders = {u"docs/old"};
-  List();
-  EXPECT_TRUE(host.entries.empty());
 }
 
 TEST_F(FolderWalkTest, CountingPassStoresTypeDigitAndFullPathAndShowsTotals) {

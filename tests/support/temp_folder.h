@@ -1,14 +1,17 @@
 // A temporary folder for one test, removed with everything in it at the end,
-// with helpers to lay out a small folder tree.
+// with helpers to lay out a small folder tree and to look at what a run left.
 #pragma once
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quor::test {
 
@@ -62,6 +65,50 @@ class TempFolder {
 
  private:
   std::filesystem::path path_;
+};
+
+// The UTF-16 little-endian bytes of text (no byte-order mark), as a file of
+// that encoding holds them.
+inline std::string Utf16Le(std::u16string_view text) {
+  std::string bytes;
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  return bytes;
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> SortedNames(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Sets an environment variable (TMPDIR, XDG_DATA_HOME) for the life of the
+// guard, then gives it back its old value or unsets it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
 };
 
 }  // namespace quor::test

@@ -67,6 +67,14 @@ TEST_F(ListFilesTest, RefusedInputIsNamedAndNothingIsListed) {
        u"Excluded files must be given relative to the top folder.  This entry is a full "
        u"path:\r\n/etc/passwd",
        u"Invalid excluded file"},
+      {"top folder files excluded and no subfolder included",
+       [](ListFilesTest& t, frmIndexMain& f) {
+         t.WriteText("a.txt", 500);
+         t.WriteText("docs/b.txt", 500);
+         t.PickTopFolder();
+         f.chkExcludeFilesInTopFolder.SetValue(1);
+       },
+       u"No files are included.", u"List files"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -81,17 +89,6 @@ TEST_F(ListFilesTest, RefusedInputIsNamedAndNothingIsListed) {
     EXPECT_EQ(box.icon, ui::MsgIcon::Exclamation);
     EXPECT_FALSE(Display().Visible());
   }
-}
-
-TEST_F(ListFilesTest, TopFilesExcludedWithoutSubfoldersIncludesNothing) {
-  WriteText("a.txt", 500);
-  WriteText("docs/b.txt", 500);
-  frmIndexMain& f = OpenWithTop();
-  f.chkExcludeFilesInTopFolder.SetValue(1);
-  f.cmdListFiles[0].Click();
-  EXPECT_EQ(OnlyMessage().request.text, u"No files are included.");
-  EXPECT_EQ(OnlyMessage().request.title, u"List files");
-  EXPECT_FALSE(Display().Visible());
 }
 
 TEST_F(ListFilesTest, SizeFieldsAreReadAndALimitOfZeroReadsZero) {

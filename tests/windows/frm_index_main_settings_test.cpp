@@ -96,82 +96,68 @@ TEST_F(IndexSettingsWindowTest, DamagedDefaultFileAtStartGivesDefaultsSilently) 
   EXPECT_EQ(g.txbMinimumFilesize.Text(), u"400");
 }
 
-TEST_F(IndexSettingsWindowTest, DamagedFileFromTheMenuIsReportedAfterTheLoad) {
-  frmIndexMain& f = Open();
-  TypeInto(f.txbTitle, u"Kept until the load fails");
-  WriteWholeFile(SettingsFile("bad.usri"),
-                 "\"QUOR -- Settings for Index Module\"\r\n\"proj\",\"Title\",\"\",\"/\",\"/\"");
-  platform.openAnswers.push_back({SettingsFile("bad.usri")});
-  f.cboSettings.SetListIndex(3);
-  const auto& box = OnlyMessage().request;
-  EXPECT_EQ(box.text, u"Error when attempting to load settings: Input past end of file");
-  EXPECT_EQ(box.title, u"Load config");
-  EXPECT_TRUE(f.txbTitle.Text().empty()) << "the defaults are back";
-  EXPECT_TRUE(f.txbTopFolder.Text().empty());
+TEST_F(IndexSettingsWindowTest, FileThatCannotBeLoadedFromTheMenuIsNamed) {
+  const std::string header = "\"QUOR -- Settings for Index Module\"\r\n";
+  struct Row {
+    const char* name;
+    const char* file;
+    std::string bytes;
+    std::u16string text;
+    std::u16string title;
+    std::u16string titleAfter;  // "T": kept
+    std::u16string minimumAfter;
+  };
+  const Row rows[] = {
+      // Reported after the load: the defaults are back.
+      {"damaged", "bad.usri", header + "\"proj\",\"Title\",\"\",\"/\",\"/\"",
+       u"Error when attempting to load settings: Input past end of file", u"Load config", u"",
+       u"400"},
+      // The project and title are read before the check; the rest is left.
+      {"relative output folder", "other.usri",
+       header + "\"proj\",\"New\",\"frag\",\"Index\",\"/\",\"\",\"\",\"1\",0,0,0\r\n",
+       u"Invalid input.  Probably this is not a settings file for this index module.",
+       u"Load settings", u"", u"77"},
+      {"another kind of file", "notes.txt", "just notes\r\n",
+       u"notes.txt is not a QUOR settings file.", u"Load settings", u"T", u"77"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    platform.messages.clear();
+    frmIndexMain& f = Open();
+    TypeInto(f.txbTitle, u"T");
+    TypeInto(f.txbMinimumFilesize, u"77");
+    WriteWholeFile(SettingsFile(row.file), row.bytes);
+    platform.openAnswers.push_back({SettingsFile(row.file)});
+    f.cboSettings.SetListIndex(3);
+    const auto& box = OnlyMessage().request;
+    EXPECT_EQ(box.text, row.text);
+    EXPECT_EQ(box.title, row.title);
+    EXPECT_EQ(box.icon, ui::MsgIcon::Exclamation);
+    EXPECT_TRUE(f.txbProjectName.Text().empty());
+    EXPECT_EQ(f.txbTitle.Text(), row.titleAfter);
+    EXPECT_EQ(f.txbMinimumFilesize.Text(), row.minimumAfter);
+    EXPECT_TRUE(f.txbTopFolder.Text().empty());
+  }
 }
 
-TEST_F(IndexSettingsWindowTest, FileWithARelativeOutputFolderIsNotASettingsFile) {
-  frmIndexMain& f = Open();
-  TypeInto(f.txbTitle, u"Old title");
-  TypeInto(f.txbMinimumFilesize, u"77");
-  WriteWholeFile(
-      SettingsFile("other.usri"),
-      "\"QUOR -- Settings for Index Module\"\r\n\"proj\",\"New\",\"frag\",\"Index\",\"/\",\"\","
-      "\"\",\"1\",0,0,0\r\n");
-  platform.openAnswers.push_back({SettingsFile("other.usri")});
-  f.cboSettings.SetListIndex(3);
-  const auto& box = OnlyMessage().request;
-  EXPECT_EQ(box.text,
-            u"Invalid input.  Probably this is not a settings file for this index module.");
-  EXPECT_EQ(box.title, u"Load settings");
-  EXPECT_TRUE(f.txbProjectName.Text().empty());
-  EXPECT_TRUE(f.txbTitle.Text().empty());
-  EXPECT_EQ(f.txbMinimumFilesize.Text(), u"77") << "the rest is left as it was";
-}
-
-TEST_F(IndexSettingsWindowTest, FileOfAnotherKindIsNamedAndChangesNothing) {
-  frmIndexMain& f = Open();
-  TypeInto(f.txbTitle, u"Stays");
-  WriteText("notes.txt");
-  platform.openAnswers.push_back({TopText() + u"notes.txt"});
-  f.cboSettings.SetListIndex(3);
-  const auto& box = OnlyMessage().request;
-  EXPECT_EQ(box.text, u"notes.txt is not a QUOR settings file.");
-  EXPECT_EQ(box.title, u"Load settings");
-  EXPECT_EQ(box.icon, ui::MsgIcon::Exclamation);
-  EXPECT_EQ(f.txbTitle.Text(), u"Stays");
-  EXPECT_EQ(f.txbMinimumFilesize.Text(), u"400");
-}
-
-TEST_F(IndexSettingsWindowTest, MissingFoldersInTheFileAreDroppedSilently) {
+TEST_F(IndexSettingsWindowTest, MissingFoldersInTheFileAreDroppedSilentlyAndNamesKeepTheirCase) {
   frmIndexMain& f = Open();
   IndexSettings s;
   s.projectName = u"p";
   s.outputFolder = u"/no/such/out";
   s.topFolder = TopText();
-  s.includedFolders = u"docs\r\ngone";
+  s.includedFolders = u"Docs\r\ngone";
   s.excludedFiles = u"a.txt\r\nmissing.txt";
   WriteText("a.txt");
-  WriteText("docs/b.txt");
+  WriteText("Docs/b.txt");
   WriteWholeFile(SettingsFile("s.usri"), WriteIndexSettings(s));
   f.LoadSettings(SettingsFile("s.usri"));
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_TRUE(f.txbOutputFolder.Text().empty());
   EXPECT_EQ(f.txbTopFolder.Text(), TopText());
-  EXPECT_EQ(f.IncludedSubfolders, (TextList{u"docs"}));
+  EXPECT_EQ(f.IncludedSubfolders, (TextList{u"Docs"})) << "the name keeps its case";
   EXPECT_EQ(f.ExcludedFiles, (TextList{u"a.txt"}));
   EXPECT_EQ(f.lblNumSubfoldersSelected.caption, app.GetProgramText(26));
-}
-
-TEST_F(IndexSettingsWindowTest, SubfolderNamesKeepTheirCaseOnLoad) {
-  frmIndexMain& f = Open();
-  WriteText("Docs/b.txt");
-  IndexSettings s;
-  s.topFolder = TopText();
-  s.includedFolders = u"Docs";
-  WriteWholeFile(SettingsFile("s.usri"), WriteIndexSettings(s));
-  f.LoadSettings(SettingsFile("s.usri"));
-  EXPECT_EQ(f.IncludedSubfolders, (TextList{u"Docs"}));
 }
 
 TEST_F(IndexSettingsWindowTest, CancelledDialogsWriteAndReadNothing) {

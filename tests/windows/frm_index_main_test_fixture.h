@@ -9,34 +9,20 @@
 #include <string>
 
 #include "common/encoding.h"
-#include "support/scripted_platform.h"
 #include "support/temp_folder.h"
 #include "ui/app_context.h"
-#include "ui/launcher.h"
 #include "windows/frm_index_main.h"
+#include "windows/module_window_fixture.h"
 
 namespace quor::test {
-
-struct RecordingLauncher : ui::Launcher {
-  int closedCalls = 0;
-  int endCalls = 0;
-  void ModuleWindowClosed() override { ++closedCalls; }
-  void EndProgram() override { ++endCalls; }
-};
 
 class IndexMainTest : public ::testing::Test {
  public:
   IndexMainTest()
       : platform(Utf8ToText((tmp.Path() / "machine").string())),
-        app(platform, LoadTexts(platform)) {
+        app(platform, LoadProgramTexts(platform)) {
     std::filesystem::create_directories(tmp.Path() / "top");
     std::filesystem::create_directories(tmp.Path() / "out");
-  }
-
-  static ProgramTexts LoadTexts(const ScriptedPlatform& platform) {
-    ProgramTexts texts;
-    EXPECT_GT(texts.Load(platform.ProgramFolder() + u"/quor.dat"), 0);
-    return texts;
   }
 
   // Opens a fresh window, as the launcher does.

@@ -16,32 +16,19 @@
 #include "indexfile/data_file.h"
 #include "indexfile/index_format.h"
 #include "indexfile/test_lexicon.h"
-#include "support/scripted_platform.h"
 #include "support/temp_folder.h"
 #include "ui/app_context.h"
-#include "ui/launcher.h"
 #include "windows/frm_search_main.h"
+#include "windows/module_window_fixture.h"
 
 namespace quor::test {
-
-struct SearchLauncher : ui::Launcher {
-  int closedCalls = 0;
-  void ModuleWindowClosed() override { ++closedCalls; }
-  void EndProgram() override {}
-};
 
 class SearchMainTest : public ::testing::Test {
  public:
   SearchMainTest()
       : platform(Utf8ToText((tmp.Path() / "machine").string())),
-        app(platform, LoadTexts(platform)) {
+        app(platform, LoadProgramTexts(platform)) {
     std::filesystem::create_directories(tmp.Path() / "top");
-  }
-
-  static ProgramTexts LoadTexts(const ScriptedPlatform& platform) {
-    ProgramTexts texts;
-    EXPECT_GT(texts.Load(platform.ProgramFolder() + u"/quor.dat"), 0);
-    return texts;
   }
 
   std::u16string TopText() const { return Utf8ToText((tmp.Path() / "top").string() + "/"); }
@@ -122,7 +109,7 @@ class SearchMainTest : public ::testing::Test {
   TempFolder tmp;
   ScriptedPlatform platform;
   ui::AppContext app;
-  SearchLauncher launcher;
+  RecordingLauncher launcher;
   std::unique_ptr<frmSearchMain> form;
 };
 

@@ -51,22 +51,39 @@ TEST_F(IndexRunTest, WorkedExampleGivesTheExactIndexTextAndDataFile) {
   EXPECT_EQ(DocxFoldersLeft(), 0);
 }
 
-TEST_F(IndexRunTest, PauseThenOkLetsTheRunGoOn) {
+TEST_F(IndexRunTest, ClickDuringOrBetweenThePassesPausesAndOkLetsTheRunGoOn) {
   WriteText("a.txt");
   WriteText("b.txt");
-  frmIndexMain& f = OpenProject();
-  platform.WhenDoEvents(
-      [&] { return f.lblNowProcessingFile.caption == u"Now processing file #1."; },
-      [&] { f.cmdExtractData.Click(); });
-  platform.AnswerNext(MsgResult::Ok);
-  f.cmdExtractData.Click();
+  struct Row {
+    const char* name;
+    std::function<bool(frmIndexMain&)> when;
+  };
+  const Row rows[] = {
+      {"in the indexing pass",
+       [](frmIndexMain& f) {
+         return f.lblNowProcessingFile.caption == u"Now processing file #1.";
+       }},
+      // Not a second run.
+      {"between the passes",
+       [this](frmIndexMain& f) { return f.cmdExtractData.caption == app.GetProgramText(50); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove_all(tmp.Path() / "out");
+    std::filesystem::create_directories(tmp.Path() / "out");
+    platform.messages.clear();
+    frmIndexMain& f = OpenProject();
+    platform.WhenDoEvents([&] { return row.when(f); }, [&] { f.cmdExtractData.Click(); });
+    platform.AnswerNext(MsgResult::Ok);
+    f.cmdExtractData.Click();
 
-  ASSERT_EQ(platform.messages.size(), 1u);
-  const ui::MessageBoxRequest& box = platform.messages[0].request;
-  EXPECT_EQ(box.title, u"Paused");
-  EXPECT_EQ(box.text, app.GetProgramText(31));
-  EXPECT_EQ(box.buttons, ui::MsgButtons::OkCancel);
-  EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    const ui::MessageBoxRequest& box = platform.messages[0].request;
+    EXPECT_EQ(box.title, u"Paused");
+    EXPECT_EQ(box.text, app.GetProgramText(31));
+    EXPECT_EQ(box.buttons, ui::MsgButtons::OkCancel);
+    EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
+  }
 }
 
 TEST_F(IndexRunTest, CancelInTheCountingPassEndsSilentlyWithControlsBack) {
@@ -126,18 +143,6 @@ TEST_F(IndexRunTest, ClosingTheWindowDuringThePassAbandonsTheRunSilently) {
   EXPECT_FALSE(f.IndexCreated);
 }
 
-TEST_F(IndexRunTest, ClickBetweenThePassesPausesInsteadOfStartingASecondRun) {
-  WriteText("a.txt");
-  frmIndexMain& f = OpenProject();
-  platform.WhenDoEvents([&] { return f.cmdExtractData.caption == app.GetProgramText(50); },
-                        [&] { f.cmdExtractData.Click(); });
-  platform.AnswerNext(MsgResult::Ok);
-  f.cmdExtractData.Click();
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].request.title, u"Paused");
-  EXPECT_EQ(f.lblCurrentFile.caption, kCompleted);
-}
-
 TEST_F(IndexRunTest, ExistingIndexIsKeptWhenOverwriteIsAnsweredNo) {
   WriteText("a.txt");
   tmp.Write("out/proj_index.quor", "old");
@@ -178,39 +183,47 @@ TEST_F(IndexRunTest, OneFileMoreThanTheLimitStopsTheCountingPassWithTwoMessages)
   EXPECT_TRUE(f.txbTitle.enabled);
 }
 
-TEST_F(IndexRunTest, NoQualifyingFileShowsTheNoFilesMessage) {
-  tmp.Write("top/readme", "no extension, never indexed");
-  frmIndexMain& f = OpenProject();
-  f.cmdExtractData.Click();
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].request.text, app.GetProgramText(90) + u".");
-  EXPECT_EQ(platform.messages[0].request.title, app.GetProgramText(50));
-  EXPECT_TRUE(OutputFiles().empty());
-}
-
-TEST_F(IndexRunTest, TitleWithADoubleQuoteIsRefusedWithFocusOnTheTitle) {
-  WriteText("a.txt");
-  frmIndexMain& f = OpenProject(u"My \"docs\"");
-  f.cmdExtractData.Click();
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_NE(platform.messages[0].request.text.find(u"double quote"), std::u16string::npos);
-  EXPECT_EQ(platform.messages[0].request.title, u"Create index file");
-  EXPECT_TRUE(f.txbTitle.HasFocus());
-  EXPECT_TRUE(OutputFiles().empty());
-}
-
-TEST_F(IndexRunTest, ProjectNameThatWouldLeaveTheOutputFolderIsRefused) {
-  WriteText("a.txt");
-  frmIndexMain& f = OpenProject();
-  // As a settings file can bring it: never checked when typed.
-  f.txbProjectName.SetText(u"../proj");
-  f.cmdExtractData.Click();
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].request.text,
-            u"The project name contains an inadmissible character: /");
-  EXPECT_EQ(platform.messages[0].request.title, u"Project name");
-  EXPECT_TRUE(OutputFiles().empty());
-  EXPECT_FALSE(std::filesystem::exists(tmp.Path() / "proj_index.quor"));
+TEST_F(IndexRunTest, RefusedRunIsNamedInOneBoxAndWritesNothing) {
+  struct Row {
+    const char* name;
+    std::function<void(frmIndexMain&)> spoil;
+    std::u16string textPart;
+    std::u16string title;
+    std::function<bool(frmIndexMain&)> focused;
+  };
+  const Row rows[] = {
+      {"no qualifying file",
+       [this](frmIndexMain&) {
+         std::filesystem::remove(tmp.Path() / "top" / "a.txt");
+         tmp.Write("top/readme", "no extension, never indexed");
+       },
+       app.GetProgramText(90) + u".", app.GetProgramText(50), nullptr},
+      {"title with a double quote",
+       [this](frmIndexMain& f) { TypeInto(f.txbTitle, u"My \"docs\""); }, u"double quote",
+       u"Create index file", [](frmIndexMain& f) { return f.txbTitle.HasFocus(); }},
+      // As a settings file can bring it: never checked when typed.
+      {"project name that would leave the output folder",
+       [](frmIndexMain& f) { f.txbProjectName.SetText(u"../proj"); },
+       u"The project name contains an inadmissible character: /", u"Project name", nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    WriteText("a.txt");
+    platform.messages.clear();
+    frmIndexMain& f = OpenProject();
+    row.spoil(f);
+    f.cmdExtractData.Click();
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_NE(platform.messages[0].request.text.find(row.textPart), std::u16string::npos)
+        << TextToUtf8(platform.messages[0].request.text);
+    EXPECT_EQ(platform.messages[0].request.title, row.title);
+    if (row.focused) {
+      EXPECT_TRUE(row.focused(f));
+    }
+    EXPECT_TRUE(OutputFiles().empty());
+    EXPECT_FALSE(std::filesystem::exists(tmp.Path() / "proj_index.quor"));
+    std::filesystem::remove(tmp.Path() / "top" / "readme");
+  }
 }
 
 TEST_F(IndexRunTest, TagLeftOpenAtTheEndOfAFileDoesNotHideTheNextFile) {

@@ -3,14 +3,13 @@
 // docs", every file size accepted and the subfolder "sub" included.
 #pragma once
 
-#include <zip.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/files.h"
 #include "frm_index_main_test_fixture.h"
+#include "support/docx_file.h"
 #include "support/goldens.h"
 #include "windows/index_run.h"
 
@@ -51,22 +50,8 @@ class IndexRunTest : public IndexMainTest {
   std::filesystem::path WriteDocx(const std::string& relative, const std::string& documentXml,
                                   bool stored = false) {
     const std::filesystem::path path = tmp.Path() / "top" / relative;
-    std::filesystem::create_directories(path.parent_path());
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    EXPECT_NE(archive, nullptr);
-    if (archive == nullptr) return path;
-    auto add = [&](const char* name, const std::string& bytes) {
-      zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
-      const zip_int64_t index = zip_file_add(archive, name, source, ZIP_FL_OVERWRITE);
-      EXPECT_GE(index, 0);
-      zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
-                               stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
-    };
-    const std::string types = "<?xml version=\"1.0\"?><Types/>";
-    add("[Content_Types].xml", types);
-    add("word/document.xml", documentXml);
-    EXPECT_EQ(zip_close(archive), 0);
+    EXPECT_TRUE(WriteZipFile(path, {{"[Content_Types].xml", "<?xml version=\"1.0\"?><Types/>"},
+                                    {"word/document.xml", documentXml, !stored}}));
     return path;
   }
   static std::string Document(const std::string& body, std::size_t padTo = 0) {
