@@ -162,8 +162,14 @@ std::int32_t IndexLexicon::AddWord(std::u16string_view word, int commonIndex, in
     Rehash(slots_.size() * 2);
     slot = Probe(word, hash);
   }
-  if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() + 1000);
-  touched_.reserve(touched_.size() + 1);
+  // Room grows by half of what there is (at least 1,000 entries), so that
+  // the entries move a bounded number of times however many words come.
+  if (entries_.size() == entries_.capacity()) {
+    entries_.reserve(entries_.size() + std::max<std::size_t>(1000, entries_.size() / 2));
+  }
+  // CountRow's push_back below must not throw once the word is in.
+  if (touched_.size() == touched_.capacity())
+    touched_.reserve(std::max<std::size_t>(64, touched_.size() * 2));
 
   step = 4;
   if (entries_.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
