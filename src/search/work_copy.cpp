@@ -1,0 +1,270 @@
+#include "search/work_copy.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+#include "common/encoding.h"
+#include "common/fd_io.h"
+#include "common/paths.h"
+#include "indexfile/data_file.h"
+#include "indexfile/index_text_reader.h"
+#include "search/data_file_check.h"
+
+namespace quor {
+
+namespace {
+
+constexpr char kMagic[8] = {'Q', 'U', 'O', 'R', 'W', 'C', 'P', 'Y'};
+constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kByteOrder = 0x01020304;
+constexpr std::size_t kAlign = 8;
+
+// Where a section lies: its first byte and its number of elements.
+struct Section {
+  std::uint64_t offset = 0;
+  std::uint64_t count = 0;
+};
+
+struct Header {
+  char magic[8];
+  std::uint32_t version;
+  std::uint32_t byteOrder;
+  std::uint64_t totalSize;  // of the whole file: a copy cut short fails here
+  IndexFileIdentity identity;
+  std::int64_t expandedLength;
+  std::int32_t fileCount;
+  std::int32_t wordCount;
+  Section title;
+  Section fileStarts;
+  Section filePaths;
+  Section entries;
+  Section words;
+};
+static_assert(std::is_trivially_copyable_v<Header>);
+static_assert(std::has_unique_object_representations_v<Header>, "no padding in the header");
+static_assert(sizeof(Header) % kAlign == 0);
+static_assert(std::has_unique_object_representations_v<Lexicon::Entry>);
+
+// The count elements of T at section within bytes, or nullptr when they do
+// not lie wholly inside it at an offset aligned for T.
+template <typename T>
+const T* SectionData(std::span<const char> bytes, const Section& section) {
+  if (section.offset % alignof(T) != 0 || section.offset > bytes.size()) return nullptr;
+  if (section.count > (bytes.size() - section.offset) / sizeof(T)) return nullptr;
+  return reinterpret_cast<const T*>(bytes.data() + section.offset);
+}
+
+// Appends size bytes at data to out at the next multiple of kAlign.
+Section Append(std::string& out, const void* data, std::size_t size, std::size_t count) {
+  out.resize((out.size() + kAlign - 1) / kAlign * kAlign, '\0');
+  const Section section{out.size(), count};
+  out.append(static_cast<const char*>(data), size);
+  return section;
+}
+
+std::uint64_t Fnv1a(std::string_view bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325ULL;
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3ULL;
+  }
+  return hash;
+}
+
+// A read-only mapping of a whole file, undone with the last reference.
+std::shared_ptr<const void> MapFile(std::u16string_view path, std::span<const char>& bytes) {
+  const std::string name = TextToUtf8(path);
+  const OwnedFd fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) return nullptr;
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  const auto size = static_cast<std::size_t>(info.st_size);
+  if (info.st_size < static_cast<off_t>(sizeof(Header))) return nullptr;
+  // The whole copy is read by the checks: its pages are taken in one go.
+  void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd.Get(), 0);
+  if (at == MAP_FAILED) return nullptr;
+  bytes = {static_cast<const char*>(at), size};
+  return {at, [size](void* mapped) { ::munmap(mapped, size); }};
+}
+
+}  // namespace
+
+std::optional<IndexFileIdentity> IdentifyIndexFile(std::u16string_view path) {
+  const std::string name = TextToUtf8(path);
+  const OwnedFd fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) return std::nullopt;
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  IndexFileIdentity identity;
+  identity.device = info.st_dev;
+  identity.inode = info.st_ino;
+  identity.size = info.st_size;
+  identity.modifiedSeconds = info.st_mtim.tv_sec;
+  identity.modifiedNanoseconds = info.st_mtim.tv_nsec;
+  identity.changedSeconds = info.st_ctim.tv_sec;
+  identity.changedNanoseconds = info.st_ctim.tv_nsec;
+  const auto size = static_cast<std::size_t>(info.st_size);
+  const std::size_t head = std::min(size, identity.head.size());
+  const std::size_t tail = std::min(size, identity.tail.size());
+  if (::pread(fd.Get(), identity.head.data(), head, 0) != static_cast<ssize_t>(head) ||
+      ::pread(fd.Get(), identity.tail.data(), tail, static_cast<off_t>(size - tail)) !=
+          static_cast<ssize_t>(tail)) {
+    return std::nullopt;
+  }
+  return identity;
+}
+
+std::u16string WorkCopyPath(std::u16string_view dataFolder, std::u16string_view indexPath) {
+  std::error_code ec;
+  std::filesystem::path absolute = std::filesystem::absolute(ToFsPath(indexPath), ec);
+  if (ec) absolute = ToFsPath(indexPath);
+  const std::string full = absolute.lexically_normal().string();
+  char hash[17];
+  std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(full)));
+  std::u16string name = Utf8ToText(ToFsPath(indexPath).filename().string());
+  if (name.ends_with(u".quor")) name.resize(name.size() - 5);
+  return EnsureTrailingBackslash(dataFolder) + name + u"-" + Utf8ToText(hash) + u".quord";
+}
+
+std::string MakeWorkCopy(const LoadedIndex& index, const IndexFileIdentity& identity,
+                         std::int64_t expandedLength) {
+  Header header{};
+  std::memcpy(header.magic, kMagic, sizeof kMagic);
+  header.version = kVersion;
+  header.byteOrder = kByteOrder;
+  header.identity = identity;
+  header.expandedLength = expandedLength;
+  header.fileCount = index.FileCount;
+  header.wordCount = index.WordCount;
+
+  std::vector<std::uint32_t> starts{0};
+  std::u16string paths;
+  for (const std::u16string_view path : index.FileList) {
+    paths += path;
+    starts.push_back(static_cast<std::uint32_t>(paths.size()));
+  }
+  const std::span<const Lexicon::Entry> entries = index.Lexicon.Entries();
+  const std::string_view words = index.Lexicon.Words();
+
+  std::string out(sizeof(Header), '\0');
+  header.title = Append(out, index.IndexTitle.data(), index.IndexTitle.size() * sizeof(char16_t),
+                        index.IndexTitle.size());
+  header.fileStarts = Append(out, starts.data(), starts.size() * sizeof starts[0], starts.size());
+  header.filePaths = Append(out, paths.data(), paths.size() * sizeof(char16_t), paths.size());
+  header.entries = Append(out, entries.data(), entries.size_bytes(), entries.size());
+  header.words = Append(out, words.data(), words.size(), words.size());
+  header.totalSize = out.size();
+  std::memcpy(out.data(), &header, sizeof header);
+  return out;
+}
+
+std::optional<WorkCopyView> ReadWorkCopy(std::span<const char> bytes,
+                                         const IndexFileIdentity& identity) {
+  if (bytes.size() < sizeof(Header) || reinterpret_cast<std::uintptr_t>(bytes.data()) % kAlign) {
+    return std::nullopt;
+  }
+  Header header;
+  std::memcpy(&header, bytes.data(), sizeof header);
+  if (std::memcmp(header.magic, kMagic, sizeof kMagic) != 0 || header.version != kVersion ||
+      header.byteOrder != kByteOrder || header.totalSize != bytes.size() ||
+      !(header.identity == identity) || header.expandedLength < 0 ||
+      header.expandedLength > std::numeric_limits<std::int32_t>::max() || header.fileCount < 0 ||
+      header.fileCount > kMaxLoadedFiles || header.wordCount < 0 ||
+      header.fileStarts.count != static_cast<std::uint64_t>(header.fileCount) + 1 ||
+      header.entries.count != static_cast<std::uint64_t>(header.wordCount)) {
+    return std::nullopt;
+  }
+  const auto* title = SectionData<char16_t>(bytes, header.title);
+  const auto* starts = SectionData<std::uint32_t>(bytes, header.fileStarts);
+  const auto* paths = SectionData<char16_t>(bytes, header.filePaths);
+  const auto* entries = SectionData<Lexicon::Entry>(bytes, header.entries);
+  const auto* words = SectionData<char>(bytes, header.words);
+  if (!title || !starts || !paths || !entries || !words) return std::nullopt;
+
+  // The paths: offsets that start at 0, never go back and end at the end.
+  if (starts[0] != 0 || starts[header.fileCount] != header.filePaths.count) return std::nullopt;
+  for (std::int32_t k = 0; k < header.fileCount; ++k) {
+    if (starts[k] > starts[k + 1]) return std::nullopt;
+  }
+  // The words: inside the words section, each above the one before, with a
+  // row of the data file.
+  const std::string_view wordBytes(words, header.words.count);
+  std::string_view previous;
+  for (std::int32_t i = 0; i < header.wordCount; ++i) {
+    const Lexicon::Entry& e = entries[i];
+    if (e.offset > wordBytes.size() || e.size > wordBytes.size() - e.offset) return std::nullopt;
+    if (e.row < 1 || e.row > header.wordCount) return std::nullopt;
+    const std::string_view word = wordBytes.substr(e.offset, e.size);
+    if (i > 0 && !(previous < word)) return std::nullopt;
+    previous = word;
+  }
+
+  WorkCopyView view;
+  view.expandedLength = header.expandedLength;
+  view.fileCount = header.fileCount;
+  view.wordCount = header.wordCount;
+  view.title = {title, header.title.count};
+  view.fileStarts = {starts, header.fileStarts.count};
+  view.filePaths = {paths, header.filePaths.count};
+  view.lexicon = Lexicon::Viewing({entries, header.entries.count}, wordBytes);
+  return view;
+}
+
+void FillFromWorkCopy(WorkCopyView copy, LoadedIndex& index) {
+  index.IndexTitle = copy.title;
+  index.FileCount = copy.fileCount;
+  index.WordCount = copy.wordCount;
+  index.FileList.clear();
+  index.FileList.reserve(static_cast<std::size_t>(copy.fileCount));
+  for (std::size_t k = 0; k + 1 < copy.fileStarts.size(); ++k) {
+    index.FileList.push_back(
+        copy.filePaths.substr(copy.fileStarts[k], copy.fileStarts[k + 1] - copy.fileStarts[k]));
+  }
+  index.Lexicon = std::move(copy.lexicon);
+}
+
+bool LoadWorkCopy(std::u16string_view path, const IndexFileIdentity& identity,
+                  LoadedIndex& index) {
+  std::span<const char> bytes;
+  std::shared_ptr<const void> mapping = MapFile(path, bytes);
+  if (!mapping) return false;
+  std::optional<WorkCopyView> copy = ReadWorkCopy(bytes, identity);
+  if (!copy) return false;
+  if (!DataFileIsCurrent(ReadLengthStamp(index.DataFilePath), copy->expandedLength,
+                         copy->fileCount, copy->wordCount)) {
+    return false;
+  }
+  FillFromWorkCopy(std::move(*copy), index);
+  index.Texts.Clear();
+  index.Backing = std::move(mapping);
+  return true;
+}
+
+bool WriteWorkCopy(std::u16string_view path, const LoadedIndex& index,
+                   const IndexFileIdentity& identity, std::int64_t expandedLength) {
+  const std::string bytes = MakeWorkCopy(index, identity, expandedLength);
+  // A copy that a load would refuse is not written: it would be refused and
+  // written again at every load.
+  if (!ReadWorkCopy(bytes, identity)) return false;
+  std::string temporary = TextToUtf8(path) + ".XXXXXX";
+  OwnedFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+  if (!fd.Valid()) return false;
+  if (WriteAllToFd(fd.Get(), bytes.data(), bytes.size()) != 0 || fd.Close() != 0 ||
+      ::rename(temporary.c_str(), TextToUtf8(path).c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace quor
