@@ -108,8 +108,8 @@ void Lexicon::Add(std::string_view word, std::int32_t row) {
     ownWords_.assign(words.begin(), words.end());
     ownEntries_ = viewed;
   }
-  ownEntries_.push_back({static_cast<std::uint32_t>(ownWords_.size()),
-                         static_cast<std::uint32_t>(word.size()), row});
+  ownEntries_.push_back(
+      {static_cast<std::uint32_t>(ownWords_.size()), static_cast<std::uint32_t>(word.size()), row});
   ownWords_.insert(ownWords_.end(), word.begin(), word.end());
   ViewOwn();
 }

@@ -233,15 +233,14 @@ void FillFromWorkCopy(WorkCopyView copy, LoadedIndex& index) {
   index.Lexicon = std::move(copy.lexicon);
 }
 
-bool LoadWorkCopy(std::u16string_view path, const IndexFileIdentity& identity,
-                  LoadedIndex& index) {
+bool LoadWorkCopy(std::u16string_view path, const IndexFileIdentity& identity, LoadedIndex& index) {
   std::span<const char> bytes;
   std::shared_ptr<const void> mapping = MapFile(path, bytes);
   if (!mapping) return false;
   std::optional<WorkCopyView> copy = ReadWorkCopy(bytes, identity);
   if (!copy) return false;
-  if (!DataFileIsCurrent(ReadLengthStamp(index.DataFilePath), copy->expandedLength,
-                         copy->fileCount, copy->wordCount)) {
+  if (!DataFileIsCurrent(ReadLengthStamp(index.DataFilePath), copy->expandedLength, copy->fileCount,
+                         copy->wordCount)) {
     return false;
   }
   FillFromWorkCopy(std::move(*copy), index);
