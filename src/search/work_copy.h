@@ -7,16 +7,17 @@
 // inode, size, modification and change times to the nanosecond, its first
 // and last bytes: the frame header and the checksum of the expanded text)
 // and to the expanded text's length, which the data file's stamp must match.
-// A copy is checked once, when it is read: its header, every section inside
-// the file, the file list's offsets, the words in ascending byte order and
-// every row number within 1..WordCount. A copy that fails any check is not
-// used, so no look-up reaches outside the mapping.
+// A copy is checked once, when it is read: its header, the sections that
+// fill the file, a checksum of everything after the header, the file list's
+// offsets, the words in ascending byte order and every row number within
+// 1..WordCount. A copy that fails any check is not used, so no look-up
+// reaches outside the mapping and a damaged copy is never served.
 //
-// Layout (native byte order, which the header records; every section starts
-// at a multiple of 8): the header, then the title (UTF-16 units), the file
-// list's starts (FileCount + 1 unit offsets into the paths), the paths
-// (UTF-16 units), the lexicon entries (Lexicon::Entry) and the words (UTF-8
-// bytes the entries' offsets refer to).
+// Layout (native byte order, which the header records): the header, then
+// with no gaps the lexicon entries (Lexicon::Entry), the file list's starts
+// (FileCount + 1 offsets into the paths, in units), the title and the paths
+// (UTF-16 units) and the words (UTF-8 bytes the entries' offsets refer to).
+// Every section lies aligned for its elements.
 #pragma once
 
 #include <array>
