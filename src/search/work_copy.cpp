@@ -41,7 +41,7 @@ struct Header {
   std::uint32_t version;
   std::uint32_t byteOrder;
   std::uint64_t totalSize;  // of the whole file: a copy cut short fails here
-  std::uint64_t checksum;   // Checksum of everything after the header
+  std::uint64_t checksum;   // CopyChecksum of the whole file
   IndexFileIdentity identity;
   std::int64_t expandedLength;
   std::int32_t fileCount;
@@ -129,6 +129,14 @@ std::uint64_t Checksum(std::string_view bytes) {
   return hash ^ (hash >> 32);
 }
 
+// The checksum of a whole work copy: its header (with checksum 0) and
+// everything after it.
+std::uint64_t CopyChecksum(Header header, std::string_view bytes) {
+  header.checksum = 0;
+  const std::string_view headerBytes(reinterpret_cast<const char*>(&header), sizeof header);
+  return Checksum(headerBytes) ^ RotateLeft(Checksum(bytes.substr(sizeof header)), 1);
+}
+
 // A read-only mapping of a whole file, undone with the last reference.
 std::shared_ptr<const void> MapFile(std::u16string_view path, std::span<const char>& bytes) {
   const std::string name = TextToUtf8(path);
@@ -212,7 +220,7 @@ std::string MakeWorkCopy(const LoadedIndex& index, const IndexFileIdentity& iden
   header.filePaths = Append(out, paths.data(), paths.size() * sizeof(char16_t), paths.size());
   header.words = Append(out, words.data(), words.size(), words.size());
   header.totalSize = out.size();
-  header.checksum = Checksum(std::string_view(out).substr(sizeof(Header)));
+  header.checksum = CopyChecksum(header, out);
   std::memcpy(out.data(), &header, sizeof header);
   return out;
 }
@@ -232,7 +240,7 @@ std::optional<WorkCopyView> ReadWorkCopy(std::span<const char> bytes,
       header.fileStarts.count != static_cast<std::uint64_t>(header.fileCount) + 1 ||
       header.entries.count != static_cast<std::uint64_t>(header.wordCount) ||
       !SectionsFill(header, bytes.size()) ||
-      header.checksum != Checksum({bytes.data() + sizeof header, bytes.size() - sizeof header})) {
+      header.checksum != CopyChecksum(header, {bytes.data(), bytes.size()})) {
     return std::nullopt;
   }
   const auto* title = SectionData<char16_t>(bytes, header.title);

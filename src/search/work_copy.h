@@ -8,7 +8,7 @@
 // and last bytes: the frame header and the checksum of the expanded text)
 // and to the expanded text's length, which the data file's stamp must match.
 // A copy is checked once, when it is read: its header, the sections that
-// fill the file, a checksum of everything after the header, the file list's
+// fill the file, a checksum of the whole file, the file list's
 // offsets, the words in ascending byte order and every row number within
 // 1..WordCount. A copy that fails any check is not used, so no look-up
 // reaches outside the mapping and a damaged copy is never served.
