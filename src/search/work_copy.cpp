@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -127,6 +128,37 @@ std::uint64_t Checksum(std::string_view bytes) {
   hash ^= hash >> 29;
   hash *= kPrime1;
   return hash ^ (hash >> 32);
+}
+
+// The first 8 bytes of the word at offset of size bytes in pool, as a
+// number that orders as the bytes do (zeros past the word's end).
+std::uint64_t Leading(std::string_view pool, std::size_t offset, std::size_t size) {
+  std::uint64_t bytes = 0;
+  if (pool.size() - offset >= sizeof bytes) {
+    std::memcpy(&bytes, pool.data() + offset, sizeof bytes);
+  } else {
+    std::memcpy(&bytes, pool.data() + offset, pool.size() - offset);
+  }
+  if constexpr (std::endian::native == std::endian::little) bytes = __builtin_bswap64(bytes);
+  return size >= 8 ? bytes : bytes & ~(~std::uint64_t{0} >> (8 * size));
+}
+
+// True when the words of entries lie in pool in ascending byte order.
+// Neighbouring words mostly differ within their first 8 bytes, which are
+// compared as numbers; only words that share them are compared further.
+bool Ascending(std::span<const Lexicon::Entry> entries, std::string_view pool) {
+  std::uint64_t previous = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const Lexicon::Entry& e = entries[i];
+    const std::uint64_t leading = Leading(pool, e.offset, e.size);
+    if (i > 0 && leading <= previous) {
+      if (leading < previous) return false;
+      const Lexicon::Entry& before = entries[i - 1];
+      if (!(pool.substr(before.offset, before.size) < pool.substr(e.offset, e.size))) return false;
+    }
+    previous = leading;
+  }
+  return true;
 }
 
 // The checksum of a whole work copy: its header (with checksum 0) and
@@ -254,18 +286,15 @@ std::optional<WorkCopyView> ReadWorkCopy(std::span<const char> bytes,
   for (std::int32_t k = 0; k < header.fileCount; ++k) {
     if (starts[k] > starts[k + 1]) return std::nullopt;
   }
-  // The words: inside the words section, each above the one before, with a
-  // row of the data file.
+  // The words: inside the words section, each with a row of the data file,
+  // and each above the one before.
   const std::string_view wordBytes(words, header.words.count);
-  std::string_view previous;
-  for (std::int32_t i = 0; i < header.wordCount; ++i) {
-    const Lexicon::Entry& e = entries[i];
+  const std::span<const Lexicon::Entry> lexicon(entries, header.entries.count);
+  for (const Lexicon::Entry& e : lexicon) {
     if (e.offset > wordBytes.size() || e.size > wordBytes.size() - e.offset) return std::nullopt;
     if (e.row < 1 || e.row > header.wordCount) return std::nullopt;
-    const std::string_view word = wordBytes.substr(e.offset, e.size);
-    if (i > 0 && !(previous < word)) return std::nullopt;
-    previous = word;
   }
+  if (!Ascending(lexicon, wordBytes)) return std::nullopt;
 
   WorkCopyView view;
   view.expandedLength = header.expandedLength;
@@ -274,8 +303,16 @@ std::optional<WorkCopyView> ReadWorkCopy(std::span<const char> bytes,
   view.title = {title, header.title.count};
   view.fileStarts = {starts, header.fileStarts.count};
   view.filePaths = {paths, header.filePaths.count};
-  view.lexicon = Lexicon::Viewing({entries, header.entries.count}, wordBytes);
+  view.lexicon = Lexicon::Viewing(lexicon, wordBytes);
   return view;
+}
+
+void ResealWorkCopy(std::span<char> bytes) {
+  if (bytes.size() < sizeof(Header)) return;
+  Header header;
+  std::memcpy(&header, bytes.data(), sizeof header);
+  header.checksum = CopyChecksum(header, {bytes.data(), bytes.size()});
+  std::memcpy(bytes.data(), &header, sizeof header);
 }
 
 void FillFromWorkCopy(WorkCopyView copy, LoadedIndex& index) {

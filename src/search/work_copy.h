@@ -76,6 +76,11 @@ struct WorkCopyView {
 [[nodiscard]] std::optional<WorkCopyView> ReadWorkCopy(std::span<const char> bytes,
                                                        const IndexFileIdentity& identity);
 
+// Sets the checksum of bytes laid out as a work copy to match them (nothing
+// happens to bytes shorter than a header): for tests and fuzzing, which
+// damage a copy on purpose and want the other checks to see it.
+void ResealWorkCopy(std::span<char> bytes);
+
 // Fills index's title, counts, file list and lexicon from copy; they view
 // the bytes copy views.
 void FillFromWorkCopy(WorkCopyView copy, LoadedIndex& index);
