@@ -3,6 +3,8 @@
 // rows, scores, phrase confirmation, listing of the paths) for the queries of bench/run.sh. The
 // index and its top folder are named by QUOR_BENCH_INDEX and QUOR_BENCH_TOP (bench/run.sh sets them
 // to the documentation corpus).
+#include <unistd.h>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -34,16 +36,22 @@ std::u16string Env(const char* name) {
 }
 
 // The data folder of the loads that keep a work copy: QUOR_BENCH_DATA, or a
-// folder of the system's temporary folder.
+// temporary folder removed at exit.
 const std::u16string& DataFolder() {
   static const std::u16string folder = [] {
-    std::u16string named = Env("QUOR_BENCH_DATA");
-    if (named.empty()) {
-      named = Utf8ToText((std::filesystem::temp_directory_path() / "quor-search-bench").string());
+    if (std::u16string named = Env("QUOR_BENCH_DATA"); !named.empty()) {
+      std::error_code ec;
+      std::filesystem::create_directories(ToFsPath(named), ec);
+      return named;
     }
-    std::error_code ec;
-    std::filesystem::create_directories(ToFsPath(named), ec);
-    return named;
+    static std::string made =
+        (std::filesystem::temp_directory_path() / "quor-search-bench-XXXXXX").string();
+    if (::mkdtemp(made.data()) == nullptr) return std::u16string();
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(made, ec);
+    });
+    return Utf8ToText(made);
   }();
   return folder;
 }
