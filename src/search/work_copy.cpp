@@ -144,13 +144,16 @@ std::uint64_t Leading(std::string_view pool, std::size_t offset, std::size_t siz
   return size >= 8 ? bytes : bytes & ~(~std::uint64_t{0} >> (8 * size));
 }
 
-// True when the words of entries lie in pool in ascending byte order.
-// Neighbouring words mostly differ within their first 8 bytes, which are
-// compared as numbers; only words that share them are compared further.
-bool Ascending(std::span<const Lexicon::Entry> entries, std::string_view pool) {
+// True when every entry's word lies inside pool and has a row of the data
+// file (1..rows), and the words are in ascending byte order. Neighbouring
+// words mostly differ within their first 8 bytes, which are compared as
+// numbers; only words that share them are compared further.
+bool WordsFit(std::span<const Lexicon::Entry> entries, std::string_view pool, std::int32_t rows) {
   std::uint64_t previous = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const Lexicon::Entry& e = entries[i];
+    if (e.offset > pool.size() || e.size > pool.size() - e.offset) return false;
+    if (e.row < 1 || e.row > rows) return false;
     const std::uint64_t leading = Leading(pool, e.offset, e.size);
     if (i > 0 && leading <= previous) {
       if (leading < previous) return false;
@@ -287,15 +290,9 @@ std::optional<WorkCopyView> ReadWorkCopy(std::span<const char> bytes,
   for (std::int32_t k = 0; k < header.fileCount; ++k) {
     if (starts[k] > starts[k + 1]) return std::nullopt;
   }
-  // The words: inside the words section, each with a row of the data file,
-  // and each above the one before.
   const std::string_view wordBytes(words, header.words.count);
   const std::span<const Lexicon::Entry> lexicon(entries, header.entries.count);
-  for (const Lexicon::Entry& e : lexicon) {
-    if (e.offset > wordBytes.size() || e.size > wordBytes.size() - e.offset) return std::nullopt;
-    if (e.row < 1 || e.row > header.wordCount) return std::nullopt;
-  }
-  if (!Ascending(lexicon, wordBytes)) return std::nullopt;
+  if (!WordsFit(lexicon, wordBytes, header.wordCount)) return std::nullopt;
 
   WorkCopyView view;
   view.expandedLength = header.expandedLength;
