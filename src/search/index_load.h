@@ -1,8 +1,10 @@
 // Loading an index for searching: the file's name and presence, its
 // expansion, the file list and the lexicon, and a data file that is current
 // (checked by its LengthStamp, rebuilt from the count rows otherwise, see
-// data_file_check.h). Every refusal and failure is reported to the observer
-// with the text, title and icon the user sees.
+// data_file_check.h). A load whose data file is current takes the index from
+// its work copy (work_copy.h) when that belongs to the index file, and
+// otherwise writes one. Every refusal and failure is reported to the
+// observer with the text, title and icon the user sees.
 #pragma once
 
 #include <cstdint>
