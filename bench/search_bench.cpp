@@ -1,11 +1,14 @@
 // Speed of searching a real index in process: the load of an index whose data
-// file is current, and the search alone (lexicon look-up, rows, scores,
-// phrase confirmation, listing of the paths) for the queries of bench/run.sh.
-// The index and its top folder are named by QUOR_BENCH_INDEX and
-// QUOR_BENCH_TOP (bench/run.sh sets them to the documentation corpus).
+// file is current (from its work copy and from its text), and the search alone (lexicon look-up,
+// rows, scores, phrase confirmation, listing of the paths) for the queries of bench/run.sh. The
+// index and its top folder are named by QUOR_BENCH_INDEX and QUOR_BENCH_TOP (bench/run.sh sets them
+// to the documentation corpus).
+#include <unistd.h>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -32,10 +35,33 @@ std::u16string Env(const char* name) {
   return value == nullptr ? std::u16string() : Utf8ToText(value);
 }
 
-IndexLoadResult Load() {
+// The data folder of the loads that keep a work copy: QUOR_BENCH_DATA, or a
+// temporary folder removed at exit.
+const std::u16string& DataFolder() {
+  static const std::u16string folder = [] {
+    if (std::u16string named = Env("QUOR_BENCH_DATA"); !named.empty()) {
+      std::error_code ec;
+      std::filesystem::create_directories(ToFsPath(named), ec);
+      return named;
+    }
+    static std::string made =
+        (std::filesystem::temp_directory_path() / "quor-search-bench-XXXXXX").string();
+    if (::mkdtemp(made.data()) == nullptr) return std::u16string();
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(made, ec);
+    });
+    return Utf8ToText(made);
+  }();
+  return folder;
+}
+
+// A load of the benchmark's index; with a work copy when withCopy.
+IndexLoadResult Load(bool withCopy = true) {
   IndexLoadRequest request;
   request.indexFilePath = Env("QUOR_BENCH_INDEX");
   request.searchCaption = u"Search";
+  if (withCopy) request.dataFolder = DataFolder();
   QuietLoad observer;
   StopToken stop;
   return LoadIndex(request, observer, stop);
@@ -47,18 +73,24 @@ const IndexLoadResult& Loaded() {
   return *loaded;
 }
 
-void BM_LoadIndex(benchmark::State& state) {
+// A load whose data file is current: from the work copy (the first load of
+// the run writes it), or from the index text when there is no data folder.
+void BM_LoadIndex(benchmark::State& state, bool withCopy) {
   if (Env("QUOR_BENCH_INDEX").empty()) {
     state.SkipWithError("QUOR_BENCH_INDEX is not set");
     return;
   }
+  (void)Load(withCopy);
   for (auto _ : state) {
-    IndexLoadResult result = Load();
-    if (!result.ready) state.SkipWithError("the index did not load");
+    IndexLoadResult result = Load(withCopy);
+    if (!result.ready || result.fromWorkCopy != withCopy) {
+      state.SkipWithError("the index did not load as expected");
+    }
     benchmark::DoNotOptimize(result.index.WordCount);
   }
 }
-BENCHMARK(BM_LoadIndex)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LoadIndex, work_copy, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LoadIndex, index_text, false)->Unit(benchmark::kMillisecond);
 
 void BM_Search(benchmark::State& state, SearchType type, bool sort, const char16_t* words) {
   const IndexLoadResult& loaded = Loaded();

@@ -3,7 +3,7 @@
 // chooses, and both must give the fields the settings reader gives. The
 // first byte chooses: bytes as a compressed index file, or as the text of
 // one, which is also compressed and loaded; a load goes all the way through
-// the data-file build.
+// the data-file build, and the load after it may take the work copy.
 #include <unistd.h>
 #include <zstd.h>
 
@@ -15,9 +15,11 @@
 #include <string_view>
 
 #include "common/encoding.h"
+#include "common/paths.h"
 #include "common/records.h"
 #include "indexfile/index_text_reader.h"
 #include "search/index_load.h"
+#include "search/work_copy.h"
 
 namespace {
 
@@ -72,6 +74,11 @@ void LoadAsIndexFile(std::string_view bytes, bool stampFirst) {
   std::fclose(out);
   std::error_code ec;
   std::filesystem::remove(*folder / "f_data.quor", ec);
+  // The file is rewritten in place, perhaps within one tick of the clock:
+  // the first load reads its text, the second may use the copy it wrote.
+  const std::u16string indexPath = quor::Utf8ToText(index.string());
+  std::filesystem::remove(
+      quor::ToFsPath(quor::WorkCopyPath(quor::Utf8ToText(folder->string()), indexPath)), ec);
   const unsigned long long declared = ZSTD_getFrameContentSize(bytes.data(), bytes.size());
   if (stampFirst && declared < (1ULL << 31)) {
     if (FILE* data = std::fopen((*folder / "f_data.quor").c_str(), "wb")) {
@@ -84,7 +91,7 @@ void LoadAsIndexFile(std::string_view bytes, bool stampFirst) {
   }
 
   quor::IndexLoadRequest request;
-  request.indexFilePath = quor::Utf8ToText(index.string());
+  request.indexFilePath = indexPath;
   request.searchCaption = u"Search";
   request.dataFolder = quor::Utf8ToText(folder->string());
   QuietObserver observer;
@@ -97,7 +104,9 @@ void LoadAsIndexFile(std::string_view bytes, bool stampFirst) {
   if (!result.ready) return;
   const quor::IndexLoadResult again = quor::LoadIndex(request, observer, stop);
   if (!again.ready || again.index.FileList != result.index.FileList ||
-      again.index.WordCount != result.index.WordCount) {
+      again.index.WordCount != result.index.WordCount ||
+      again.index.IndexTitle != result.index.IndexTitle ||
+      again.searchableWordsLabel != result.searchableWordsLabel) {
     std::abort();
   }
   for (std::size_t i = 0; i < again.index.Lexicon.size(); ++i) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -13,6 +14,7 @@
 #include "indexfile/data_file.h"
 #include "indexfile/index_text_reader.h"
 #include "search/data_file_check.h"
+#include "search/work_copy.h"
 
 namespace quor {
 
@@ -21,6 +23,8 @@ namespace {
 // Lexicon entries made room for before any is read: a damaged header may
 // announce any number.
 constexpr std::int32_t kMaxLexiconReserve = 1 << 18;
+// Bytes of words made room for per announced word (most words are shorter).
+constexpr std::size_t kReservedBytesPerWord = 10;
 
 class LoadedIndexSink final : public IndexTextSink {
  public:
@@ -33,7 +37,8 @@ class LoadedIndexSink final : public IndexTextSink {
   void LexiconHeader(std::int32_t wordCount, std::string_view title) override {
     index_.WordCount = wordCount;
     index_.IndexTitle = Utf8ToText(title);
-    index_.Lexicon.Reserve(static_cast<std::size_t>(std::min(wordCount, kMaxLexiconReserve)));
+    const auto words = static_cast<std::size_t>(std::clamp(wordCount, 0, kMaxLexiconReserve));
+    index_.Lexicon.Reserve(words, words * kReservedBytesPerWord);
     if (observer_) observer_->ShowIndexTitle(index_.IndexTitle);
   }
   void LexiconEntry(std::int32_t rowNumber, std::string_view word) override {
@@ -43,6 +48,10 @@ class LoadedIndexSink final : public IndexTextSink {
  private:
   LoadedIndex& index_;
   IndexLoadObserver* observer_;
+};
+
+struct FreeText {
+  void operator()(char* text) const { std::free(text); }
 };
 
 void ShowExpansionError(IndexLoadObserver& observer, std::int32_t status) {
@@ -130,15 +139,30 @@ IndexLoadResult LoadIndex(const IndexLoadRequest& request, IndexLoadObserver& ob
         MsgButtons::Ok, MsgIcon::Exclamation, request.searchCaption);
     return result;
   }
+
+  LoadedIndex& index = result.index;
+  index.IndexFilePath = path;
+  index.DataFilePath = DataFilePathFor(path);
+
+  // A work copy made from this very index file, whose data file is still
+  // current, spares the expansion and the reading of the text.
+  const std::optional<IndexFileIdentity> identity =
+      request.dataFolder.empty() ? std::nullopt : IdentifyIndexFile(path);
+  const std::u16string workCopy = identity ? WorkCopyPath(request.dataFolder, path) : u"";
+  if (identity && LoadWorkCopy(workCopy, *identity, index)) {
+    observer.ShowIndexTitle(index.IndexTitle);
+    result.fromWorkCopy = true;
+    result.searchableWordsLabel = SearchableWordsLabel(index.WordCount, index.FileCount);
+    result.ready = true;
+    return result;
+  }
+
   FileCompressor compressor;
   if (!compressor.AllocateCompressionBuffer()) {
     observer.MsgBox(u"Allocation error when reading the index file.", MsgButtons::Ok,
                     MsgIcon::Critical, u"Error");
     return result;
   }
-  LoadedIndex& index = result.index;
-  index.IndexFilePath = path;
-  index.DataFilePath = DataFilePathFor(path);
 
   // The frame header declares the expanded length. When the data file's
   // stamp already matches it, the text is read only up to the end of the
@@ -169,15 +193,15 @@ IndexLoadResult LoadIndex(const IndexLoadRequest& request, IndexLoadObserver& ob
   }
 
   // With a current data file the text is expanded into one buffer and read
-  // where it lies; the lexicon keeps the buffer and views its words there.
-  // The buffer's pages are taken only as far as the expansion gets. A
-  // buffer that cannot be had leaves the piecewise expansion.
+  // where it lies. The buffer's pages are taken only as far as the
+  // expansion gets. A buffer that cannot be had leaves the piecewise
+  // expansion.
   const std::size_t textSize = static_cast<std::size_t>(expandedLength) + 1;
-  char* text = stampMatches ? static_cast<char*>(std::malloc(textSize)) : nullptr;
+  const std::unique_ptr<char, FreeText> text(
+      stampMatches ? static_cast<char*>(std::malloc(textSize)) : nullptr);
   std::optional<RecordFieldReader> reading;
   if (text) {
-    index.Lexicon.AdoptText(text, textSize);
-    const std::span<char> buffer(text, textSize);
+    const std::span<char> buffer(text.get(), textSize);
     reading.emplace(
         RecordFieldReader::GrowingText{[&compressor, buffer](std::string_view& view, bool& done) {
           constexpr std::size_t kPiece = 128 * 1024;
@@ -212,6 +236,9 @@ IndexLoadResult LoadIndex(const IndexLoadRequest& request, IndexLoadObserver& ob
   }
   result.errorText = std::move(error);
   result.ready = result.errorText.empty();
+  if (result.ready && identity) {
+    (void)WriteWorkCopy(workCopy, index, *identity, expandedLength);
+  }
   return result;
 }
 

@@ -1,8 +1,10 @@
 // Loading an index for searching: the file's name and presence, its
 // expansion, the file list and the lexicon, and a data file that is current
 // (checked by its LengthStamp, rebuilt from the count rows otherwise, see
-// data_file_check.h). Every refusal and failure is reported to the observer
-// with the text, title and icon the user sees.
+// data_file_check.h). A load whose data file is current takes the index from
+// its work copy (work_copy.h) when that belongs to the index file, and
+// otherwise writes one. Every refusal and failure is reported to the
+// observer with the text, title and icon the user sees.
 #pragma once
 
 #include <cstdint>
@@ -43,7 +45,8 @@ struct IndexLoadRequest {
   // Title of the "does not exist" message: the current caption of the
   // search button.
   std::u16string searchCaption;
-  // The program's data folder, for any work file the load needs.
+  // The program's data folder, where the index's work copy is kept; empty:
+  // none is used or written.
   std::u16string dataFolder;
   FreeSpaceQuery freeSpace;  // may be empty: no check
 };
@@ -51,6 +54,8 @@ struct IndexLoadRequest {
 struct IndexLoadResult {
   bool ready = false;    // true exactly after a complete, successful load
   bool stopped = false;  // the stop token ended a data-file build; nothing was reported
+  // The load used the index's work copy (work_copy.h) instead of its text.
+  bool fromWorkCopy = false;
   // Filled as far as reading got; use it only when ready.
   LoadedIndex index;
   // What ReadIndexFile returned: "" on success, else the text the user was
@@ -77,7 +82,10 @@ struct IndexLoadResult {
 //  - not enough room for the data file: the "Insufficient disk space" box;
 //  - any error of ReadIndexFile: its text, exclamation, "Error".
 // A name that does not end in "_index.quor" is refused first, as
-// CheckIndexFileName does. Leaves no work file behind.
+// CheckIndexFileName does. When the work copy in request.dataFolder belongs
+// to the index file and its data file is current, the index is taken from
+// the copy, with no message; a successful load from the text writes the copy
+// (a failure to write it changes nothing).
 [[nodiscard]] IndexLoadResult LoadIndex(const IndexLoadRequest& request,
                                         IndexLoadObserver& observer, const StopToken& stop);
 

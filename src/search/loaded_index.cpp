@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
+#include <utility>
 
 #include "common/encoding.h"
 
@@ -52,8 +52,25 @@ void TextStore::Clear() {
   used_ = capacity_ = 0;
 }
 
-void Lexicon::FreeText::operator()(char* text) const {
-  std::free(text);
+Lexicon& Lexicon::operator=(Lexicon&& other) noexcept {
+  // Moving a vector keeps its buffer, so the views stay valid; the source is
+  // left empty.
+  entries_ = std::exchange(other.entries_, {});
+  words_ = std::exchange(other.words_, nullptr);
+  wordsSize_ = std::exchange(other.wordsSize_, 0);
+  ownEntries_ = std::move(other.ownEntries_);
+  ownWords_ = std::move(other.ownWords_);
+  other.ownEntries_.clear();
+  other.ownWords_.clear();
+  return *this;
+}
+
+Lexicon Lexicon::Viewing(std::span<const Entry> entries, std::string_view words) {
+  Lexicon lexicon;
+  lexicon.entries_ = entries;
+  lexicon.words_ = words.data();
+  lexicon.wordsSize_ = words.size();
+  return lexicon;
 }
 
 std::size_t Lexicon::LowerBound(std::string_view word) const {
@@ -70,38 +87,37 @@ std::size_t Lexicon::LowerBound(std::string_view word) const {
   return low;
 }
 
-void Lexicon::AdoptText(char* text, std::size_t size) {
-  // Words viewed in the old text move into the copies first.
-  for (Entry& e : entries_) {
-    if (e.copied) continue;
-    const std::string_view word(text_.get() + e.offset, e.size);
-    e.offset = static_cast<std::uint32_t>(copies_.size());
-    e.copied = 1;
-    copies_ += word;
-  }
-  text_.reset(text);
-  textSize_ = size;
+void Lexicon::ViewOwn() {
+  entries_ = ownEntries_;
+  words_ = ownWords_.data();
+  wordsSize_ = ownWords_.size();
+}
+
+void Lexicon::Reserve(std::size_t words, std::size_t bytes) {
+  ownEntries_.reserve(words);
+  ownWords_.reserve(bytes);
+  ViewOwn();
 }
 
 void Lexicon::Add(std::string_view word, std::int32_t row) {
-  Entry e;
-  e.size = static_cast<std::uint32_t>(word.size());
-  e.row = row;
-  const auto at = reinterpret_cast<std::uintptr_t>(word.data());
-  const auto text = reinterpret_cast<std::uintptr_t>(text_.get());
-  if (text_ && at >= text && at - text <= textSize_ && word.size() <= textSize_ - (at - text)) {
-    e.offset = static_cast<std::uint32_t>(at - text);
-  } else {
-    e.offset = static_cast<std::uint32_t>(copies_.size());
-    e.copied = 1;
-    copies_ += word;
+  if (entries_.data() != ownEntries_.data()) {
+    // A viewing lexicon: copies of the viewed words first.
+    const std::vector<Entry> viewed(entries_.begin(), entries_.end());
+    const std::string_view words = Words();
+    ownEntries_.clear();
+    ownWords_.assign(words.begin(), words.end());
+    ownEntries_ = viewed;
   }
-  entries_.push_back(e);
+  ownEntries_.push_back(
+      {static_cast<std::uint32_t>(ownWords_.size()), static_cast<std::uint32_t>(word.size()), row});
+  ownWords_.insert(ownWords_.end(), word.begin(), word.end());
+  ViewOwn();
 }
 
 void Lexicon::ClearWords() {
-  entries_.clear();
-  copies_.clear();
+  ownEntries_.clear();
+  ownWords_.clear();
+  ViewOwn();
 }
 
 void LoadedIndex::Clear() {

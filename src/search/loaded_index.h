@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,21 +42,32 @@ class TextStore {
 
 // The search side's lexicon: the words (case-folded, as the index build cut
 // them, UTF-8 as the index stores them) in the order of the index, each with
-// its 1-based row in the count rows and the data file. A word that lies in
-// the text the lexicon has adopted is viewed where it lies; any other word
-// is copied in.
+// its 1-based row in the count rows and the data file. A lexicon either keeps
+// its words itself (Add) or views entries and words kept elsewhere
+// (Viewing: a mapped work copy); look-ups are the same for both.
 class Lexicon {
  public:
+  // One word: its bytes at offset in the words, and its row. The layout of
+  // the entries in a work copy too.
+  struct Entry {
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+    std::int32_t row = 0;
+  };
+
   Lexicon() = default;
-  Lexicon(Lexicon&&) = default;
-  Lexicon& operator=(Lexicon&&) = default;
+  Lexicon(Lexicon&& other) noexcept { *this = std::move(other); }
+  Lexicon& operator=(Lexicon&& other) noexcept;
+
+  // A lexicon of entries whose words lie in words; both must outlive it.
+  static Lexicon Viewing(std::span<const Entry> entries, std::string_view words);
 
   std::size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
   // Word i (a view valid for the life of the lexicon, moves included).
   std::string_view Word(std::size_t i) const {
     const Entry& e = entries_[i];
-    return {(e.copied ? copies_.data() : text_.get()) + e.offset, e.size};
+    return {words_ + e.offset, e.size};
   }
   std::int32_t RowNumber(std::size_t i) const { return entries_[i].row; }
   // The first position whose word is not below word in byte order (size()
@@ -64,30 +76,27 @@ class Lexicon {
   // order in which the index stores its words.
   std::size_t LowerBound(std::string_view word) const;
 
-  // Takes text of size bytes (allocated with malloc) for words to be viewed
-  // in; words already added stay valid.
-  void AdoptText(char* text, std::size_t size);
-  void Reserve(std::size_t words) { entries_.reserve(words); }
-  // Adds word with its row as the last entry.
+  // The entries and the bytes their offsets refer to.
+  std::span<const Entry> Entries() const { return entries_; }
+  std::string_view Words() const { return {words_, wordsSize_}; }
+
+  // Room for words entries of about bytes bytes of words in all.
+  void Reserve(std::size_t words, std::size_t bytes);
+  // Adds a copy of word with its row as the last entry (a viewing lexicon
+  // first takes copies of what it views).
   void Add(std::string_view word, std::int32_t row);
-  // Removes the words; an adopted text stays.
+  // Removes the words.
   void ClearWords();
 
  private:
-  struct Entry {
-    std::uint32_t offset = 0;
-    std::uint32_t size : 31 = 0;
-    std::uint32_t copied : 1 = 0;  // offset is into copies_, else into text_
-    std::int32_t row = 0;
-  };
-  struct FreeText {
-    void operator()(char* text) const;
-  };
+  // Points the view at the lexicon's own entries and words.
+  void ViewOwn();
 
-  std::vector<Entry> entries_;
-  std::unique_ptr<char, FreeText> text_;
-  std::size_t textSize_ = 0;
-  std::string copies_;
+  std::span<const Entry> entries_;
+  const char* words_ = nullptr;
+  std::size_t wordsSize_ = 0;
+  std::vector<Entry> ownEntries_;
+  std::vector<char> ownWords_;
 };
 
 // A loaded index. Move-only: FileList views texts in its own store.
@@ -116,7 +125,10 @@ struct LoadedIndex {
   quor::Lexicon Lexicon;
   std::int32_t WordCount = 0;  // Lexicon.size(): the words actually read
 
-  TextStore Texts;  // what FileList and Lexicon view
+  TextStore Texts;  // what FileList views after a reading of the index text
+  // What FileList and Lexicon view after a load from a work copy (its
+  // mapping); empty otherwise.
+  std::shared_ptr<const void> Backing;
 
   // Empties everything.
   void Clear();

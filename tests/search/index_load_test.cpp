@@ -2,12 +2,14 @@
 // index build does, intact and damaged, with the data file in every state.
 #include "search/index_load.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,11 +17,15 @@
 #include "common/encoding.h"
 #include "common/files.h"
 #include "common/records.h"
+#include "common/strings.h"
 #include "indexfile/compressor.h"
 #include "indexfile/data_file.h"
 #include "indexfile/index_format.h"
+#include "indexfile/index_text_reader.h"
 #include "indexfile/test_lexicon.h"
 #include "search/data_file_check.h"
+#include "search/search_run.h"
+#include "search/work_copy.h"
 #include "support/temp_folder.h"
 
 namespace quor {
@@ -194,6 +200,244 @@ TEST_F(IndexLoadTest, CurrentDataFileLeavesTheCountRowsUnread) {
   const IndexLoadResult result = Load();
   EXPECT_TRUE(result.ready);
   EXPECT_TRUE(observer_.results.empty());
+}
+
+// Everything a load gives its user, as one text.
+std::string Describe(const IndexLoadResult& result, const RecordingObserver& observer) {
+  const LoadedIndex& index = result.index;
+  std::u16string text = u"ready " + ToText(result.ready) + u" label " +
+                        result.searchableWordsLabel.value_or(u"-") + u" title " + index.IndexTitle +
+                        u"/" + observer.title + u" files " + ToText(index.FileCount) + u" words " +
+                        ToText(index.WordCount) + u"\n";
+  for (const std::u16string_view file : index.FileList) text += std::u16string(file) + u"|";
+  for (std::size_t i = 0; i < index.Lexicon.size(); ++i) {
+    text += Utf8ToText(index.Lexicon.Word(i)) + u":" + ToText(index.Lexicon.RowNumber(i)) + u" ";
+  }
+  for (const Shown& shown : observer.shown) text += u"\nmessage " + shown.text;
+  for (const std::u16string& results : observer.results) text += u"\nresults " + results;
+  return TextToUtf8(text);
+}
+
+class QuietSearch final : public SearchObserver {
+ public:
+  MsgResult MessageBox(const MessageBoxRequest&) override { return MsgResult::Ok; }
+};
+
+class WorkCopyTest : public IndexLoadTest {
+ protected:
+  void SetUp() override { folder_.MakeFolder("data"); }
+
+  // The work copies in the data folder.
+  std::vector<std::filesystem::path> Copies() const {
+    std::vector<std::filesystem::path> copies;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.Path() / "data")) {
+      copies.push_back(entry.path());
+    }
+    return copies;
+  }
+  // What a load from the index text with a current data file gives.
+  std::string LoadFromText() {
+    for (const std::filesystem::path& copy : Copies()) std::filesystem::remove(copy);
+    (void)Load();  // builds the data file when it is missing
+    for (const std::filesystem::path& copy : Copies()) std::filesystem::remove(copy);
+    return Describe(Load(), observer_);
+  }
+  std::filesystem::path Copy() const {
+    const std::vector<std::filesystem::path> copies = Copies();
+    return copies.size() == 1 ? copies[0] : std::filesystem::path();
+  }
+};
+
+TEST_F(WorkCopyTest, SecondLoadUsesTheCopyAndFindsTheSame) {
+  WriteIndex(ExampleText());
+  folder_.Write("top/a.txt", "Cats and dogs, cats");
+  folder_.Write("top/" + TextToUtf8(kSecondFile), "<b>Dogs</b>");
+  const std::string loadedFromText = LoadFromText();
+  const IndexLoadResult first = Load();
+  ASSERT_TRUE(first.fromWorkCopy);
+  ASSERT_EQ(Copies().size(), 1u);
+  EXPECT_TRUE(Copy().filename().string().starts_with("proj_index-"));
+  EXPECT_EQ(Copy().extension(), ".quord");
+
+  const IndexLoadResult second = Load();
+  EXPECT_TRUE(second.fromWorkCopy);
+  EXPECT_EQ(Describe(second, observer_), loadedFromText);
+  EXPECT_EQ(second.index.DataFilePath, DataPath());
+  EXPECT_EQ(second.index.Lexicon.LowerBound("cats"), 1u);
+  EXPECT_EQ(second.index.Lexicon.LowerBound("dog"), 2u);
+
+  QuietSearch quiet;
+  std::filesystem::remove(Copy());
+  const IndexLoadResult fromText = Load();
+  for (const IndexLoadResult* loaded : {&fromText, &second}) {
+    SearchRequest request;
+    request.index = &loaded->index;
+    request.topFolder = Path("top") + u"/";
+    request.searchText = u"dogs";
+    request.type = SearchType::kAnyWord;
+    const SearchResult found = Search(request, quiet, stop_);
+    EXPECT_EQ(found.FoundFiles, (std::vector<std::u16string>{u"a.txt", kSecondFile}));
+  }
+  // Another index file of the same name elsewhere keeps a copy of its own.
+  EXPECT_NE(WorkCopyPath(Path("data"), IndexPath()),
+            WorkCopyPath(Path("data"), Path("other/proj_index.quor")));
+}
+
+TEST_F(WorkCopyTest, ChangedIndexOrDataFileIsNotServedFromTheCopy) {
+  const std::string text = ExampleText();
+  // The same text with "cats" as another word that compresses to as many
+  // bytes.
+  WriteIndex(text);
+  const std::size_t size = folder_.Read("proj_index.quor").size();
+  std::string other;
+  for (char c = 'b'; c <= 'z' && other.empty(); ++c) {
+    other = text;
+    other.replace(other.find("\"cats\""), 6, std::string("\"c") + c + "ts\"");
+    WriteIndex(other);
+    if (folder_.Read("proj_index.quor").size() != size) other.clear();
+  }
+  ASSERT_FALSE(other.empty());
+  const std::string otherWord = TextToUtf8(ReadIndexText(other).lexicon[1].second);
+  const auto setTimes = [this](const struct stat& from) {
+    const struct timespec times[2] = {from.st_atim, from.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, TextToUtf8(IndexPath()).c_str(), times, 0), 0);
+  };
+  struct Row {
+    const char* name;
+    std::function<void(const struct stat& before)> change;
+    const char* secondWord;
+    bool rebuilt;
+  };
+  const Row rows[] = {
+      {"touched",
+       [&](const struct stat& before) {
+         struct stat later = before;
+         later.st_mtim.tv_sec += 5;
+         setTimes(later);
+       },
+       "cats", false},
+      {"same size, other words, times kept",
+       [&](const struct stat& before) {
+         const std::string old = folder_.Read("proj_index.quor");
+         WriteIndex(other);
+         ASSERT_EQ(folder_.Read("proj_index.quor").size(), old.size());
+         setTimes(before);
+       },
+       otherWord.c_str(), false},
+      {"data file stale",
+       [&](const struct stat&) { folder_.Write("proj_data.quor", kExampleData + Stamp(1)); },
+       "cats", true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    WriteIndex(text);
+    ASSERT_TRUE(Load().ready);
+    ASSERT_TRUE(Load().fromWorkCopy);
+    struct stat before {};
+    ASSERT_EQ(::stat(TextToUtf8(IndexPath()).c_str(), &before), 0);
+    r.change(before);
+    const IndexLoadResult changed = Load();
+    ASSERT_TRUE(changed.ready);
+    EXPECT_FALSE(changed.fromWorkCopy);
+    EXPECT_EQ(changed.index.Lexicon.Word(1), r.secondWord);
+    EXPECT_EQ(observer_.results.empty(), !r.rebuilt);
+    const IndexLoadResult again = Load();  // from the copy written anew
+    EXPECT_TRUE(again.fromWorkCopy);
+    EXPECT_EQ(again.index.Lexicon.Word(1), r.secondWord);
+  }
+}
+
+TEST_F(WorkCopyTest, DamagedCopyIsPassedOverSilently) {
+  WriteIndex(ExampleText());
+  const std::string expected = LoadFromText();
+  const std::string intact = [&] {
+    std::ifstream in(Copy(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }();
+  const std::size_t words = intact.find("andcatsdogs");
+  ASSERT_NE(words, std::string::npos);
+  std::vector<std::pair<std::string, std::string>> damaged = {
+      {"empty", ""},
+      {"header only", intact.substr(0, 200)},
+      {"one byte short", intact.substr(0, intact.size() - 1)},
+      {"one byte more", intact + '\0'},
+      {"words swapped", std::string(intact).replace(words, 11, "anddogscats")},
+  };
+  // A flipped bit anywhere is noticed (the loads below try a few).
+  const std::optional<IndexFileIdentity> identity = IdentifyIndexFile(IndexPath());
+  ASSERT_TRUE(identity && ReadWorkCopy(intact, *identity));
+  for (std::size_t at = 0; at < intact.size(); ++at) {
+    std::string flipped = intact;
+    flipped[at] = static_cast<char>(flipped[at] ^ (1 << (at % 8)));
+    ASSERT_FALSE(ReadWorkCopy(flipped, *identity)) << "bit flipped at " << at;
+    if (at % 64 == 0) damaged.emplace_back("bit flipped at " + std::to_string(at), flipped);
+  }
+  for (const auto& [name, bytes] : damaged) {
+    SCOPED_TRACE(name);
+    {
+      std::ofstream out(Copy(), std::ios::binary | std::ios::trunc);
+      out << bytes;
+    }
+    const IndexLoadResult result = Load();
+    EXPECT_FALSE(result.fromWorkCopy);
+    EXPECT_EQ(Describe(result, observer_), expected);
+  }
+  EXPECT_TRUE(Load().fromWorkCopy);  // the last load wrote it anew
+}
+
+// A copy is checked as a whole, so an index that a load would take from the
+// text but whose copy would fail the checks gets none.
+TEST(WorkCopy, IndexThatCouldNotBeServedGetsNoCopy) {
+  struct Row {
+    const char* name;
+    std::vector<std::pair<const char*, std::int32_t>> words;
+    bool accepted;
+  };
+  const Row rows[] = {
+      {"in order", {{"and", 2}, {"cats", 1}, {"dogs", 3}}, true},
+      {"no words", {}, true},
+      {"out of order", {{"cats", 1}, {"and", 2}, {"dogs", 3}}, false},
+      {"a word twice", {{"and", 1}, {"and", 2}}, false},
+      {"row 0", {{"and", 0}, {"cats", 1}}, false},
+      {"row past the words", {{"and", 1}, {"cats", 3}}, false},
+  };
+  const IndexFileIdentity identity{1, 2, 3, 4, 5, 6, 7, {}, {}};
+  test::TempFolder folder;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    LoadedIndex index;
+    index.FileList = {u"a.txt", u"b/c.txt"};
+    index.FileCount = 2;
+    for (const auto& [word, row] : r.words) index.Lexicon.Add(word, row);
+    index.WordCount = static_cast<std::int32_t>(index.Lexicon.size());
+    const std::string bytes = MakeWorkCopy(index, identity, 99);
+    const std::optional<WorkCopyView> read = ReadWorkCopy(bytes, identity);
+    EXPECT_EQ(read.has_value(), r.accepted);
+    const std::u16string path = Utf8ToText((folder.Path() / "x.quord").string());
+    EXPECT_EQ(WriteWorkCopy(path, index, identity, 99), r.accepted);
+    EXPECT_EQ(FileExists(path), r.accepted);
+    std::filesystem::remove(folder.Path() / "x.quord");
+    if (!read) continue;
+    EXPECT_EQ(read->expandedLength, 99);
+    IndexFileIdentity other = identity;
+    other.tail[15] = 1;
+    EXPECT_FALSE(ReadWorkCopy(bytes, other).has_value());
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 0);
+}
+
+TEST_F(WorkCopyTest, UnwritableDataFolderChangesNothing) {
+  WriteIndex(ExampleText());
+  const std::string expected = LoadFromText();
+  std::filesystem::remove_all(folder_.Path() / "data");
+  folder_.Write("data", "a file where the data folder should be");
+  for (int load = 0; load < 2; ++load) {
+    const IndexLoadResult result = Load();
+    EXPECT_FALSE(result.fromWorkCopy);
+    EXPECT_EQ(Describe(result, observer_), expected);
+  }
+  // Nothing was left beside the index either.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 3);
 }
 
 TEST(SearchableWordsLabel, OneFileAndDigitGrouping) {
