@@ -1,14 +1,14 @@
 #include "search/search_run.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
-#include <map>
 #include <span>
+#include <thread>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -94,121 +94,69 @@ void AddRow(RowRule rule, const std::uint8_t* value, std::int32_t* score, std::s
   for (; k < to; ++k) score[k] = AddValue(rule, score[k], value[k]);
 }
 
-// A folder whose files the search asks about at least this often is read
-// once instead of looking each file up: the look-ups are system calls, a
-// listing takes a few for the whole folder.
-constexpr int kListFolderFrom = 4;
-
 // Which indexed files exist under the top folder (FileExists of top folder +
 // file-list entry). Files are looked up from the top folder held open, so a
-// long top folder is not walked again for every file; a folder with several
-// files to be asked about (those with a score, the file list keeps a
-// folder's files together) is read once, and its plain files are known
-// without a look-up each.
+// long top folder is not walked again for every file. The files a listing
+// will ask about first are looked up ahead, on several threads: each look-up
+// is a system call, and the 500 of a full listing take about a millisecond
+// on one.
 class TopFolderFiles {
  public:
-  TopFolderFiles(std::u16string_view topFolder, const LoadedIndex& index,
-                 const std::vector<std::int32_t>& scores)
+  TopFolderFiles(std::u16string_view topFolder, const LoadedIndex& index)
       : topFolder_(topFolder),
         index_(index),
-        scores_(scores),
         top_(::open(TextToUtf8(topFolder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
 
   // True when file j (1-based) exists as a plain file (symbolic links
   // followed), as FileExists tells.
-  bool Exists(int j) {
+  bool Exists(int j) const {
+    const auto at = static_cast<std::size_t>(j);
+    if (at < known_.size() && known_[at] != kUnknown) return known_[at] == kPlain;
+    return LookUp(j);
+  }
+
+  // Looks up files (1-based) at once, for Exists to answer from.
+  void LookUpAhead(std::span<const int> files) {
+    // A few files are looked up as they are asked about.
+    if (files.size() < kFilesPerHelper) return;
+    known_.assign(index_.FileList.size() + 1, kUnknown);
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+      // In runs of a few files: neighbours share their folders' entries.
+      constexpr std::size_t kRun = 16;
+      for (std::size_t from; (from = next.fetch_add(kRun)) < files.size();) {
+        for (std::size_t i = from; i < std::min(files.size(), from + kRun); ++i) {
+          known_[static_cast<std::size_t>(files[i])] = LookUp(files[i]) ? kPlain : kOther;
+        }
+      }
+    };
+    const std::size_t helpers = std::min<std::size_t>(
+        {std::max(1u, std::thread::hardware_concurrency()) - 1, 3, files.size() / kFilesPerHelper});
+    std::vector<std::jthread> threads;
+    threads.reserve(helpers);
+    for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work);
+    work();
+  }
+
+ private:
+  static constexpr std::uint8_t kUnknown = 0, kPlain = 1, kOther = 2;
+  // Fewer files than this per thread are looked up faster than a thread starts.
+  static constexpr std::size_t kFilesPerHelper = 64;
+
+  bool LookUp(int j) const {
     const std::u16string_view relative = index_.FileList[static_cast<std::size_t>(j - 1)];
     if (!top_.Valid() || relative.empty() || relative[0] == kPathSeparator) {
       return FileExists(FullPath(topFolder_, relative));
     }
-    const std::u16string_view part = FolderPart(relative);
-    auto it = folders_.find(part);
-    if (it == folders_.end())
-      it = folders_.emplace(std::u16string(part), ReadFolder(j, part)).first;
-    const Folder& folder = it->second;
-    if (!folder.listed) return LookUp(relative);
-    const std::string name = TextToUtf8(relative.substr(part.empty() ? 0 : part.size() + 1));
-    if (std::binary_search(folder.plain.begin(), folder.plain.end(), name)) return true;
-    if (std::binary_search(folder.unsure.begin(), folder.unsure.end(), name)) {
-      return LookUp(relative);
-    }
-    return false;
-  }
-
-  // From now on only files marked here are expected to be asked about (a
-  // sorted listing asks about the best-ranked files only), not every file
-  // with a score.
-  void ExpectOnly(std::span<const int> files) {
-    expected_.assign(index_.FileList.size() + 1, 0);
-    for (const int j : files) expected_[static_cast<std::size_t>(j)] = 1;
-  }
-
- private:
-  struct Folder {
-    bool listed = false;              // read: the names below are its entries
-    std::vector<std::string> plain;   // plain files, sorted
-    std::vector<std::string> unsure;  // links and entries of unknown type, sorted
-  };
-
-  bool LookUp(std::u16string_view relative) const {
     struct stat info {};
     return ::fstatat(top_.Get(), TextToUtf8(relative).c_str(), &info, 0) == 0 &&
            S_ISREG(info.st_mode);
   }
 
-  static std::u16string_view FolderPart(std::u16string_view relative) {
-    const std::size_t slash = relative.rfind(kPathSeparator);
-    return slash == std::u16string_view::npos ? std::u16string_view() : relative.substr(0, slash);
-  }
-
-  // The folder of file j, read when enough of the files from j on lie in it
-  // and have a score; otherwise its files are looked up one by one.
-  Folder ReadFolder(int j, std::u16string_view part) const {
-    Folder folder;
-    int asked = 0;
-    for (auto k = static_cast<std::size_t>(j - 1);
-         k < index_.FileList.size() && asked < kListFolderFrom &&
-         FolderPart(index_.FileList[k]) == part;
-         ++k) {
-      const bool expected =
-          expected_.empty() ? k + 1 < scores_.size() && scores_[k + 1] != 0 : expected_[k + 1] != 0;
-      if (expected) ++asked;
-    }
-    if (asked < kListFolderFrom) return folder;
-    const std::string path = part.empty() ? std::string(".") : TextToUtf8(part);
-    const int fd = ::openat(top_.Get(), path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return folder;
-    // Its files can be looked up only with search permission on the folder,
-    // which a look-up of "." in it needs as well.
-    struct stat info {};
-    DIR* dir = ::fstatat(fd, ".", &info, 0) == 0 ? ::fdopendir(fd) : nullptr;
-    if (dir == nullptr) {
-      ::close(fd);
-      return folder;
-    }
-    errno = 0;
-    while (const struct dirent* entry = ::readdir(dir)) {
-      if (entry->d_type == DT_REG) {
-        folder.plain.emplace_back(entry->d_name);
-      } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-        folder.unsure.emplace_back(entry->d_name);
-      }
-    }
-    const bool complete = errno == 0;
-    ::closedir(dir);
-    if (!complete) return {};
-    std::sort(folder.plain.begin(), folder.plain.end());
-    std::sort(folder.unsure.begin(), folder.unsure.end());
-    folder.listed = true;
-    return folder;
-  }
-
   std::u16string_view topFolder_;
   const LoadedIndex& index_;
-  const std::vector<std::int32_t>& scores_;  // the scores, element 0 unused
-  std::vector<std::uint8_t> expected_;       // empty, or 1 for file j expected to be asked about
   OwnedFd top_;
-  std::map<std::u16string, Folder, std::less<>> folders_;
+  std::vector<std::uint8_t> known_;  // per file (1-based): kUnknown, kPlain or kOther
 };
 
 // A run in progress: the request, where it reports, and the result it fills.
@@ -217,7 +165,7 @@ class Run {
   Run(const SearchRequest& request, SearchObserver& observer, StopToken& stop, SearchResult& result)
       : request_(request),
         index_(*request.index),
-        files_(request.topFolder, *request.index, result.MatchCounts),
+        files_(request.topFolder, *request.index),
         observer_(observer),
         stop_(stop),
         result_(result) {}
@@ -384,6 +332,12 @@ bool Run::ConfirmPhrase(int j) {
 void Run::ListFiles(int first, int last) {
   const std::vector<std::int32_t>& scores = result_.MatchCounts;
   if (!request_.sort) {
+    // The files the listing will ask about if all of them exist.
+    std::vector<int> ahead;
+    for (int j = first; j <= last && ahead.size() < static_cast<std::size_t>(kMaxFoundFiles); ++j) {
+      if (scores[static_cast<std::size_t>(j)] >= 1) ahead.push_back(j);
+    }
+    files_.LookUpAhead(ahead);
     for (int j = first; j <= last && result_.FoundCount < kMaxFoundFiles; ++j) {
       const std::int32_t score = scores[static_cast<std::size_t>(j)];
       if (score < 1) continue;
@@ -410,13 +364,12 @@ void Run::ListFiles(int first, int last) {
   std::nth_element(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(sorted),
                    ranked.end(), better);
   std::sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(sorted), better);
-  files_.ExpectOnly({ranked.data(), sorted});
+  files_.LookUpAhead({ranked.data(), sorted});
   for (std::size_t i = 0; i < ranked.size(); ++i) {
     if (result_.FoundCount == kMaxFoundFiles) break;
     if (i == sorted) {
       std::sort(ranked.begin() + static_cast<std::ptrdiff_t>(sorted), ranked.end(), better);
       sorted = ranked.size();
-      files_.ExpectOnly(ranked);
     }
     const int j = ranked[i];
     if (!ListFile(j, scores[static_cast<std::size_t>(j)])) continue;
