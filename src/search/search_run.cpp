@@ -246,15 +246,46 @@ bool Run::LookUpTerms() {
   return !(result_.SearchTerms.size() == 1 && result_.SearchTerms[0].RowNumber == -1);
 }
 
+// Many rows (a stem's words) are read on a second thread too: each read is a
+// system call and a copy, and the reads do not depend on one another.
 bool Run::ReadRows() {
   DataFileRows rows;
   std::u16string error = rows.Open(index_.DataFilePath);
+  std::vector<SearchTerm*> toRead;
   for (SearchTerm& term : result_.SearchTerms) {
-    if (!error.empty()) break;
-    if (term.RowNumber <= 0) continue;
-    term.Counts.assign(static_cast<std::size_t>(index_.FileCount), 0);
-    error = rows.ReadRow(term.RowNumber, term.Counts);
-    if (observer_.Yield()) return Abandon();
+    if (term.RowNumber > 0) toRead.push_back(&term);
+  }
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> failed{false};
+  bool abandoned = false;
+  // Only the search's own thread yields to the window between its rows.
+  const auto read = [&](std::u16string& readError, bool yields) {
+    // In runs of a few rows, so that the threads rarely meet on the counter.
+    constexpr std::size_t kRun = 8;
+    for (std::size_t from; !failed && (from = next.fetch_add(kRun)) < toRead.size();) {
+      for (std::size_t i = from; i < std::min(toRead.size(), from + kRun); ++i) {
+        SearchTerm& term = *toRead[i];
+        term.Counts.assign(static_cast<std::size_t>(index_.FileCount), 0);
+        readError = rows.ReadRow(term.RowNumber, term.Counts);
+        if (!readError.empty() || (yields && (abandoned = observer_.Yield()))) {
+          failed = true;
+          return;
+        }
+      }
+    }
+  };
+  if (error.empty()) {
+    constexpr std::size_t kRowsPerHelper = 32;
+    std::u16string helperError;
+    {
+      std::jthread helper;
+      if (toRead.size() >= 2 * kRowsPerHelper && std::thread::hardware_concurrency() > 1) {
+        helper = std::jthread(read, std::ref(helperError), false);
+      }
+      read(error, true);
+    }
+    if (abandoned) return Abandon();
+    if (error.empty()) error = std::move(helperError);
   }
   if (error.empty()) return true;
   observer_.MsgBox(u"Error when reading the data file: " + error, MsgButtons::Ok, MsgIcon::Critical,

@@ -288,6 +288,15 @@ TEST_F(SearchRunTest, ScoresBeyond16Bits) {
   ASSERT_EQ(result.FoundCount, 2);
   EXPECT_EQ(result.FoundScores[0], 26 * 8 * 255);
   EXPECT_EQ(result.FoundFiles[0], u"big.txt");
+  // Unsorted, a file keeps the value of the first of the 209 words it holds.
+  const SearchResult plain = Find(u"st*", SearchType::kAnyWord);
+  EXPECT_EQ(plain.FoundScores, (std::vector<std::int32_t>{255, 1}));
+  // A data file cut short fails the search, whichever row is found missing.
+  std::filesystem::resize_file(tmp.Path() / "proj_data.quor", 2 * 100);
+  const SearchResult cut = Find(u"st*", SearchType::kAnyWord);
+  EXPECT_EQ(cut.status, SearchStatus::kFailed);
+  ASSERT_EQ(observer.messages.size(), 1u);
+  EXPECT_TRUE(observer.messages[0].text.starts_with(u"Error when reading the data file: Row "));
 }
 
 TEST_F(SearchRunTest, MissingFilesAreSkippedAndAFileNamedWithBlanksIsFound) {
