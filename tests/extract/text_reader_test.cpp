@@ -22,16 +22,6 @@ std::string Bytes(std::initializer_list<int> values) {
   return s;
 }
 
-// UTF-16 little-endian bytes of ASCII text.
-std::string Utf16Le(std::string_view ascii) {
-  std::string s;
-  for (char c : ascii) {
-    s.push_back(c);
-    s.push_back('\0');
-  }
-  return s;
-}
-
 Lines ReadAll(TextLineReader& reader) {
   Lines lines;
   std::string_view line;
@@ -167,8 +157,8 @@ TEST(TextLineReader, MarksAreDroppedAndUnicodeFilesTranscodedToUtf8) {
     Lines lines;
   };
   const std::vector<UnicodeCase> unicode = {
-      {"UTF-16 LE mark", "\xFF\xFE" + Utf16Le("ab\r\ncd"), {"ab", "cd"}},
-      {"UTF-16 LE with LF only", "\xFF\xFE" + Utf16Le("ab\ncd\n"), {"ab", "cd"}},
+      {"UTF-16 LE mark", "\xFF\xFE" + test::Utf16Le(u"ab\r\ncd"), {"ab", "cd"}},
+      {"UTF-16 LE with LF only", "\xFF\xFE" + test::Utf16Le(u"ab\ncd\n"), {"ab", "cd"}},
       {"UTF-16 BE mark", Bytes({0xFE, 0xFF, 0, 'h', 0, 'i', 0, '\r', 0, 'x'}), {"hi", "x"}},
       {"UTF-16 accented letter", Bytes({0xFF, 0xFE, 'c', 0, 0xE9, 0}), {"c\xC3\xA9"}},
       {"UTF-16 three-byte character", Bytes({0xFF, 0xFE, 0x19, 0x20}), {"\xE2\x80\x99"}},
@@ -178,7 +168,7 @@ TEST(TextLineReader, MarksAreDroppedAndUnicodeFilesTranscodedToUtf8) {
       {"unpaired low surrogate", Bytes({0xFF, 0xFE, 0x00, 0xDE, 'a', 0}), {bad + "a"}},
       {"high surrogate at the end", Bytes({0xFF, 0xFE, 'a', 0, 0x3D, 0xD8}), {"a" + bad}},
       {"odd final byte", Bytes({0xFF, 0xFE, 'a', 0, 'b'}), {"a" + bad}},
-      {"XML header without mark, UTF-16 LE", Utf16Le("<a>\r\n<b>"), {"<a>", "<b>"}},
+      {"XML header without mark, UTF-16 LE", test::Utf16Le(u"<a>\r\n<b>"), {"<a>", "<b>"}},
       {"XML header without mark, UTF-16 BE", Bytes({0, '<', 0, 'a', 0, '>'}), {"<a>"}},
       {"UTF-32 LE mark",
        Bytes({0xFF, 0xFE, 0, 0, 0xE9, 0, 0, 0, '\n', 0, 0, 0, 'x', 0, 0, 0}),
@@ -216,7 +206,7 @@ TEST(TextLineReader, LinesAcrossChunkBoundariesComeOutWhole) {
   // A line three chunks long.
   std::string longLine = "x\r\n" + std::string(3 * chunk, 'y') + "\r\nz";
   // A UTF-16 surrogate pair whose halves fall into different raw chunks.
-  std::string pairSplit = "\xFF\xFE" + Utf16Le(std::string(chunk / 2 - 1, 'a'));
+  std::string pairSplit = "\xFF\xFE" + test::Utf16Le(std::u16string(chunk / 2 - 1, u'a'));
   pairSplit += Bytes({0x3D, 0xD8, 0x00, 0xDE});
   TempFolder folder;
   EXPECT_EQ(ReadFile(folder, crlfSplit, kTypeCrLf), (Lines{std::string(chunk - 1, 'a'), "b"}));
@@ -248,7 +238,10 @@ TEST(TextLineReader, AgreesWithThePlainLineModelsOnRandomText) {
     if (large) {
       EXPECT_EQ(ReadFile(folder, text, kTypeCrLf), OrdinaryLines(text));
       EXPECT_EQ(ReadFile(folder, text, kTypeLf), LfReaderLines(text));
-      EXPECT_EQ(ReadFile(folder, "\xFF\xFE" + Utf16Le(text), kTypeUnicode), AnyEndLines(text));
+      EXPECT_EQ(
+          ReadFile(folder, "\xFF\xFE" + test::Utf16Le(std::u16string(text.begin(), text.end())),
+                   kTypeUnicode),
+          AnyEndLines(text));
     }
   }
 }
