@@ -70,10 +70,6 @@ std::string Text(std::size_t size) {
   return text;
 }
 
-std::u16string U(std::string_view s) {
-  return Utf8ToText(s);
-}
-
 // "f<n>.txt", built without "literal" + std::string&& (GCC 12 at -O3 reports
 // a false -Wrestrict on that).
 std::string NumberedName(int n) {
@@ -87,7 +83,7 @@ class FolderWalkTest : public ::testing::Test {
  protected:
   FolderWalkTest() {
     fs::create_directories(Top());
-    walk.rules.topFolder = U(Top().string() + "/");
+    walk.rules.topFolder = Utf8ToText(Top().string() + "/");
   }
 
   fs::path Top() const { return tmp.Path() / "top"; }
@@ -95,7 +91,7 @@ class FolderWalkTest : public ::testing::Test {
     tmp.Write("top/" + relative, Text(size));
   }
   std::u16string Full(const std::string& relative) const {
-    return walk.rules.topFolder + U(relative);
+    return walk.rules.topFolder + Utf8ToText(relative);
   }
   WalkOutcome List() {
     walk.ListOnly = true;
@@ -245,7 +241,7 @@ TEST_F(FolderWalkTest, NamesTheIndexCannotHoldArePassedOverAndReported) {
     tree.Write(row.file, Text(100));
     tree.Write("z.txt", Text(100));
     FolderWalk w;
-    w.rules.topFolder = U(tree.Path().string() + "/");
+    w.rules.topFolder = Utf8ToText(tree.Path().string() + "/");
     RecordingHost h;
     w.ListOnly = true;
     EXPECT_EQ(w.WalkTopFolder(h, stop), WalkOutcome::kCompleted);
