@@ -275,13 +275,5 @@ TEST_F(FormModelTest, CentreOnScreenKeepsLargeWindowsOnScreen) {
   EXPECT_EQ(form.geometry.left, 0);
 }
 
-TEST_F(FormModelTest, SecondsSinceMidnightFollowsTheClock) {
-  EXPECT_DOUBLE_EQ(platform.SecondsSinceMidnight(), 12 * 3600.0);
-  platform.Advance(std::chrono::seconds(12 * 3600 - 1));
-  EXPECT_DOUBLE_EQ(platform.SecondsSinceMidnight(), 86399.0);
-  platform.Advance(std::chrono::seconds(2));
-  EXPECT_DOUBLE_EQ(platform.SecondsSinceMidnight(), 1.0) << "a run that passes midnight";
-}
-
 }  // namespace
 }  // namespace quor::ui
