@@ -109,10 +109,13 @@ TEST_F(LargeDisplayTest, NoticeNeverSplitsACharacterOutsideTheBasicPlane) {
   EXPECT_EQ(Text().substr(cut - 1, 4), u" ...");
 }
 
-TEST_F(LargeDisplayTest, DisplayArrayShowsEntriesAndTheClosingText) {
+TEST_F(LargeDisplayTest, DisplayArrayShowsEntriesAndTheClosingTextWithIndexesClamped) {
   const std::vector<std::u16string> list = {u"unused", u"a.txt", u"b.txt", u"c.txt"};
   display.DisplayArray(list, 1, 3, u"That's all", false);
   EXPECT_EQ(Text(), u"a.txt\r\nb.txt\r\nc.txt\r\n\r\nThat's all\r\n");
+  display.Clear();
+  display.DisplayArray(list, -4, 9, u"end", false);
+  EXPECT_EQ(Text(), u"unused\r\na.txt\r\nb.txt\r\nc.txt\r\n\r\nend\r\n");
 }
 
 TEST_F(LargeDisplayTest, DisplayArrayGroupsByFolder) {
@@ -154,12 +157,6 @@ TEST_F(LargeDisplayTest, DisplayArrayLongerThanCapacityShowsWhatFitsAndNoClosing
   expected += u"\r\nTHE FILE LIST BUFFER IS FULL.";
   EXPECT_EQ(Text(), expected);
   EXPECT_EQ(Text().find(u"That's all"), std::u16string::npos);
-}
-
-TEST_F(LargeDisplayTest, DisplayArrayClampsIndexesToTheList) {
-  const std::vector<std::u16string> list = {u"a", u"b"};
-  display.DisplayArray(list, -4, 9, u"end", false);
-  EXPECT_EQ(Text(), u"a\r\nb\r\n\r\nend\r\n");
 }
 
 // A caller feeding the window line by line, as a listing does: it lets the
