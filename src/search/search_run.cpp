@@ -94,6 +94,30 @@ void AddRow(RowRule rule, const std::uint8_t* value, std::int32_t* score, std::s
   for (; k < to; ++k) score[k] = AddValue(rule, score[k], value[k]);
 }
 
+// Calls work(i, onCaller) for every i in [0, count) in runs of `run`, on
+// this thread (onCaller true) and on up to `helpers` threads more, each
+// taking the next run as it is free. A call that returns false ends the work
+// of every thread after its current call.
+template <class Work>
+void ShareOut(std::size_t count, std::size_t run, std::size_t helpers, const Work& work) {
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> ended{false};
+  const auto take = [&](bool onCaller) {
+    for (std::size_t from; !ended && (from = next.fetch_add(run)) < count;) {
+      for (std::size_t i = from; i < std::min(count, from + run); ++i) {
+        if (!work(i, onCaller)) {
+          ended = true;
+          return;
+        }
+      }
+    }
+  };
+  std::vector<std::jthread> threads;
+  threads.reserve(helpers);
+  for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(take, false);
+  take(true);
+}
+
 // Which indexed files exist under the top folder (FileExists of top folder +
 // file-list entry). Files are looked up from the top folder held open, so a
 // long top folder is not walked again for every file. The files a listing
@@ -120,22 +144,13 @@ class TopFolderFiles {
     // A few files are looked up as they are asked about.
     if (files.size() < kFilesPerHelper) return;
     known_.assign(index_.FileList.size() + 1, kUnknown);
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-      // In runs of a few files: neighbours share their folders' entries.
-      constexpr std::size_t kRun = 16;
-      for (std::size_t from; (from = next.fetch_add(kRun)) < files.size();) {
-        for (std::size_t i = from; i < std::min(files.size(), from + kRun); ++i) {
-          known_[static_cast<std::size_t>(files[i])] = LookUp(files[i]) ? kPlain : kOther;
-        }
-      }
-    };
     const std::size_t helpers = std::min<std::size_t>(
         {std::max(1u, std::thread::hardware_concurrency()) - 1, 3, files.size() / kFilesPerHelper});
-    std::vector<std::jthread> threads;
-    threads.reserve(helpers);
-    for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work);
-    work();
+    // In runs of a few files: neighbours share their folders' entries.
+    ShareOut(files.size(), 16, helpers, [&](std::size_t i, bool) {
+      known_[static_cast<std::size_t>(files[i])] = LookUp(files[i]) ? kPlain : kOther;
+      return true;
+    });
   }
 
  private:
@@ -255,37 +270,27 @@ bool Run::ReadRows() {
   for (SearchTerm& term : result_.SearchTerms) {
     if (term.RowNumber > 0) toRead.push_back(&term);
   }
-  std::atomic<std::size_t> next{0};
-  std::atomic<bool> failed{false};
-  bool abandoned = false;
-  // Only the search's own thread yields to the window between its rows.
-  const auto read = [&](std::u16string& readError, bool yields) {
-    // In runs of a few rows, so that the threads rarely meet on the counter.
-    constexpr std::size_t kRun = 8;
-    for (std::size_t from; !failed && (from = next.fetch_add(kRun)) < toRead.size();) {
-      for (std::size_t i = from; i < std::min(toRead.size(), from + kRun); ++i) {
-        SearchTerm& term = *toRead[i];
-        term.Counts.assign(static_cast<std::size_t>(index_.FileCount), 0);
-        readError = rows.ReadRow(term.RowNumber, term.Counts);
-        if (!readError.empty() || (yields && (abandoned = observer_.Yield()))) {
-          failed = true;
-          return;
-        }
-      }
-    }
-  };
   if (error.empty()) {
     constexpr std::size_t kRowsPerHelper = 32;
-    std::u16string helperError;
-    {
-      std::jthread helper;
-      if (toRead.size() >= 2 * kRowsPerHelper && std::thread::hardware_concurrency() > 1) {
-        helper = std::jthread(read, std::ref(helperError), false);
-      }
-      read(error, true);
-    }
+    const std::size_t helpers =
+        toRead.size() >= 2 * kRowsPerHelper && std::thread::hardware_concurrency() > 1 ? 1 : 0;
+    std::vector<std::u16string> errors(toRead.size());  // of each row read
+    bool abandoned = false;
+    ShareOut(toRead.size(), 8, helpers, [&](std::size_t i, bool onCaller) {
+      SearchTerm& term = *toRead[i];
+      term.Counts.assign(static_cast<std::size_t>(index_.FileCount), 0);
+      errors[i] = rows.ReadRow(term.RowNumber, term.Counts);
+      // Only the search's own thread yields to the window between its rows.
+      if (onCaller && observer_.Yield()) abandoned = true;
+      return errors[i].empty() && !abandoned;
+    });
     if (abandoned) return Abandon();
-    if (error.empty()) error = std::move(helperError);
+    for (std::u16string& rowError : errors) {
+      if (!rowError.empty()) {
+        error = std::move(rowError);
+        break;
+      }
+    }
   }
   if (error.empty()) return true;
   observer_.MsgBox(u"Error when reading the data file: " + error, MsgButtons::Ok, MsgIcon::Critical,
